@@ -1,0 +1,81 @@
+#include "ClipListing.h"
+
+#include "history/ClipDiskItem.h"
+#include "history/Overloaded.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString imageDescription(const QByteArray& png) {
+    QBuffer buffer;
+    buffer.setData(png);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    const QString kilobytes = QString::number((png.size() + 1023) / 1024);
+    if (!size.isValid())
+        return u"image, %1 KB"_s.arg(kilobytes);
+    return u"image %1×%2, %3 KB"_s.arg(size.width()).arg(size.height()).arg(kilobytes);
+}
+
+QString rawPreview(const ClipContent& content) {
+    return std::visit(Overloaded{
+                          [](const TextContent& c) { return c.text; },
+                          [](const RichTextContent& c) { return c.plain; },
+                          [](const ImageContent& c) { return imageDescription(c.png); },
+                          [](const FilesContent& c) {
+                              QStringList names;
+                              for (const QUrl& url : c.urls)
+                                  names.append(lastPathComponent(url));
+                              return names.join(", "_L1);
+                          },
+                          [](const LinkContent& c) { return absoluteString(c.url); },
+                      },
+                      content);
+}
+
+} // namespace
+
+QString ClipListing::preview(const ClipItem& item, qsizetype maxLength) {
+    // Only a bounded head is looked at, so a megabyte of text costs nothing.
+    QString text = rawPreview(item.content).left(maxLength * 4).simplified();
+    if (text.size() > maxLength)
+        text = text.left(maxLength - 1) + u'…';
+    return text;
+}
+
+QString ClipListing::plainLine(qsizetype position, const ClipItem& item) {
+    const QString pinMark = item.isPinned ? u"*"_s : u" "_s;
+    return QString::number(position).rightJustified(3) + "  "_L1 + idText(item.id).left(8) +
+           "  "_L1 + kindName(item.content).leftJustified(8) + "  "_L1 + pinMark + "  "_L1 +
+           preview(item);
+}
+
+QByteArray ClipListing::jsonArray(const QList<ClipItem>& items) {
+    QJsonArray records;
+    for (const ClipItem& item : items)
+        records.append(ClipDiskItem::fromItem(item).toJson());
+    return QJsonDocument(records).toJson(QJsonDocument::Compact);
+}
+
+ClipListing::IdLookup ClipListing::findId(const QList<ClipItem>& items, const QString& text) {
+    const QString prefix = text.trimmed().toUpper();
+    if (prefix.size() < 8)
+        return TooShort{};
+    QList<QUuid> matches;
+    for (const ClipItem& item : items) {
+        if (idText(item.id).startsWith(prefix) && !matches.contains(item.id))
+            matches.append(item.id);
+    }
+    if (matches.isEmpty())
+        return NoMatch{};
+    if (matches.size() > 1)
+        return Ambiguous{matches.size()};
+    return matches.first();
+}
+

@@ -1,0 +1,105 @@
+#include "ClipContent.h"
+#include "Overloaded.h"
+
+#include <QCryptographicHash>
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void feed(QCryptographicHash& hash, const QString& text) { hash.addData(text.toUtf8()); }
+
+} // namespace
+
+QString absoluteString(const QUrl& url) { return url.toString(QUrl::FullyEncoded); }
+
+QString fileSystemPath(const QUrl& url) { return url.toLocalFile(); }
+
+QString lastPathComponent(const QUrl& url) {
+    QString path = url.isLocalFile() ? url.toLocalFile() : url.path();
+    while (path.size() > 1 && path.endsWith(u'/'))
+        path.chop(1);
+    if (path == "/"_L1)
+        return path;
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
+QByteArray contentHash(const ClipContent& content) {
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    static constexpr char zero = '\0';
+    std::visit(Overloaded{
+                   [&](const TextContent& c) {
+                       hash.addData("t");
+                       feed(hash, c.text);
+                   },
+                   [&](const RichTextContent& c) {
+                       hash.addData("r");
+                       hash.addData(c.rtf);
+                       hash.addData(QByteArrayView(&zero, 1));
+                       feed(hash, c.plain);
+                   },
+                   [&](const ImageContent& c) {
+                       hash.addData("i");
+                       hash.addData(c.png);
+                   },
+                   [&](const FilesContent& c) {
+                       hash.addData("f");
+                       for (const QUrl& url : c.urls) {
+                           feed(hash, fileSystemPath(url));
+                           hash.addData(QByteArrayView(&zero, 1));
+                       }
+                   },
+                   [&](const LinkContent& c) {
+                       hash.addData("l");
+                       feed(hash, absoluteString(c.url));
+                   },
+               },
+               content);
+    return hash.result();
+}
+
+QString searchText(const ClipContent& content) {
+    return std::visit(Overloaded{
+                          [](const TextContent& c) { return c.text; },
+                          [](const RichTextContent& c) { return c.plain; },
+                          [](const ImageContent&) { return QString(); },
+                          [](const FilesContent& c) {
+                              QStringList names;
+                              names.reserve(c.urls.size());
+                              for (const QUrl& url : c.urls)
+                                  names.append(lastPathComponent(url));
+                              return names.join(u'\n');
+                          },
+                          [](const LinkContent& c) { return absoluteString(c.url); },
+                      },
+                      content);
+}
+
+QString kindName(const ClipContent& content) {
+    static const QString names[] = {u"text"_s, u"richText"_s, u"image"_s, u"files"_s, u"link"_s};
+    return names[content.index()];
+}
+
+size_t qHash(const TextContent& value, size_t seed) noexcept { return qHash(value.text, seed); }
+
+size_t qHash(const RichTextContent& value, size_t seed) noexcept {
+    return qHashMulti(seed, value.rtf, value.plain);
+}
+
+size_t qHash(const ImageContent& value, size_t seed) noexcept { return qHash(value.png, seed); }
+
+size_t qHash(const FilesContent& value, size_t seed) noexcept {
+    seed = qHashMulti(seed, value.urls.size());
+    for (const QUrl& url : value.urls)
+        seed = qHashMulti(seed, url);
+    return seed;
+}
+
+size_t qHash(const LinkContent& value, size_t seed) noexcept { return qHash(value.url, seed); }
+
+size_t qHash(const ClipContent& content, size_t seed) noexcept {
+    const size_t caseNumber = content.index();
+    return std::visit([&](const auto& c) { return qHash(c, qHashMulti(seed, caseNumber)); },
+                      content);
+}

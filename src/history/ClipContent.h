@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHashFunctions>
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+#include <variant>
+
+// The payload of one copy. The order of the alternatives is part of the
+// on-disk identity of a clip: it is the case number fed into hashing.
+struct TextContent {
+    QString text; // exactly as copied, never trimmed
+    friend bool operator==(const TextContent&, const TextContent&) = default;
+};
+
+struct RichTextContent {
+    QByteArray rtf;
+    QString plain;
+    friend bool operator==(const RichTextContent&, const RichTextContent&) = default;
+};
+
+struct ImageContent {
+    QByteArray png;
+    friend bool operator==(const ImageContent&, const ImageContent&) = default;
+};
+
+struct FilesContent {
+    QList<QUrl> urls; // file URLs, in the order they were copied
+    friend bool operator==(const FilesContent&, const FilesContent&) = default;
+};
+
+struct LinkContent {
+    QUrl url;
+    friend bool operator==(const LinkContent&, const LinkContent&) = default;
+};
+
+using ClipContent =
+    std::variant<TextContent, RichTextContent, ImageContent, FilesContent, LinkContent>;
+
+// The 32-byte SHA-256 identity of a payload: two copies are the same clip
+// exactly when their content hashes are equal.
+QByteArray contentHash(const ClipContent& content);
+
+// The text a history search looks in; empty for images.
+QString searchText(const ClipContent& content);
+
+// The name of the content's kind as stored on disk ("text", "richText", ...).
+QString kindName(const ClipContent& content);
+
+// URL readings shared by hashing, search and storage.
+QString absoluteString(const QUrl& url);
+QString fileSystemPath(const QUrl& url);
+QString lastPathComponent(const QUrl& url);
+
+size_t qHash(const TextContent& value, size_t seed = 0) noexcept;
+size_t qHash(const RichTextContent& value, size_t seed = 0) noexcept;
+size_t qHash(const ImageContent& value, size_t seed = 0) noexcept;
+size_t qHash(const FilesContent& value, size_t seed = 0) noexcept;
+size_t qHash(const LinkContent& value, size_t seed = 0) noexcept;
+size_t qHash(const ClipContent& content, size_t seed = 0) noexcept;

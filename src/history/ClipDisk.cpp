@@ -1,0 +1,113 @@
+#include "ClipDisk.h"
+
+#include "PrivateFiles.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSet>
+#include <QStandardPaths>
+
+using namespace Qt::StringLiterals;
+
+ClipDisk::ClipDisk(QString directory) : m_directory(std::move(directory)) {}
+
+QString ClipDisk::defaultDirectory() {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (!data.isEmpty())
+        return data + "/Velloq"_L1;
+    return QDir::tempPath() + "/Velloq"_L1;
+}
+
+QString ClipDisk::historyFilePath() const { return m_directory + "/items.json"_L1; }
+
+QString ClipDisk::imagesDirectory() const { return m_directory + "/images"_L1; }
+
+QString ClipDisk::imagePath(const QUuid& id) const {
+    return imagesDirectory() + u'/' + idText(id) + ".png"_L1;
+}
+
+void ClipDisk::createFolders() const {
+    if (createPrivateFolder(m_directory))
+        createPrivateFolder(imagesDirectory());
+}
+
+QList<ClipItem> ClipDisk::load() {
+    QFile file(historyFilePath());
+    if (!file.exists())
+        return {};
+    std::optional<QList<ClipDiskItem>> records;
+    if (file.open(QIODevice::ReadOnly))
+        records = decode(file.readAll());
+    if (!records) {
+        m_unreadableHistory = true;
+        return {};
+    }
+    QList<ClipItem> items;
+    QSet<QUuid> seen;
+    const QString images = imagesDirectory();
+    for (const ClipDiskItem& record : *records) {
+        // A hand-edited file may repeat an id; the first record keeps it.
+        if (seen.contains(record.id))
+            continue;
+        if (auto item = record.toItem(images)) {
+            seen.insert(record.id);
+            items.append(std::move(*item));
+        }
+    }
+    return items;
+}
+
+bool ClipDisk::save(const QList<ClipItem>& items) {
+    if (m_unreadableHistory && !moveUnreadableHistoryAside())
+        return false;
+    return writePrivateFileAtomically(historyFilePath(), encode(items));
+}
+
+bool ClipDisk::moveUnreadableHistoryAside() {
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd'T'HHmmss'Z'"_s);
+    const QString base = historyFilePath() + ".unreadable-"_L1 + stamp;
+    QString target = base;
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = base + u'-' + QString::number(n);
+    if (!QFile::rename(historyFilePath(), target) && QFileInfo::exists(historyFilePath()))
+        return false;
+    m_unreadableHistory = false;
+    return true;
+}
+
+bool ClipDisk::writeImage(const QUuid& id, const QByteArray& png) const {
+    return writePrivateFileAtomically(imagePath(id), png);
+}
+
+void ClipDisk::removeImage(const QUuid& id) const { QFile::remove(imagePath(id)); }
+
+QByteArray ClipDisk::encode(const QList<ClipItem>& items) {
+    QJsonArray records;
+    for (const ClipItem& item : items)
+        records.append(ClipDiskItem::fromItem(item).toJson());
+    return QJsonDocument(QJsonObject{{"items"_L1, records}}).toJson(QJsonDocument::Compact);
+}
+
+std::optional<QList<ClipDiskItem>> ClipDisk::decode(const QByteArray& document) {
+    QJsonParseError error;
+    const QJsonDocument json = QJsonDocument::fromJson(document, &error);
+    if (error.error != QJsonParseError::NoError || !json.isObject())
+        return std::nullopt;
+    const QJsonValue items = json.object().value("items"_L1);
+    if (!items.isArray())
+        return std::nullopt;
+    QList<ClipDiskItem> records;
+    for (const QJsonValue value : items.toArray()) {
+        if (!value.isObject())
+            return std::nullopt;
+        auto record = ClipDiskItem::fromJson(value.toObject());
+        if (!record)
+            return std::nullopt;
+        records.append(std::move(*record));
+    }
+    return records;
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "ClipDiskItem.h"
+#include "ClipItem.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// The history folder: "items.json", the history document, and "images", one
+// PNG file per image entry named after the entry's id. Everything written
+// here is private to the user (folders 0700, files 0600) and written
+// atomically, so a reader never sees a half-written file.
+class ClipDisk {
+public:
+    explicit ClipDisk(QString directory);
+
+    // $XDG_DATA_HOME/Velloq, or the temporary folder + "Velloq" when the
+    // platform offers no data folder.
+    static QString defaultDirectory();
+
+    QString directory() const { return m_directory; }
+    QString historyFilePath() const;
+    QString imagesDirectory() const;
+    QString imagePath(const QUuid& id) const;
+
+    // Creates the folder and "images" with missing parents; errors are ignored.
+    void createFolders() const;
+
+    // Reads the history document. Records whose content cannot be built are
+    // skipped; an unreadable or undecodable document gives an empty history
+    // and is remembered, so the next save keeps it aside instead of
+    // replacing it.
+    QList<ClipItem> load();
+
+    // Writes the whole history; false when it could not be written, in which
+    // case the previous file is left in place.
+    bool save(const QList<ClipItem>& items);
+
+    bool writeImage(const QUuid& id, const QByteArray& png) const;
+    void removeImage(const QUuid& id) const;
+
+    // True while an unreadable history document waits to be moved aside.
+    bool holdsUnreadableHistory() const { return m_unreadableHistory; }
+
+    static QByteArray encode(const QList<ClipItem>& items);
+    // nullopt when the document as a whole is unreadable.
+    static std::optional<QList<ClipDiskItem>> decode(const QByteArray& document);
+
+private:
+    bool moveUnreadableHistoryAside();
+
+    QString m_directory;
+    bool m_unreadableHistory = false;
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "ClipDisk.h"
+#include "ClipStoring.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+// The bounded, persistent clip history. At most `limit` unpinned entries are
+// kept (pinned ones are exempt); a repeated copy refreshes the existing entry
+// instead of adding one. Every change rewrites the history file and then
+// calls `onChange`.
+class ClipStore final : public ClipStoring {
+public:
+    static constexpr int defaultLimit = 27;
+
+    explicit ClipStore(const QString& directory = ClipDisk::defaultDirectory());
+
+    const QList<ClipItem>& items() const override { return m_items; }
+    QString directory() const { return m_disk.directory(); }
+
+    int limit() const { return m_limit; }
+    void setLimit(int limit);
+
+    void add(const ClipContent& content, const std::optional<QString>& sourceBundleID,
+             double capturedAt);
+    void setPinned(bool pinned, const QUuid& id) override;
+    void deleteItem(const QUuid& id) override;
+    void restore(const ClipItem& item) override;
+    void clearAll() override;
+
+    // Whether the most recent write of the history file succeeded. The store
+    // keeps working from memory either way; callers that report to a person
+    // (the command line) use this to avoid announcing a change that was not
+    // stored.
+    bool lastSaveSucceeded() const { return m_lastSaveSucceeded; }
+    // True when the history file existed but could not be read at start; it
+    // is moved aside, not overwritten, by the first save.
+    bool startedFromUnreadableHistory() const { return m_startedFromUnreadableHistory; }
+
+    // Queries over a list of entries, newest first (stable for equal times).
+    static QList<ClipItem> recent(const QList<ClipItem>& items, qsizetype count);
+    static QList<ClipItem> pinnedItems(const QList<ClipItem>& items);
+    static QList<ClipItem> search(const QList<ClipItem>& items, const QString& query);
+    static QList<ClipItem> newestFirst(QList<ClipItem> items);
+
+private:
+    qsizetype indexOf(const QUuid& id) const;
+    qsizetype indexOfHash(const QByteArray& hash) const;
+    std::optional<qsizetype> oldestUnpinnedIndex(const std::optional<QUuid>& protectedId) const;
+    bool trim(const std::optional<QUuid>& protectedId = std::nullopt);
+    void removeAt(qsizetype index);
+    void saveAndNotify();
+
+    int m_limit = defaultLimit;
+    QList<ClipItem> m_items;
+    ClipDisk m_disk;
+    QHash<QUuid, QByteArray> m_hashes;
+    bool m_lastSaveSucceeded = true;
+    bool m_startedFromUnreadableHistory = false;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Clipboard history and settings are private to the user: folders are made
+// with mode 0700 and files written with mode 0600, whatever the umask.
+
+// Creates `path` (and missing parents, which keep the usual mode); a folder
+// that this call creates gets mode 0700. Returns whether the folder exists.
+bool createPrivateFolder(const QString& path);
+
+// Writes `bytes` to a temporary file beside `path` and renames it into place,
+// so readers see either the old or the new file, never a partial one.
+bool writePrivateFileAtomically(const QString& path, const QByteArray& bytes);

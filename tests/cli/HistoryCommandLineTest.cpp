@@ -1,0 +1,235 @@
+#include "cli/HistoryCommandLine.h"
+#include "history/ClipStore.h"
+#include "support/TemporaryHistory.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLockFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Outcome {
+    int code;
+    QString out;
+    QString err;
+};
+
+// Runs one command against the history in `dir`, with `input` as standard input.
+Outcome run(const TemporaryHistory& dir, QStringList arguments, const QByteArray& input = {}) {
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    HistoryCommandLine commandLine(outStream, errStream);
+    commandLine.readStandardInput = [input] { return input; };
+    commandLine.now = [] {
+        static double clock = 1000;
+        return clock += 1;
+    };
+    commandLine.lockTimeoutMs = 200;
+    arguments << u"--data-dir"_s << dir.path();
+    const int code = commandLine.run(arguments);
+    outStream.flush();
+    errStream.flush();
+    return {code, out, err};
+}
+
+QString writeFile(const TemporaryHistory& dir, const QString& name, const QByteArray& bytes) {
+    const QString path = dir.path() + u'/' + name;
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return path;
+}
+
+} // namespace
+
+class HistoryCommandLineTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QStandardPaths::setTestModeEnabled(true); }
+    void addListAndSearch();
+    void jsonOutputIsTheStoredRecordForm();
+    void addsEveryKind();
+    void refusedInputWritesNothing_data();
+    void refusedInputWritesNothing();
+    void changesByIdOrPrefix();
+    void busyHistoryFailsAfterWaiting();
+    void unreadableHistoryIsReportedAndKept();
+};
+
+void HistoryCommandLineTest::addListAndSearch() {
+    TemporaryHistory dir;
+    const Outcome added = run(dir, {u"add"_s}, "first line\nsecond line"_ba);
+    QCOMPARE(added.code, 0);
+    QVERIFY(QUuid::fromString(added.out.trimmed()).isNull() == false);
+    QCOMPARE(run(dir, {u"add"_s}, "Crème brûlée"_ba).code, 0);
+    const Outcome listed = run(dir, {u"list"_s});
+    QCOMPARE(listed.code, 0);
+    const QStringList lines = listed.out.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines[0].startsWith(u"  1  "_s));
+    QVERIFY(lines[0].endsWith(u"text         Crème brûlée"_s));
+    QVERIFY(lines[1].endsWith(u"first line second line"_s)); // one line per entry
+    QVERIFY(lines[1].contains(added.out.left(8)));
+    QCOMPARE(run(dir, {u"list"_s, u"--limit"_s, u"1"_s}).out.count(u'\n'), 1);
+    const Outcome found = run(dir, {u"search"_s, u"  CRÈME "_s});
+    QCOMPARE(found.code, 0);
+    QVERIFY(found.out.contains(u"Crème brûlée"_s));
+    QVERIFY(!found.out.contains(u"first line"_s));
+    QCOMPARE(run(dir, {u"search"_s, u"nothing like this"_s}).out, QString());
+}
+
+void HistoryCommandLineTest::jsonOutputIsTheStoredRecordForm() {
+    TemporaryHistory dir;
+    run(dir, {u"add"_s}, "older"_ba);
+    run(dir, {u"add"_s, u"--link"_s, u"https://example.com/path"_s});
+    const Outcome listed = run(dir, {u"list"_s, u"--json"_s});
+    QCOMPARE(listed.code, 0);
+    const QJsonArray printed = QJsonDocument::fromJson(listed.out.toUtf8()).array();
+    const QJsonArray stored =
+        QJsonDocument::fromJson(dir.readHistoryFile()).object().value("items"_L1).toArray();
+    QCOMPARE(printed.size(), 2);
+    QCOMPARE(printed[0], stored[1]); // newest first
+    QCOMPARE(printed[1], stored[0]);
+    QCOMPARE(run(dir, {u"search"_s, u"example"_s, u"--json"_s}).out.trimmed(),
+             QString::fromUtf8(QJsonDocument(QJsonArray{stored[1]}).toJson(QJsonDocument::Compact)));
+}
+
+void HistoryCommandLineTest::addsEveryKind() {
+    TemporaryHistory dir;
+    const QString png = writeFile(dir, u"picture.png"_s, pngBytes(4));
+    QImage bitmap(3, 3, QImage::Format_RGB32);
+    bitmap.fill(Qt::red);
+    const QString bmp = dir.path() + "/picture.bmp"_L1;
+    QVERIFY(bitmap.save(bmp, "BMP"));
+    const QString rtf = writeFile(dir, u"doc.rtf"_s, "{\\rtf1\\ansi Hello}"_ba);
+    QCOMPARE(run(dir, {u"add"_s, u"--image"_s, png}).code, 0);
+    QCOMPARE(run(dir, {u"add"_s, u"--image"_s, bmp}).code, 0);
+    QCOMPARE(run(dir, {u"add"_s, u"--rtf"_s, rtf, u"--plain"_s, u"Hello"_s}).code, 0);
+    QCOMPARE(run(dir, {u"add"_s, u"--file"_s, png, dir.path() + "/./doc.rtf"_L1}).code, 0);
+    const QList<ClipItem> items = ClipStore(dir.path()).items();
+    QCOMPARE(items.size(), 4);
+    QCOMPARE(items[0].content, ClipContent(ImageContent{pngBytes(4)}));
+    const QByteArray converted = std::get<ImageContent>(items[1].content).png;
+    QVERIFY(converted.startsWith("\x89PNG"));
+    QCOMPARE(QImage::fromData(converted).pixelColor(1, 1), QColor(Qt::red));
+    QCOMPARE(items[2].content,
+             ClipContent(RichTextContent{"{\\rtf1\\ansi Hello}"_ba, u"Hello"_s}));
+    QCOMPARE(items[3].content,
+             ClipContent(FilesContent{{QUrl::fromLocalFile(png),
+                                       QUrl::fromLocalFile(dir.path() + "/doc.rtf"_L1)}}));
+}
+
+void HistoryCommandLineTest::refusedInputWritesNothing_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("code");
+    const QByteArray none;
+    QTest::newRow("empty input") << QStringList{u"add"_s} << none << 1;
+    QTest::newRow("input not UTF-8") << QStringList{u"add"_s} << "\xff\xfe bad"_ba << 1;
+    QTest::newRow("relative link") << QStringList{u"add"_s, u"--link"_s, u"example"_s} << none << 1;
+    QTest::newRow("file link")
+        << QStringList{u"add"_s, u"--link"_s, u"file:///etc/hosts"_s} << none << 1;
+    QTest::newRow("missing file")
+        << QStringList{u"add"_s, u"--file"_s, u"/no/such/file"_s} << none << 1;
+    QTest::newRow("no file given") << QStringList{u"add"_s, u"--file"_s} << none << 2;
+    QTest::newRow("not an image")
+        << QStringList{u"add"_s, u"--image"_s, u"/etc/hostname"_s} << none << 1;
+    QTest::newRow("missing image")
+        << QStringList{u"add"_s, u"--image"_s, u"/no/such.png"_s} << none << 1;
+    QTest::newRow("rtf without plain")
+        << QStringList{u"add"_s, u"--rtf"_s, u"/etc/hostname"_s} << none << 2;
+    QTest::newRow("rtf that is not RTF")
+        << QStringList{u"add"_s, u"--rtf"_s, u"/etc/hostname"_s, u"--plain"_s, u"x"_s} << none
+        << 1;
+    QTest::newRow("two kinds")
+        << QStringList{u"add"_s, u"--link"_s, u"https://a.b"_s, u"--image"_s, u"x.png"_s}
+        << none << 2;
+    QTest::newRow("stray argument") << QStringList{u"add"_s, u"words"_s} << "text"_ba << 2;
+    QTest::newRow("unknown option") << QStringList{u"add"_s, u"--verbose"_s} << "text"_ba << 2;
+    QTest::newRow("unknown command") << QStringList{u"paste"_s} << none << 2;
+    QTest::newRow("bad limit") << QStringList{u"list"_s, u"--limit"_s, u"-1"_s} << none << 2;
+    QTest::newRow("unknown id")
+        << QStringList{u"pin"_s, u"00000000-0000-0000-0000-000000000000"_s} << none << 1;
+    QTest::newRow("short id") << QStringList{u"delete"_s, u"0F8F"_s} << none << 2;
+    QTest::newRow("id missing") << QStringList{u"unpin"_s} << none << 2;
+}
+
+void HistoryCommandLineTest::refusedInputWritesNothing() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, input);
+    QFETCH(int, code);
+    TemporaryHistory dir;
+    QCOMPARE(run(dir, {u"add"_s}, "existing"_ba).code, 0);
+    const QByteArray before = dir.readHistoryFile();
+    const Outcome outcome = run(dir, arguments, input);
+    QCOMPARE(outcome.code, code);
+    QVERIFY(outcome.err.startsWith(u"velloq: "_s));
+    QCOMPARE(dir.readHistoryFile(), before);
+}
+
+void HistoryCommandLineTest::changesByIdOrPrefix() {
+    TemporaryHistory dir;
+    const QString first = run(dir, {u"add"_s}, "one"_ba).out.trimmed();
+    const QString second = run(dir, {u"add"_s}, "two"_ba).out.trimmed();
+    QCOMPARE(run(dir, {u"pin"_s, first.left(8).toLower()}).code, 0);
+    QVERIFY(ClipStore(dir.path()).items().first().isPinned);
+    QCOMPARE(run(dir, {u"unpin"_s, first}).code, 0);
+    QVERIFY(!ClipStore(dir.path()).items().first().isPinned);
+    QCOMPARE(run(dir, {u"delete"_s, second.left(13)}).code, 0);
+    QCOMPARE(ClipStore(dir.path()).items().size(), 1);
+    QCOMPARE(run(dir, {u"clear"_s}).code, 0);
+    QVERIFY(ClipStore(dir.path()).items().isEmpty());
+
+    // Two ids sharing a prefix: the prefix alone names neither.
+    dir.writeHistoryFile(
+        "{\"items\":[{\"id\":\"ABCDEF01-0000-4000-8000-000000000001\",\"capturedAt\":1,"
+        "\"isPinned\":false,\"kind\":\"text\",\"text\":\"a\"},"
+        "{\"id\":\"ABCDEF01-0000-4000-8000-000000000002\",\"capturedAt\":2,"
+        "\"isPinned\":false,\"kind\":\"text\",\"text\":\"b\"}]}"_ba);
+    const Outcome ambiguous = run(dir, {u"delete"_s, u"abcdef01"_s});
+    QCOMPARE(ambiguous.code, 1);
+    QVERIFY(ambiguous.err.contains(u"matches 2 entries"_s));
+    QCOMPARE(run(dir, {u"delete"_s, u"ABCDEF01-0000-4000-8000-000000000002"_s}).code, 0);
+    QCOMPARE(ClipStore(dir.path()).items().size(), 1);
+}
+
+void HistoryCommandLineTest::busyHistoryFailsAfterWaiting() {
+    TemporaryHistory dir;
+    QLockFile holder(dir.path() + "/.lock"_L1);
+    QVERIFY(holder.tryLock(0));
+    const Outcome outcome = run(dir, {u"add"_s}, "blocked"_ba);
+    QCOMPARE(outcome.code, 3);
+    QVERIFY(outcome.err.contains(u"in use"_s));
+    QVERIFY(!QFile::exists(dir.historyFile()));
+    // Readers do not wait for writers: every save replaces the file whole.
+    QCOMPARE(run(dir, {u"list"_s}).code, 0);
+    holder.unlock();
+    QCOMPARE(run(dir, {u"add"_s}, "now"_ba).code, 0);
+}
+
+void HistoryCommandLineTest::unreadableHistoryIsReportedAndKept() {
+    TemporaryHistory dir;
+    dir.writeHistoryFile("{broken"_ba);
+    const Outcome listed = run(dir, {u"list"_s});
+    QCOMPARE(listed.code, 0);
+    QVERIFY(listed.err.contains(u"could not be read"_s));
+    QCOMPARE(run(dir, {u"add"_s}, "fresh"_ba).code, 0);
+    QCOMPARE(QDir(dir.path()).entryList({u"items.json.unreadable-*"_s}).size(), 1);
+    QCOMPARE(ClipStore(dir.path()).items().size(), 1);
+}
+
+QTEST_GUILESS_MAIN(HistoryCommandLineTest)
+#include "HistoryCommandLineTest.moc"

@@ -1,0 +1,103 @@
+#include "history/ClipContent.h"
+#include "history/ClipItem.h"
+
+#include <QSet>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class ClipContentTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void contentHashFeedsTagAndPayload_data();
+    void contentHashFeedsTagAndPayload();
+    void contentHashSeparatesLookalikes();
+    void searchTextPerKind();
+    void equalityAndHashingAreStructural();
+    void idTextIsUpperCaseWithoutBraces();
+};
+
+void ClipContentTest::contentHashFeedsTagAndPayload_data() {
+    QTest::addColumn<ClipContent>("content");
+    QTest::addColumn<QByteArray>("sha256");
+    QTest::newRow("text") << ClipContent(TextContent{u"hello"_s})
+                          << "a2d9b763c3eb110c811805a4b719c57549cb1173d5e65bab92c804617af46907"_ba;
+    QTest::newRow("rich text")
+        << ClipContent(RichTextContent{"{\\rtf1 x}"_ba, u"x"_s})
+        << "027163668e6acffdc4158c441c7ca14ca2f3f7c2c794153834fa2c375eff42ff"_ba;
+    QTest::newRow("files, path with a space")
+        << ClipContent(FilesContent{{QUrl::fromLocalFile(u"/tmp/a b"_s),
+                                     QUrl::fromLocalFile(u"/tmp/c"_s)}})
+        << "1ce91f661ca7e6406d98a18bb82e8e25350ac974b2e8fbbd7f4942dcea829de2"_ba;
+    QTest::newRow("no files") << ClipContent(FilesContent{})
+                              << "252f10c83610ebca1a059c0bae8255eba2f95be4d1d7bcfa89d7248a82d9f111"_ba;
+    QTest::newRow("link, encoded form")
+        << ClipContent(LinkContent{QUrl(u"https://example.com/a b"_s)})
+        << "1d5acdd840d814e779c364ecabea6b8b10dd9d0966fece610105d001c180ffe4"_ba;
+}
+
+void ClipContentTest::contentHashFeedsTagAndPayload() {
+    QFETCH(ClipContent, content);
+    QFETCH(QByteArray, sha256);
+    QCOMPARE(contentHash(content).toHex(), sha256);
+    QCOMPARE(contentHash(content).size(), 32);
+}
+
+void ClipContentTest::contentHashSeparatesLookalikes() {
+    // Text is hashed untrimmed.
+    QVERIFY(contentHash(TextContent{u"a"_s}) != contentHash(TextContent{u"a "_s}));
+    // The zero byte keeps "ab"+"c" apart from "a"+"bc".
+    QVERIFY(contentHash(RichTextContent{"ab"_ba, u"c"_s}) !=
+            contentHash(RichTextContent{"a"_ba, u"bc"_s}));
+    QVERIFY(contentHash(RichTextContent{"x"_ba, u"one"_s}) !=
+            contentHash(RichTextContent{"x"_ba, u"two"_s}));
+    const QUrl a = QUrl::fromLocalFile(u"/a"_s);
+    const QUrl b = QUrl::fromLocalFile(u"/b"_s);
+    QVERIFY(contentHash(FilesContent{{a, b}}) != contentHash(FilesContent{{b, a}}));
+    // The tag keeps a text apart from a link with the same characters.
+    QVERIFY(contentHash(TextContent{u"https://x.org"_s}) !=
+            contentHash(LinkContent{QUrl(u"https://x.org"_s)}));
+    QVERIFY(contentHash(ImageContent{"\x89PNG"_ba}) != contentHash(TextContent{u"\x89PNG"_s}));
+}
+
+void ClipContentTest::searchTextPerKind() {
+    QCOMPARE(searchText(TextContent{u" spaced "_s}), u" spaced "_s);
+    QCOMPARE(searchText(RichTextContent{"{\\rtf1 b}"_ba, u"plain"_s}), u"plain"_s);
+    QCOMPARE(searchText(ImageContent{"png"_ba}), QString());
+    const FilesContent files{{QUrl::fromLocalFile(u"/home/ann/Reports/q1.pdf"_s),
+                              QUrl::fromLocalFile(u"/home/ann/Photos/"_s),
+                              QUrl::fromLocalFile(u"/"_s)}};
+    QCOMPARE(searchText(files), u"q1.pdf\nPhotos\n/"_s);
+    QVERIFY(!searchText(files).contains(u"Reports"_s));
+    QCOMPARE(searchText(LinkContent{QUrl(u"https://example.com/a b"_s)}),
+             u"https://example.com/a%20b"_s);
+}
+
+void ClipContentTest::equalityAndHashingAreStructural() {
+    const ClipContent text = TextContent{u"same"_s};
+    QCOMPARE(text, ClipContent(TextContent{u"same"_s}));
+    QVERIFY(text != ClipContent(TextContent{u"other"_s}));
+    QCOMPARE(qHash(text, 7), qHash(ClipContent(TextContent{u"same"_s}), 7));
+
+    const ClipItem item{QUuid::createUuid(), 10.5, u"org.example"_s, text, true};
+    ClipItem copy = item;
+    QCOMPARE(copy, item);
+    QCOMPARE(qHash(copy), qHash(item));
+    copy.sourceBundleID.reset();
+    QVERIFY(copy != item);
+    copy = item;
+    copy.isPinned = false;
+    QVERIFY(copy != item);
+
+    QSet<ClipItem> set{item, copy, item};
+    QCOMPARE(set.size(), 2);
+}
+
+void ClipContentTest::idTextIsUpperCaseWithoutBraces() {
+    const QUuid id = QUuid::fromString(u"{0f8fad5b-d9cb-469f-a165-70867728950e}"_s);
+    QCOMPARE(idText(id), u"0F8FAD5B-D9CB-469F-A165-70867728950E"_s);
+}
+
+QTEST_GUILESS_MAIN(ClipContentTest)
+#include "ClipContentTest.moc"

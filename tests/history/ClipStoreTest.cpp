@@ -1,0 +1,422 @@
+#include "history/ClipStore.h"
+#include "support/TemporaryHistory.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Counts the store's change notifications.
+struct ChangeCounter {
+    explicit ChangeCounter(ClipStore& store) {
+        store.onChange = [this] { ++count; };
+    }
+    int count = 0;
+};
+
+QStringList texts(const QList<ClipItem>& items) {
+    QStringList result;
+    for (const ClipItem& item : items)
+        result.append(searchText(item.content));
+    return result;
+}
+
+const ClipItem* find(const ClipStore& store, const QString& text) {
+    for (const ClipItem& item : store.items()) {
+        if (searchText(item.content) == text)
+            return &item;
+    }
+    return nullptr;
+}
+
+// Adds "t0" … "t<n-1>" at times start, start+1, …
+void addTexts(ClipStore& store, int count, double start = 100, const QString& prefix = u"t"_s) {
+    for (int i = 0; i < count; ++i)
+        store.add(textClip(prefix + QString::number(i)), std::nullopt, start + i);
+}
+
+qsizetype unpinnedCount(const ClipStore& store) {
+    return std::count_if(store.items().cbegin(), store.items().cend(),
+                         [](const ClipItem& item) { return !item.isPinned; });
+}
+
+} // namespace
+
+class ClipStoreTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QStandardPaths::setTestModeEnabled(true); }
+    void repeatedCopyRefreshesTheFirstEntry();
+    void copyEqualToPinnedEntryRefreshesIt();
+    void limitRemovesOnlyTheOldestUnpinned();
+    void oldestIsFoundByTimeNotStorageOrder();
+    void unpinningAtTheLimitTrimsAtOnce();
+    void restoreKeepsTheRestoredEntry();
+    void restoreIsDroppedWhenTheClipCameBack();
+    void loweringTheLimitTrimsOnceAndRaisingRestoresNothing();
+    void imageFilesFollowTheirEntries();
+    void unknownIdsChangeNothing();
+    void historySurvivesReopening();
+    void failedImageWriteDropsTheCapture();
+    void failedSaveKeepsMemoryAndLeavesNoPartialFile();
+    void historyIsPrivateWhateverTheUmask();
+    void unreadableHistoryIsMovedAsideNotDestroyed();
+    void queriesOrderNewestFirstAndStable();
+    void searchTrimsAndIgnoresCase();
+};
+
+void ClipStoreTest::repeatedCopyRefreshesTheFirstEntry() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    ChangeCounter changes(store);
+    store.add(textClip(u"hello"_s), u"org.one"_s, 10);
+    const QUuid firstId = store.items().first().id;
+    store.add(textClip(u"hello"_s), u"org.two"_s, 20);
+    QCOMPARE(store.items().size(), 1);
+    QCOMPARE(store.items().first().id, firstId);
+    QCOMPARE(store.items().first().capturedAt, 20.0);
+    QCOMPARE(store.items().first().sourceBundleID, u"org.two"_s);
+    store.add(textClip(u"hello"_s), std::nullopt, 30);
+    QCOMPARE(store.items().first().sourceBundleID, u"org.two"_s);
+    QCOMPARE(store.items().first().capturedAt, 30.0);
+    QCOMPARE(changes.count, 3);
+    // A trailing space makes it another clip.
+    store.add(textClip(u"hello "_s), std::nullopt, 40);
+    QCOMPARE(store.items().size(), 2);
+}
+
+void ClipStoreTest::copyEqualToPinnedEntryRefreshesIt() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    store.setLimit(9);
+    store.add(textClip(u"pinned"_s), std::nullopt, 1);
+    store.setPinned(true, store.items().first().id);
+    addTexts(store, 9);
+    const auto before = store.items().size();
+    store.add(textClip(u"pinned"_s), u"org.app"_s, 500);
+    QCOMPARE(store.items().size(), before);
+    QVERIFY(find(store, u"t0"_s)); // nothing was trimmed
+    QCOMPARE(find(store, u"pinned"_s)->capturedAt, 500.0);
+    QVERIFY(find(store, u"pinned"_s)->isPinned);
+}
+
+void ClipStoreTest::limitRemovesOnlyTheOldestUnpinned() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    store.setLimit(9);
+    addTexts(store, 5, 1, u"p"_s);
+    for (const ClipItem& item : QList<ClipItem>(store.items()))
+        store.setPinned(true, item.id);
+    addTexts(store, 9, 100);
+    QCOMPARE(store.items().size(), 14);
+    store.add(textClip(u"new"_s), std::nullopt, 200);
+    QCOMPARE(store.items().size(), 14);
+    QVERIFY(!find(store, u"t0"_s));
+    QVERIFY(find(store, u"t1"_s) && find(store, u"new"_s));
+    QCOMPARE(unpinnedCount(store), 9);
+    QCOMPARE(ClipStore::pinnedItems(store.items()).size(), 5);
+}
+
+void ClipStoreTest::oldestIsFoundByTimeNotStorageOrder() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    store.setLimit(2);
+    store.add(textClip(u"late"_s), std::nullopt, 50);
+    store.add(textClip(u"early"_s), std::nullopt, 10);
+    store.add(textClip(u"tie-a"_s), std::nullopt, 10);
+    // "early" and "tie-a" share the smallest time: the earlier in storage goes.
+    QCOMPARE(texts(store.items()), QStringList({u"late"_s, u"tie-a"_s}));
+}
+
+void ClipStoreTest::unpinningAtTheLimitTrimsAtOnce() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    store.setLimit(3);
+    store.add(textClip(u"old pinned"_s), std::nullopt, 1);
+    store.setPinned(true, store.items().first().id);
+    addTexts(store, 3, 10);
+    ChangeCounter changes(store);
+    store.setPinned(false, find(store, u"old pinned"_s)->id);
+    // The entry just unpinned is the oldest unpinned one, so it goes itself.
+    QVERIFY(!find(store, u"old pinned"_s));
+    QCOMPARE(unpinnedCount(store), 3);
+    QCOMPARE(changes.count, 1);
+
+    store.add(textClip(u"newer pinned"_s), std::nullopt, 100);
+    QVERIFY(!find(store, u"t0"_s));
+    store.setPinned(true, find(store, u"newer pinned"_s)->id);
+    store.add(textClip(u"t9"_s), std::nullopt, 101);
+    QCOMPARE(store.items().size(), 4);
+    store.setPinned(false, find(store, u"newer pinned"_s)->id);
+    QVERIFY(find(store, u"newer pinned"_s));
+    QVERIFY(!find(store, u"t1"_s));
+}
+
+void ClipStoreTest::restoreKeepsTheRestoredEntry() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    store.setLimit(3);
+    addTexts(store, 3, 10);
+    const ClipItem oldest = *find(store, u"t0"_s);
+    store.deleteItem(oldest.id);
+    store.add(textClip(u"fresh"_s), std::nullopt, 100);
+    ChangeCounter changes(store);
+    store.restore(oldest);
+    QCOMPARE(changes.count, 1);
+    const ClipItem* restored = find(store, u"t0"_s);
+    QVERIFY(restored);
+    QCOMPARE(*restored, oldest);
+    QVERIFY(!find(store, u"t1"_s)); // the oldest other unpinned entry went
+    QCOMPARE(unpinnedCount(store), 3);
+
+    // A pinned entry does not count against the limit.
+    store.setPinned(true, find(store, u"fresh"_s)->id);
+    store.add(textClip(u"t8"_s), std::nullopt, 101);
+    QCOMPARE(unpinnedCount(store), 3);
+    const ClipItem pinned = *find(store, u"fresh"_s);
+    store.deleteItem(pinned.id);
+    store.restore(pinned);
+    QCOMPARE(store.items().size(), 4);
+    QVERIFY(find(store, u"fresh"_s)->isPinned);
+}
+
+void ClipStoreTest::restoreIsDroppedWhenTheClipCameBack() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    store.add(textClip(u"a"_s), std::nullopt, 1);
+    const ClipItem deleted = store.items().first();
+    store.deleteItem(deleted.id);
+    store.add(textClip(u"a"_s), std::nullopt, 2);
+    ChangeCounter changes(store);
+    store.restore(deleted);
+    QCOMPARE(store.items().size(), 1);
+    QVERIFY(store.items().first().id != deleted.id);
+    // Restoring an entry that is still there does nothing either.
+    store.restore(store.items().first());
+    QCOMPARE(store.items().size(), 1);
+    QCOMPARE(changes.count, 0);
+}
+
+void ClipStoreTest::loweringTheLimitTrimsOnceAndRaisingRestoresNothing() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    addTexts(store, 20);
+    ChangeCounter changes(store);
+    store.setLimit(27);
+    QCOMPARE(changes.count, 0);
+    store.setLimit(9);
+    QCOMPARE(store.items().size(), 9);
+    QCOMPARE(changes.count, 1);
+    QVERIFY(find(store, u"t11"_s) && !find(store, u"t10"_s));
+    store.setLimit(27);
+    QCOMPARE(store.items().size(), 9);
+    QCOMPARE(changes.count, 1);
+    QCOMPARE(ClipStore(dir.path()).items().size(), 9);
+}
+
+void ClipStoreTest::imageFilesFollowTheirEntries() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    store.add(ImageContent{pngBytes(1)}, std::nullopt, 1);
+    store.add(ImageContent{pngBytes(2)}, std::nullopt, 2);
+    store.add(ImageContent{pngBytes(3)}, std::nullopt, 3);
+    const QDir images(dir.imagesFolder());
+    QCOMPARE(images.entryList(QDir::Files).size(), 3);
+    const ClipItem first = store.items().first();
+    const QString firstFile = images.filePath(idText(first.id) + ".png"_L1);
+    QFile file(firstFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), pngBytes(1));
+    file.close();
+
+    store.deleteItem(first.id);
+    QVERIFY(!QFileInfo::exists(firstFile));
+    store.restore(first);
+    QVERIFY(QFileInfo::exists(firstFile));
+
+    store.setPinned(true, store.items().first().id);
+    store.clearAll();
+    QVERIFY(store.items().isEmpty());
+    QCOMPARE(images.entryList(QDir::Files).size(), 0);
+    QCOMPARE(dir.readHistoryFile(), "{\"items\":[]}"_ba);
+
+    // Trimming an image entry removes its file as well.
+    store.setLimit(1);
+    store.add(ImageContent{pngBytes(4)}, std::nullopt, 4);
+    store.add(textClip(u"text"_s), std::nullopt, 5);
+    QCOMPARE(images.entryList(QDir::Files).size(), 0);
+}
+
+void ClipStoreTest::unknownIdsChangeNothing() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    store.add(textClip(u"a"_s), std::nullopt, 1);
+    const QByteArray saved = dir.readHistoryFile();
+    ChangeCounter changes(store);
+    store.setPinned(true, QUuid::createUuid());
+    store.deleteItem(QUuid::createUuid());
+    QCOMPARE(changes.count, 0);
+    QCOMPARE(dir.readHistoryFile(), saved);
+}
+
+void ClipStoreTest::historySurvivesReopening() {
+    TemporaryHistory dir;
+    QList<ClipItem> before;
+    {
+        ClipStore store(dir.path());
+        store.add(textClip(u"text"_s), u"org.gnome.TextEditor"_s, 1700000000.123456);
+        store.add(RichTextContent{"{\\rtf1 bold}"_ba, u"bold"_s}, std::nullopt, 2);
+        store.add(ImageContent{pngBytes(9)}, std::nullopt, 3);
+        store.add(FilesContent{{QUrl::fromLocalFile(u"/tmp/ä b.txt"_s)}}, std::nullopt, 4);
+        store.add(LinkContent{QUrl(u"https://example.com/?q=a%20b#f"_s)}, std::nullopt, 5);
+        store.setPinned(true, store.items().first().id);
+        before = store.items();
+    }
+    ClipStore reopened(dir.path());
+    QCOMPARE(reopened.items(), before);
+    // Hashes are rebuilt on load: a repeated copy still de-duplicates.
+    reopened.add(ImageContent{pngBytes(9)}, std::nullopt, 10);
+    QCOMPARE(reopened.items().size(), before.size());
+}
+
+void ClipStoreTest::failedImageWriteDropsTheCapture() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    store.add(textClip(u"kept"_s), std::nullopt, 1);
+    const QByteArray saved = dir.readHistoryFile();
+    // A plain file where the images folder should be makes every image write fail.
+    QVERIFY(QDir(dir.imagesFolder()).removeRecursively());
+    QFile blocker(dir.imagesFolder());
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ChangeCounter changes(store);
+    store.add(ImageContent{pngBytes(5)}, std::nullopt, 2);
+    QCOMPARE(store.items().size(), 1);
+    QCOMPARE(changes.count, 0);
+    QCOMPARE(dir.readHistoryFile(), saved);
+}
+
+void ClipStoreTest::failedSaveKeepsMemoryAndLeavesNoPartialFile() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    // A folder in the history file's place makes the final rename fail.
+    QVERIFY(QDir().mkdir(dir.historyFile()));
+    ChangeCounter changes(store);
+    store.add(textClip(u"in memory"_s), std::nullopt, 1);
+    QCOMPARE(changes.count, 1);
+    QCOMPARE(store.items().size(), 1);
+    QVERIFY(!store.lastSaveSucceeded());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+    QVERIFY(QDir().rmdir(dir.historyFile()));
+    store.add(textClip(u"second"_s), std::nullopt, 2);
+    QVERIFY(store.lastSaveSucceeded());
+    QCOMPARE(ClipStore(dir.path()).items().size(), 2);
+}
+
+void ClipStoreTest::historyIsPrivateWhateverTheUmask() {
+    TemporaryHistory dir;
+    const QString folder = dir.path() + "/nested/Velloq"_L1;
+    const mode_t previous = umask(0);
+    {
+        ClipStore store(folder);
+        store.add(textClip(u"secret"_s), std::nullopt, 1);
+        store.add(ImageContent{pngBytes(1)}, std::nullopt, 2);
+    }
+    umask(previous);
+    const auto mode = [](const QString& path) {
+        struct stat info {};
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777
+                                                                          : 0xffffu;
+    };
+    QCOMPARE(mode(folder), 0700u);
+    QCOMPARE(mode(folder + "/images"_L1), 0700u);
+    QCOMPARE(mode(folder + "/items.json"_L1), 0600u);
+    const QStringList images = QDir(folder + "/images"_L1).entryList(QDir::Files);
+    QCOMPARE(images.size(), 1);
+    QCOMPARE(mode(folder + "/images/"_L1 + images.first()), 0600u);
+}
+
+void ClipStoreTest::unreadableHistoryIsMovedAsideNotDestroyed() {
+    TemporaryHistory dir;
+    const QByteArray garbage = "{\"items\":[{\"id\":\"not a uuid\"}]}"_ba;
+    dir.writeHistoryFile(garbage);
+    {
+        ClipStore store(dir.path());
+        QVERIFY(store.items().isEmpty());
+        QVERIFY(store.startedFromUnreadableHistory());
+    }
+    QCOMPARE(dir.readHistoryFile(), garbage); // loading alone leaves it untouched
+
+    ClipStore store(dir.path());
+    store.add(textClip(u"new"_s), std::nullopt, 1);
+    store.add(textClip(u"newer"_s), std::nullopt, 2);
+    const QStringList kept =
+        QDir(dir.path()).entryList({u"items.json.unreadable-*"_s}, QDir::Files);
+    QCOMPARE(kept.size(), 1);
+    QVERIFY(QRegularExpression(u"^items\\.json\\.unreadable-\\d{8}T\\d{6}Z$"_s)
+                .match(kept.first())
+                .hasMatch());
+    QFile keptFile(dir.path() + u'/' + kept.first());
+    QVERIFY(keptFile.open(QIODevice::ReadOnly));
+    QCOMPARE(keptFile.readAll(), garbage);
+    QCOMPARE(ClipStore(dir.path()).items().size(), 2);
+
+    // A second unreadable file later gets a name of its own.
+    dir.writeHistoryFile("not json"_ba);
+    ClipStore again(dir.path());
+    again.add(textClip(u"x"_s), std::nullopt, 3);
+    QCOMPARE(QDir(dir.path()).entryList({u"items.json.unreadable-*"_s}, QDir::Files).size(), 2);
+}
+
+void ClipStoreTest::queriesOrderNewestFirstAndStable() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    store.add(textClip(u"a"_s), std::nullopt, 5);
+    store.add(textClip(u"b"_s), std::nullopt, 7);
+    store.add(textClip(u"c"_s), std::nullopt, 5);
+    store.add(textClip(u"d"_s), std::nullopt, 9);
+    store.setPinned(true, find(store, u"d"_s)->id);
+    store.setPinned(true, find(store, u"a"_s)->id);
+    const QList<ClipItem> items = store.items();
+    QCOMPARE(texts(ClipStore::recent(items, 9)), QStringList({u"b"_s, u"c"_s}));
+    QCOMPARE(texts(ClipStore::recent(items, 1)), QStringList({u"b"_s}));
+    QCOMPARE(texts(ClipStore::recent(items, 0)), QStringList());
+    QCOMPARE(texts(ClipStore::pinnedItems(items)), QStringList({u"d"_s, u"a"_s}));
+    QCOMPARE(texts(ClipStore::newestFirst(items)),
+             QStringList({u"d"_s, u"b"_s, u"a"_s, u"c"_s}));
+}
+
+void ClipStoreTest::searchTrimsAndIgnoresCase() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    store.add(textClip(u"Meet at the école"_s), std::nullopt, 1);
+    store.add(textClip(u"decomposed: e\u0301cole"_s), std::nullopt, 2);
+    store.add(ImageContent{pngBytes(1)}, std::nullopt, 3);
+    store.add(FilesContent{{QUrl::fromLocalFile(u"/home/ann/Budget/plan.ods"_s)}}, std::nullopt,
+              4);
+    store.add(RichTextContent{"{\\rtf1 ignored}"_ba, u"Styled Words"_s}, std::nullopt, 5);
+    store.setPinned(true, store.items().first().id);
+    const QList<ClipItem> items = store.items();
+    QCOMPARE(texts(ClipStore::search(items, u"ÉCOLE"_s)),
+             QStringList({u"decomposed: e\u0301cole"_s, u"Meet at the école"_s}));
+    QCOMPARE(ClipStore::search(items, u"   "_s).size(), 0);
+    QCOMPARE(ClipStore::search(items, u"\n\t"_s).size(), 0);
+    QCOMPARE(texts(ClipStore::search(items, u"  styled words \n"_s)),
+             QStringList({u"Styled Words"_s}));
+    QCOMPARE(ClipStore::search(items, u"budget"_s).size(), 0);
+    QCOMPARE(ClipStore::search(items, u"PLAN.ODS"_s).size(), 1);
+    QCOMPARE(ClipStore::search(items, u"png"_s).size(), 0);
+}
+
+QTEST_GUILESS_MAIN(ClipStoreTest)
+#include "ClipStoreTest.moc"

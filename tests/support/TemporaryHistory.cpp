@@ -1,0 +1,38 @@
+#include "TemporaryHistory.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+
+using namespace Qt::StringLiterals;
+
+TemporaryHistory::TemporaryHistory() : m_dir(QDir::tempPath() + "/velloq-test-XXXXXX"_L1) {}
+
+QString TemporaryHistory::historyFile() const { return path() + "/items.json"_L1; }
+
+QString TemporaryHistory::imagesFolder() const { return path() + "/images"_L1; }
+
+QByteArray TemporaryHistory::readHistoryFile() const {
+    QFile file(historyFile());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void TemporaryHistory::writeHistoryFile(const QByteArray& bytes) const {
+    QFile file(historyFile());
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(bytes);
+}
+
+QByteArray pngBytes(unsigned seed) {
+    QImage image(2, 2, QImage::Format_RGB32);
+    image.fill(QColor::fromRgb(seed & 0xffffff));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+TextContent textClip(const QString& text) { return TextContent{text}; }

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "history/ClipItem.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QDir>
+#include <QTemporaryDir>
+
+// A history folder of its own for one test, removed afterwards.
+class TemporaryHistory {
+public:
+    TemporaryHistory();
+
+    QString path() const { return m_dir.path(); }
+    QString historyFile() const;
+    QString imagesFolder() const;
+
+    QByteArray readHistoryFile() const;
+    void writeHistoryFile(const QByteArray& bytes) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A small valid PNG whose pixel colour is `seed`, so different seeds give
+// different images.
+QByteArray pngBytes(unsigned seed = 0);
+
+TextContent textClip(const QString& text);
