@@ -1,12 +1,9 @@
 #include "ClipListing.h"
 
-#include "history/ClipDiskItem.h"
 #include "history/Overloaded.h"
 
 #include <QBuffer>
 #include <QImageReader>
-#include <QJsonArray>
-#include <QJsonDocument>
 
 using namespace Qt::StringLiterals;
 
@@ -56,13 +53,6 @@ QString ClipListing::plainLine(qsizetype position, const ClipItem& item) {
            preview(item);
 }
 
-QByteArray ClipListing::jsonArray(const QList<ClipItem>& items) {
-    QJsonArray records;
-    for (const ClipItem& item : items)
-        records.append(ClipDiskItem::fromItem(item).toJson());
-    return QJsonDocument(records).toJson(QJsonDocument::Compact);
-}
-
 ClipListing::IdLookup ClipListing::findId(const QList<ClipItem>& items, const QString& text) {
     const QString prefix = text.trimmed().toUpper();
     if (prefix.size() < 8)
@@ -78,4 +68,3 @@ ClipListing::IdLookup ClipListing::findId(const QList<ClipItem>& items, const QS
         return Ambiguous{matches.size()};
     return matches.first();
 }
-

@@ -21,9 +21,6 @@ public:
     // `maxLength` characters.
     static QString preview(const ClipItem& item, qsizetype maxLength = 72);
 
-    // A JSON array of the entries in the history file's record form.
-    static QByteArray jsonArray(const QList<ClipItem>& items);
-
     struct NoMatch {};
     struct Ambiguous {
         qsizetype count;

@@ -12,8 +12,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-CommandLineCapture::Refusal usage(const QString& message) { return {message, true}; }
-CommandLineCapture::Refusal refusal(const QString& message) { return {message, false}; }
+CommandLineCapture::Refusal usage(const QString& message) {
+    return {message, true};
+}
+CommandLineCapture::Refusal refusal(const QString& message) {
+    return {message, false};
+}
 
 std::optional<QByteArray> readFile(const QString& path) {
     QFile file(path);
@@ -34,8 +38,8 @@ CommandLineCapture::content(const Request& request,
     if (request.plain && !request.rtfPath)
         return usage(u"--plain goes with --rtf"_s);
     if (!request.files && !request.paths.isEmpty())
-        return usage(u"unexpected argument '%1' (file paths follow --file)"_s.arg(
-            request.paths.first()));
+        return usage(
+            u"unexpected argument '%1' (file paths follow --file)"_s.arg(request.paths.first()));
     if (request.link)
         return link(*request.link);
     if (request.files)

@@ -17,8 +17,7 @@ namespace {
 const QStringList readCommands{u"list"_s, u"search"_s};
 const QStringList changeCommands{u"add"_s, u"pin"_s, u"unpin"_s, u"delete"_s, u"clear"_s};
 
-const QCommandLineOption dataDirOption(u"data-dir"_s, u"Use another history folder."_s,
-                                       u"DIR"_s);
+const QCommandLineOption dataDirOption(u"data-dir"_s, u"Use another history folder."_s, u"DIR"_s);
 const QCommandLineOption jsonOption(u"json"_s, u"Print records as JSON."_s);
 const QCommandLineOption limitOption(u"limit"_s, u"Print at most N entries."_s, u"N"_s);
 const QCommandLineOption linkOption(u"link"_s, u"Add a web link."_s, u"URL"_s);
@@ -77,9 +76,8 @@ Exit codes: 0 done, 1 failed, 2 bad arguments, 3 history busy.
 
 int HistoryCommandLine::run(const QStringList& arguments) {
     if (arguments.isEmpty() || !isSubCommand(arguments.first()))
-        return usageError(arguments.isEmpty()
-                              ? u"no command given"_s
-                              : u"unknown command '%1'"_s.arg(arguments.first()));
+        return usageError(arguments.isEmpty() ? u"no command given"_s
+                                              : u"unknown command '%1'"_s.arg(arguments.first()));
     const QString command = arguments.first();
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -123,13 +121,13 @@ int HistoryCommandLine::list(const QCommandLineParser& parser, const QString& di
 int HistoryCommandLine::search(const QCommandLineParser& parser, const QString& directory) {
     const ClipStore store(directory);
     warnIfUnreadable(store);
-    return printItems(parser, ClipStore::search(store.items(), parser.positionalArguments().first()));
+    return printItems(parser,
+                      ClipStore::search(store.items(), parser.positionalArguments().first()));
 }
 
-int HistoryCommandLine::printItems(const QCommandLineParser& parser,
-                                   const QList<ClipItem>& items) {
+int HistoryCommandLine::printItems(const QCommandLineParser& parser, const QList<ClipItem>& items) {
     if (parser.isSet(jsonOption)) {
-        m_out << QString::fromUtf8(ClipListing::jsonArray(items)) << '\n';
+        m_out << QString::fromUtf8(ClipDisk::encodeRecords(items)) << '\n';
         return Success;
     }
     for (qsizetype i = 0; i < items.size(); ++i)

@@ -35,8 +35,7 @@ private:
     int add(const QCommandLineParser& parser, ClipStore& store);
     int changeById(const QString& command, const QCommandLineParser& parser, ClipStore& store);
     int clear(ClipStore& store);
-    int mutate(const QString& command, const QCommandLineParser& parser,
-               const QString& directory);
+    int mutate(const QString& command, const QCommandLineParser& parser, const QString& directory);
     int printItems(const QCommandLineParser& parser, const QList<struct ClipItem>& items);
     int finishChange(const ClipStore& store);
     void warnIfUnreadable(const ClipStore& store);

@@ -1,4 +1,5 @@
 #include "ClipContent.h"
+
 #include "Overloaded.h"
 
 #include <QCryptographicHash>
@@ -8,13 +9,19 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void feed(QCryptographicHash& hash, const QString& text) { hash.addData(text.toUtf8()); }
+void feed(QCryptographicHash& hash, const QString& text) {
+    hash.addData(text.toUtf8());
+}
 
 } // namespace
 
-QString absoluteString(const QUrl& url) { return url.toString(QUrl::FullyEncoded); }
+QString absoluteString(const QUrl& url) {
+    return url.toString(QUrl::FullyEncoded);
+}
 
-QString fileSystemPath(const QUrl& url) { return url.toLocalFile(); }
+QString fileSystemPath(const QUrl& url) {
+    return url.toLocalFile();
+}
 
 QString lastPathComponent(const QUrl& url) {
     QString path = url.isLocalFile() ? url.toLocalFile() : url.path();
@@ -81,13 +88,17 @@ QString kindName(const ClipContent& content) {
     return names[content.index()];
 }
 
-size_t qHash(const TextContent& value, size_t seed) noexcept { return qHash(value.text, seed); }
+size_t qHash(const TextContent& value, size_t seed) noexcept {
+    return qHash(value.text, seed);
+}
 
 size_t qHash(const RichTextContent& value, size_t seed) noexcept {
     return qHashMulti(seed, value.rtf, value.plain);
 }
 
-size_t qHash(const ImageContent& value, size_t seed) noexcept { return qHash(value.png, seed); }
+size_t qHash(const ImageContent& value, size_t seed) noexcept {
+    return qHash(value.png, seed);
+}
 
 size_t qHash(const FilesContent& value, size_t seed) noexcept {
     seed = qHashMulti(seed, value.urls.size());
@@ -96,7 +107,9 @@ size_t qHash(const FilesContent& value, size_t seed) noexcept {
     return seed;
 }
 
-size_t qHash(const LinkContent& value, size_t seed) noexcept { return qHash(value.url, seed); }
+size_t qHash(const LinkContent& value, size_t seed) noexcept {
+    return qHash(value.url, seed);
+}
 
 size_t qHash(const ClipContent& content, size_t seed) noexcept {
     const size_t caseNumber = content.index();

@@ -22,9 +22,13 @@ QString ClipDisk::defaultDirectory() {
     return QDir::tempPath() + "/Velloq"_L1;
 }
 
-QString ClipDisk::historyFilePath() const { return m_directory + "/items.json"_L1; }
+QString ClipDisk::historyFilePath() const {
+    return m_directory + "/items.json"_L1;
+}
 
-QString ClipDisk::imagesDirectory() const { return m_directory + "/images"_L1; }
+QString ClipDisk::imagesDirectory() const {
+    return m_directory + "/images"_L1;
+}
 
 QString ClipDisk::imagePath(const QUuid& id) const {
     return imagesDirectory() + u'/' + idText(id) + ".png"_L1;
@@ -83,13 +87,27 @@ bool ClipDisk::writeImage(const QUuid& id, const QByteArray& png) const {
     return writePrivateFileAtomically(imagePath(id), png);
 }
 
-void ClipDisk::removeImage(const QUuid& id) const { QFile::remove(imagePath(id)); }
+void ClipDisk::removeImage(const QUuid& id) const {
+    QFile::remove(imagePath(id));
+}
 
 QByteArray ClipDisk::encode(const QList<ClipItem>& items) {
-    QJsonArray records;
-    for (const ClipItem& item : items)
-        records.append(ClipDiskItem::fromItem(item).toJson());
-    return QJsonDocument(QJsonObject{{"items"_L1, records}}).toJson(QJsonDocument::Compact);
+    QByteArray out("{\"items\":");
+    out.append(encodeRecords(items));
+    out.append('}');
+    return out;
+}
+
+QByteArray ClipDisk::encodeRecords(const QList<ClipItem>& items) {
+    QByteArray out;
+    out.append('[');
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            out.append(',');
+        ClipDiskItem::fromItem(items[i]).appendJson(out);
+    }
+    out.append(']');
+    return out;
 }
 
 std::optional<QList<ClipDiskItem>> ClipDisk::decode(const QByteArray& document) {

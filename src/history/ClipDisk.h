@@ -46,6 +46,8 @@ public:
     bool holdsUnreadableHistory() const { return m_unreadableHistory; }
 
     static QByteArray encode(const QList<ClipItem>& items);
+    // The entries as a JSON array of records, in the given order.
+    static QByteArray encodeRecords(const QList<ClipItem>& items);
     // nullopt when the document as a whole is unreadable.
     static std::optional<QList<ClipDiskItem>> decode(const QByteArray& document);
 

@@ -1,4 +1,6 @@
 #include "ClipDiskItem.h"
+
+#include "JsonText.h"
 #include "Overloaded.h"
 
 #include <QFile>
@@ -74,8 +76,8 @@ std::optional<QByteArray> decodeStrictBase64(const QString& text) {
         if (!isBase64Character(text[i]))
             return std::nullopt;
     }
-    auto decoded = QByteArray::fromBase64Encoding(text.toLatin1(),
-                                                  QByteArray::AbortOnBase64DecodingErrors);
+    auto decoded =
+        QByteArray::fromBase64Encoding(text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded)
         return std::nullopt;
     return *decoded;
@@ -134,26 +136,47 @@ std::optional<ClipDiskItem> ClipDiskItem::fromJson(const QJsonObject& object) {
     return record;
 }
 
-QJsonObject ClipDiskItem::toJson() const {
-    QJsonObject object{
-        {"id"_L1, idText(id)},
-        {"capturedAt"_L1, capturedAt},
-        {"isPinned"_L1, isPinned},
-        {"kind"_L1, kind},
+void ClipDiskItem::appendJson(QByteArray& out) const {
+    const auto member = [&out](const char* key) {
+        out.append(key);
+        out.append(':');
     };
-    if (sourceBundleID)
-        object.insert("sourceBundleID"_L1, *sourceBundleID);
-    if (text)
-        object.insert("text"_L1, *text);
-    if (rtf)
-        object.insert("rtf"_L1, *rtf);
-    if (plain)
-        object.insert("plain"_L1, *plain);
-    if (files)
-        object.insert("files"_L1, QJsonArray::fromStringList(*files));
-    if (link)
-        object.insert("link"_L1, *link);
-    return object;
+    member("{\"id\"");
+    JsonText::appendString(out, idText(id));
+    member(",\"capturedAt\"");
+    JsonText::appendNumber(out, capturedAt);
+    if (sourceBundleID) {
+        member(",\"sourceBundleID\"");
+        JsonText::appendString(out, *sourceBundleID);
+    }
+    member(",\"isPinned\"");
+    JsonText::appendBool(out, isPinned);
+    member(",\"kind\"");
+    JsonText::appendString(out, kind);
+    appendOptionalMembers(out);
+    out.append('}');
+}
+
+void ClipDiskItem::appendOptionalMembers(QByteArray& out) const {
+    const auto optionalString = [&out](const char* key, const std::optional<QString>& value) {
+        if (!value)
+            return;
+        out.append(key);
+        JsonText::appendString(out, *value);
+    };
+    optionalString(",\"text\":", text);
+    optionalString(",\"rtf\":", rtf);
+    optionalString(",\"plain\":", plain);
+    if (files) {
+        out.append(",\"files\":[");
+        for (qsizetype i = 0; i < files->size(); ++i) {
+            if (i > 0)
+                out.append(',');
+            JsonText::appendString(out, files->at(i));
+        }
+        out.append(']');
+    }
+    optionalString(",\"link\":", link);
 }
 
 std::optional<ClipItem> ClipDiskItem::toItem(const QString& imagesDirectory) const {

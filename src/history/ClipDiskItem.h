@@ -28,12 +28,16 @@ struct ClipDiskItem {
     // Any of these makes the whole document unreadable.
     static std::optional<ClipDiskItem> fromJson(const QJsonObject& object);
 
-    QJsonObject toJson() const;
+    // Appends the record as compact JSON, members in their documented order.
+    void appendJson(QByteArray& out) const;
 
     // Lenient conversion: nullopt when the record's content cannot be built
     // (unknown kind, missing member, bad Base64 or URL, missing image file).
     // Such a record is skipped on load.
     std::optional<ClipItem> toItem(const QString& imagesDirectory) const;
+
+private:
+    void appendOptionalMembers(QByteArray& out) const;
 };
 
 // Base64 as the history file writes it: the standard alphabet, "=" padding

@@ -7,4 +7,6 @@ size_t qHash(const ClipItem& item, size_t seed) noexcept {
     return qHashMulti(seed, item.content, item.isPinned);
 }
 
-QString idText(const QUuid& id) { return id.toString(QUuid::WithoutBraces).toUpper(); }
+QString idText(const QUuid& id) {
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}

@@ -6,9 +6,9 @@
 
 namespace {
 
-constexpr QFile::Permissions ownerOnlyFolder =
-    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser | QFile::WriteUser |
-    QFile::ExeUser;
+constexpr QFile::Permissions ownerOnlyFolder = QFile::ReadOwner | QFile::WriteOwner |
+                                               QFile::ExeOwner | QFile::ReadUser |
+                                               QFile::WriteUser | QFile::ExeUser;
 constexpr QFile::Permissions ownerOnlyFile =
     QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
 

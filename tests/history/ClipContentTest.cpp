@@ -1,4 +1,5 @@
 #include "history/ClipContent.h"
+
 #include "history/ClipItem.h"
 
 #include <QSet>
@@ -27,11 +28,12 @@ void ClipContentTest::contentHashFeedsTagAndPayload_data() {
         << ClipContent(RichTextContent{"{\\rtf1 x}"_ba, u"x"_s})
         << "027163668e6acffdc4158c441c7ca14ca2f3f7c2c794153834fa2c375eff42ff"_ba;
     QTest::newRow("files, path with a space")
-        << ClipContent(FilesContent{{QUrl::fromLocalFile(u"/tmp/a b"_s),
-                                     QUrl::fromLocalFile(u"/tmp/c"_s)}})
+        << ClipContent(
+               FilesContent{{QUrl::fromLocalFile(u"/tmp/a b"_s), QUrl::fromLocalFile(u"/tmp/c"_s)}})
         << "1ce91f661ca7e6406d98a18bb82e8e25350ac974b2e8fbbd7f4942dcea829de2"_ba;
-    QTest::newRow("no files") << ClipContent(FilesContent{})
-                              << "252f10c83610ebca1a059c0bae8255eba2f95be4d1d7bcfa89d7248a82d9f111"_ba;
+    QTest::newRow("no files")
+        << ClipContent(FilesContent{})
+        << "252f10c83610ebca1a059c0bae8255eba2f95be4d1d7bcfa89d7248a82d9f111"_ba;
     QTest::newRow("link, encoded form")
         << ClipContent(LinkContent{QUrl(u"https://example.com/a b"_s)})
         << "1d5acdd840d814e779c364ecabea6b8b10dd9d0966fece610105d001c180ffe4"_ba;

@@ -1,4 +1,5 @@
 #include "history/ClipDisk.h"
+
 #include "history/ClipStore.h"
 #include "support/TemporaryHistory.h"
 
@@ -26,7 +27,9 @@ QString textRecord(const QString& id, const QString& extra = {}) {
         .arg(id, extra);
 }
 
-QList<ClipItem> load(const TemporaryHistory& dir) { return ClipStore(dir.path()).items(); }
+QList<ClipItem> load(const TemporaryHistory& dir) {
+    return ClipStore(dir.path()).items();
+}
 
 } // namespace
 
@@ -43,6 +46,8 @@ private Q_SLOTS:
     void recordLevelErrorsSkipOnlyThatRecord();
     void lenientReadingOfOptionalMembers();
     void missingImageFileDropsTheRecordAtNextSave();
+    void encodedTextReadsBackExactly_data();
+    void encodedTextReadsBackExactly();
     void strictBase64_data();
     void strictBase64();
     void repeatedIdsKeepTheFirstRecord();
@@ -60,13 +65,14 @@ void ClipDiskTest::recordsHaveTheDocumentedShape() {
         {id, 6, std::nullopt, LinkContent{QUrl(u"https://example.com/x y"_s)}, false},
     };
     const QByteArray bytes = ClipDisk::encode(items);
-    QVERIFY(!bytes.contains('\n'));
-    QVERIFY(!bytes.contains(": "));
+    QVERIFY(bytes.startsWith("{\"items\":[{\"id\":\"" + idA.toLatin1() +
+                             "\",\"capturedAt\":1.25,\"isPinned\":false,\"kind\":\"text\","
+                             "\"text\":\"a/b\"},{"));
     const QJsonArray records = QJsonDocument::fromJson(bytes).object().value("items"_L1).toArray();
     QCOMPARE(records.size(), 6);
     const QJsonObject text = records[0].toObject();
-    QCOMPARE(text.keys(), QStringList({u"capturedAt"_s, u"id"_s, u"isPinned"_s, u"kind"_s,
-                                       u"text"_s}));
+    QCOMPARE(text.keys(),
+             QStringList({u"capturedAt"_s, u"id"_s, u"isPinned"_s, u"kind"_s, u"text"_s}));
     QCOMPARE(text.value("id"_L1).toString(), idA);
     QCOMPARE(text.value("capturedAt"_L1).toDouble(), 1.25);
     const QJsonObject rich = records[1].toObject();
@@ -81,6 +87,9 @@ void ClipDiskTest::recordsHaveTheDocumentedShape() {
     QCOMPARE(records[4].toObject().value("files"_L1).toArray(), QJsonArray());
     QCOMPARE(records[5].toObject().value("link"_L1).toString(), u"https://example.com/x%20y"_s);
     QCOMPARE(ClipDisk::encode({}), "{\"items\":[]}"_ba);
+    // JSON has no NaN: a broken clock must not make the whole file unreadable.
+    const QByteArray odd = ClipDisk::encode({{id, qQNaN(), std::nullopt, TextContent{}, false}});
+    QVERIFY(ClipDisk::decode(odd).has_value());
 }
 
 void ClipDiskTest::pinnedTextRoundTrips() {
@@ -115,13 +124,15 @@ void ClipDiskTest::documentLevelErrorsMakeTheWholeHistoryUnreadable_data() {
     QTest::newRow("capturedAt as text") << document(
         u"{\"id\":\"%1\",\"capturedAt\":\"1\",\"isPinned\":false,\"kind\":\"text\",\"text\":\"x\"}"_s
             .arg(idA));
-    QTest::newRow("kind missing")
-        << document(u"{\"id\":\"%1\",\"capturedAt\":1,\"isPinned\":false,\"text\":\"x\"}"_s.arg(idA));
+    QTest::newRow("kind missing") << document(
+        u"{\"id\":\"%1\",\"capturedAt\":1,\"isPinned\":false,\"text\":\"x\"}"_s.arg(idA));
     QTest::newRow("id not a UUID") << document(textRecord(u"ABC"_s));
     QTest::newRow("id in braces") << document(textRecord(u"{"_s + idA + u"}"_s));
     QTest::newRow("optional text mistyped") << document(
-        u"{\"id\":\"%1\",\"capturedAt\":1,\"isPinned\":false,\"kind\":\"text\",\"text\":5}"_s.arg(idA));
-    QTest::newRow("sourceBundleID mistyped") << document(textRecord(idA, u",\"sourceBundleID\":1"_s));
+        u"{\"id\":\"%1\",\"capturedAt\":1,\"isPinned\":false,\"kind\":\"text\",\"text\":5}"_s.arg(
+            idA));
+    QTest::newRow("sourceBundleID mistyped")
+        << document(textRecord(idA, u",\"sourceBundleID\":1"_s));
     QTest::newRow("file path mistyped") << document(textRecord(idA, u",\"files\":[\"/a\",2]"_s));
 }
 
@@ -194,6 +205,32 @@ void ClipDiskTest::missingImageFileDropsTheRecordAtNextSave() {
     QVERIFY(dir.readHistoryFile().contains(idText(imageId).toLatin1()));
     store.add(textClip(u"next"_s), std::nullopt, 2);
     QVERIFY(!dir.readHistoryFile().contains(idText(imageId).toLatin1()));
+}
+
+void ClipDiskTest::encodedTextReadsBackExactly_data() {
+    QTest::addColumn<QString>("text");
+    QString controls;
+    for (char16_t c = 0; c < 0x20; ++c)
+        controls.append(QChar(c));
+    QTest::newRow("control characters") << controls + u"\u007f"_s;
+    QTest::newRow("quotes and backslashes") << u"say \"\\n\" and \\\\ / \\u0041"_s;
+    QTest::newRow("beyond ASCII") << u"é ü 漢字 🎉 \u2028\u2029"_s;
+    QTest::newRow("empty") << QString();
+}
+
+void ClipDiskTest::encodedTextReadsBackExactly() {
+    QFETCH(QString, text);
+    TemporaryHistory dir;
+    QList<ClipItem> saved;
+    {
+        ClipStore store(dir.path());
+        store.add(TextContent{text}, text, 1);
+        QString name = text;
+        name.remove(QChar(0)).replace(u'/', u'_');
+        store.add(FilesContent{{QUrl::fromLocalFile(u"/tmp/"_s + name)}}, std::nullopt, 2);
+        saved = store.items();
+    }
+    QCOMPARE(ClipStore(dir.path()).items(), saved);
 }
 
 void ClipDiskTest::strictBase64_data() {

@@ -1,4 +1,5 @@
 #include "history/ClipStore.h"
+
 #include "support/TemporaryHistory.h"
 
 #include <QDir>
@@ -336,7 +337,7 @@ void ClipStoreTest::historyIsPrivateWhateverTheUmask() {
     const auto mode = [](const QString& path) {
         struct stat info {};
         return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777
-                                                                          : 0xffffu;
+                                                                       : 0xffffu;
     };
     QCOMPARE(mode(folder), 0700u);
     QCOMPARE(mode(folder + "/images"_L1), 0700u);
@@ -392,8 +393,7 @@ void ClipStoreTest::queriesOrderNewestFirstAndStable() {
     QCOMPARE(texts(ClipStore::recent(items, 1)), QStringList({u"b"_s}));
     QCOMPARE(texts(ClipStore::recent(items, 0)), QStringList());
     QCOMPARE(texts(ClipStore::pinnedItems(items)), QStringList({u"d"_s, u"a"_s}));
-    QCOMPARE(texts(ClipStore::newestFirst(items)),
-             QStringList({u"d"_s, u"b"_s, u"a"_s, u"c"_s}));
+    QCOMPARE(texts(ClipStore::newestFirst(items)), QStringList({u"d"_s, u"b"_s, u"a"_s, u"c"_s}));
 }
 
 void ClipStoreTest::searchTrimsAndIgnoresCase() {
@@ -402,8 +402,7 @@ void ClipStoreTest::searchTrimsAndIgnoresCase() {
     store.add(textClip(u"Meet at the école"_s), std::nullopt, 1);
     store.add(textClip(u"decomposed: e\u0301cole"_s), std::nullopt, 2);
     store.add(ImageContent{pngBytes(1)}, std::nullopt, 3);
-    store.add(FilesContent{{QUrl::fromLocalFile(u"/home/ann/Budget/plan.ods"_s)}}, std::nullopt,
-              4);
+    store.add(FilesContent{{QUrl::fromLocalFile(u"/home/ann/Budget/plan.ods"_s)}}, std::nullopt, 4);
     store.add(RichTextContent{"{\\rtf1 ignored}"_ba, u"Styled Words"_s}, std::nullopt, 5);
     store.setPinned(true, store.items().first().id);
     const QList<ClipItem> items = store.items();

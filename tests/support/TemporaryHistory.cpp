@@ -8,9 +8,13 @@ using namespace Qt::StringLiterals;
 
 TemporaryHistory::TemporaryHistory() : m_dir(QDir::tempPath() + "/velloq-test-XXXXXX"_L1) {}
 
-QString TemporaryHistory::historyFile() const { return path() + "/items.json"_L1; }
+QString TemporaryHistory::historyFile() const {
+    return path() + "/items.json"_L1;
+}
 
-QString TemporaryHistory::imagesFolder() const { return path() + "/images"_L1; }
+QString TemporaryHistory::imagesFolder() const {
+    return path() + "/images"_L1;
+}
 
 QByteArray TemporaryHistory::readHistoryFile() const {
     QFile file(historyFile());
@@ -35,4 +39,6 @@ QByteArray pngBytes(unsigned seed) {
     return png;
 }
 
-TextContent textClip(const QString& text) { return TextContent{text}; }
+TextContent textClip(const QString& text) {
+    return TextContent{text};
+}

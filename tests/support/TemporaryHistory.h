@@ -3,8 +3,8 @@
 #include "history/ClipItem.h"
 
 #include <QByteArray>
-#include <QString>
 #include <QDir>
+#include <QString>
 #include <QTemporaryDir>
 
 // A history folder of its own for one test, removed afterwards.
