@@ -78,7 +78,7 @@ int HistoryCommandLine::run(const QStringList& arguments) {
     if (arguments.isEmpty() || !isSubCommand(arguments.first()))
         return usageError(arguments.isEmpty() ? u"no command given"_s
                                               : u"unknown command '%1'"_s.arg(arguments.first()));
-    const QString command = arguments.first();
+    const QString& command = arguments.first();
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(dataDirOption);

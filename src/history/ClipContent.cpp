@@ -111,7 +111,7 @@ size_t qHash(const LinkContent& value, size_t seed) noexcept {
     return qHash(value.url, seed);
 }
 
-size_t qHash(const ClipContent& content, size_t seed) noexcept {
+size_t qHash(const ClipContent& content, size_t seed) {
     const size_t caseNumber = content.index();
     return std::visit([&](const auto& c) { return qHash(c, qHashMulti(seed, caseNumber)); },
                       content);

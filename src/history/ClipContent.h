@@ -59,4 +59,4 @@ size_t qHash(const RichTextContent& value, size_t seed = 0) noexcept;
 size_t qHash(const ImageContent& value, size_t seed = 0) noexcept;
 size_t qHash(const FilesContent& value, size_t seed = 0) noexcept;
 size_t qHash(const LinkContent& value, size_t seed = 0) noexcept;
-size_t qHash(const ClipContent& content, size_t seed = 0) noexcept;
+size_t qHash(const ClipContent& content, size_t seed = 0);

@@ -1,6 +1,6 @@
 #include "ClipItem.h"
 
-size_t qHash(const ClipItem& item, size_t seed) noexcept {
+size_t qHash(const ClipItem& item, size_t seed) {
     seed = qHashMulti(seed, item.id, item.capturedAt, item.sourceBundleID.has_value());
     if (item.sourceBundleID)
         seed = qHashMulti(seed, *item.sourceBundleID);

@@ -18,7 +18,7 @@ struct ClipItem {
     friend bool operator==(const ClipItem&, const ClipItem&) = default;
 };
 
-size_t qHash(const ClipItem& item, size_t seed = 0) noexcept;
+size_t qHash(const ClipItem& item, size_t seed = 0);
 
 // Ids are written as 36 upper-case characters without braces, on disk and in
 // image file names.
