@@ -144,8 +144,12 @@ int HistoryCommandLine::mutate(const QString& command, const QCommandLineParser&
     // a long-running writer keeps its lock.
     lock.setStaleLockTime(0);
     if (!lock.tryLock(lockTimeoutMs)) {
-        m_err << "velloq: the history in " << directory
-              << " is in use by another process; try again" << Qt::endl;
+        qint64 pid = 0;
+        lock.getLockInfo(&pid, nullptr, nullptr);
+        m_err << "velloq: the history in " << directory << " is in use by process " << pid
+              << " (a running Velloq holds it while it watches the clipboard; quit it to "
+                 "change the history from the command line)"
+              << Qt::endl;
         return LockBusy;
     }
     ClipStore store(directory);

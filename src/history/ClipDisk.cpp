@@ -2,7 +2,6 @@
 
 #include "PrivateFiles.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -72,12 +71,7 @@ bool ClipDisk::save(const QList<ClipItem>& items) {
 }
 
 bool ClipDisk::moveUnreadableHistoryAside() {
-    const QString stamp = QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd'T'HHmmss'Z'"_s);
-    const QString base = historyFilePath() + ".unreadable-"_L1 + stamp;
-    QString target = base;
-    for (int n = 2; QFileInfo::exists(target); ++n)
-        target = base + u'-' + QString::number(n);
-    if (!QFile::rename(historyFilePath(), target) && QFileInfo::exists(historyFilePath()))
+    if (!keepUnreadableFileAside(historyFilePath()))
         return false;
     m_unreadableHistory = false;
     return true;

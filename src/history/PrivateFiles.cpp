@@ -1,5 +1,6 @@
 #include "PrivateFiles.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -34,4 +35,14 @@ bool writePrivateFileAtomically(const QString& path, const QByteArray& bytes) {
         return false;
     }
     return file.commit();
+}
+
+bool keepUnreadableFileAside(const QString& path) {
+    const QString stamp =
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    const QString base = path + QStringLiteral(".unreadable-") + stamp;
+    QString target = base;
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = base + u'-' + QString::number(n);
+    return QFile::rename(path, target) || !QFileInfo::exists(path);
 }

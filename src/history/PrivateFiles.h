@@ -13,3 +13,8 @@ bool createPrivateFolder(const QString& path);
 // Writes `bytes` to a temporary file beside `path` and renames it into place,
 // so readers see either the old or the new file, never a partial one.
 bool writePrivateFileAtomically(const QString& path, const QByteArray& bytes);
+
+// Renames an unreadable file to "<name>.unreadable-<UTC time>" beside it, so
+// that the next write does not destroy what the user may want to recover.
+// True when nothing is left in the way (also when the file is already gone).
+bool keepUnreadableFileAside(const QString& path);

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "capture/PasteboardWatcher.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class ClipStore;
+class Defaults;
+class ExclusionGuard;
+
+// The application's object graph, built once in a fixed order and kept for
+// the life of the process.
+class AppServices : public QObject {
+    Q_OBJECT
+
+public:
+    // What the services need of the desktop, supplied by the composition
+    // root (X11 in production, substitutes in tests).
+    struct Platform {
+        std::shared_ptr<PasteboardReading> pasteboard;
+        PasteboardWatcher::BundleIDFunction frontmostBundleID;
+        PasteboardWatcher::PIDFunction frontmostPID;
+        // Calls the given function at every activation of another application.
+        std::function<void(std::function<void(const std::optional<QString>&)>)> observeActivations;
+    };
+
+    AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, Platform platform,
+                QObject* parent = nullptr);
+    ~AppServices() override;
+
+    ClipStore& store() const { return *m_store; }
+    PasteboardWatcher& watcher() const { return *m_watcher; }
+    ExclusionGuard& exclusion() const { return *m_exclusion; }
+
+    // Re-reads what is pushed from the preferences: the history limit.
+    void preferencesChanged();
+
+    // The environment variable that marks a run under a test host; it stops
+    // capturing.
+    static constexpr const char* testHostVariable = "XCTestConfigurationFilePath";
+
+private:
+    void capture(const ClipContent& content, const std::optional<QString>& bundleID);
+
+    Defaults& m_defaults;
+    std::unique_ptr<ClipStore> m_store;
+    PasteboardWatcher* m_watcher = nullptr;
+    ExclusionGuard* m_exclusion = nullptr;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "PasteboardReading.h"
+#include "history/ClipContent.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+// Notices every new copy by polling the clipboard's change counter on a
+// main-thread timer (X11 offers change notifications, but a counter keeps
+// the watcher independent of the platform and of our own writes), and
+// remembers the last other application in front, the paste target when
+// Velloq itself is in front.
+class PasteboardWatcher : public QObject {
+    Q_OBJECT
+
+public:
+    using BundleIDFunction = std::function<std::optional<QString>()>;
+    using PIDFunction = std::function<std::optional<qint32>()>;
+
+    PasteboardWatcher(std::shared_ptr<PasteboardReading> pasteboard,
+                      BundleIDFunction frontmostBundleID, PIDFunction frontmostPID,
+                      double pollInterval, QObject* parent = nullptr);
+
+    std::function<void(const ClipContent&, const std::optional<QString>&)> onCapture;
+
+    std::optional<qint32> lastOtherPID() const { return m_lastOtherPID; }
+
+    // Set by the owner after each of Velloq's own clipboard writes, so that
+    // they are never captured again.
+    qint64 lastChangeCount() const { return m_lastChangeCount; }
+    void setLastChangeCount(qint64 count) { m_lastChangeCount = count; }
+
+    bool isStarted() const { return m_timer != nullptr; }
+    void start();
+
+    // One poll; the timer calls it.
+    void handleTick();
+
+private:
+    std::optional<ClipContent> readCapture();
+
+    std::optional<qint32> m_lastOtherPID;
+    std::shared_ptr<PasteboardReading> m_pasteboard;
+    BundleIDFunction m_frontmostBundleID;
+    PIDFunction m_frontmostPID;
+    qint64 m_lastChangeCount;
+    QTimer* m_timer = nullptr;
+    double m_pollInterval;
+};

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "XcbConnection.h"
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QDeadlineTimer>
+
+#include <optional>
+
+// Reads the CLIPBOARD selection of another client on a private connection,
+// and counts changes of its owner through XFixes. Every read has a deadline:
+// an owner that never answers, or stops half-way through a large (INCR)
+// transfer, costs at most the time left, never a frozen application.
+class X11ClipboardReader {
+public:
+    X11ClipboardReader();
+
+    bool isValid() const { return m_window != XCB_NONE; }
+
+    // Owner changes seen so far (set-owner, window destroyed, client gone),
+    // leaving out those whose new owner window was created by `ownClientBase`
+    // (the client whose resource ids share that base: our own Qt connection,
+    // whose writes are counted where they happen).
+    quint64 ownerChanges();
+    void ignoreOwnersOfClient(uint32_t resourceIdBase, uint32_t resourceIdMask);
+
+    // The target names the owner offers; empty when it offers none or does
+    // not answer in time.
+    QByteArrayList targets(QDeadlineTimer deadline);
+
+    // The owner's data for `target`; nullopt when it refuses, does not answer
+    // in time, or breaks off.
+    std::optional<QByteArray> read(const QByteArray& target, QDeadlineTimer deadline);
+
+private:
+    std::optional<QByteArray> convert(xcb_atom_t target, QDeadlineTimer deadline);
+    std::optional<QByteArray> readIncrementally(xcb_atom_t property, QDeadlineTimer deadline);
+    xcb_atom_t nextProperty();
+    // Counts owner changes; true for other events the caller may want.
+    bool countOwnerChange(xcb_generic_event_t* event);
+
+    XcbConnection m_connection;
+    xcb_window_t m_window = XCB_NONE;
+    xcb_atom_t m_clipboard = XCB_NONE;
+    uint8_t m_xfixesEventBase = 0;
+    bool m_hasXfixes = false;
+    quint64 m_ownerChanges = 0;
+    uint32_t m_ignoredBase = 0;
+    uint32_t m_ignoredMask = 0;
+    unsigned m_propertyIndex = 0;
+};

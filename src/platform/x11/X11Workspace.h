@@ -1,0 +1,51 @@
+#pragma once
+
+#include "XcbConnection.h"
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class DesktopEntries;
+
+// The frontmost application on X11: the window manager's active window
+// (_NET_ACTIVE_WINDOW), its process and its application id. Changes of the
+// active window are watched on a connection of our own, so Qt's event mask
+// on the root window is left alone.
+class X11Workspace : public QObject {
+    Q_OBJECT
+
+public:
+    explicit X11Workspace(std::shared_ptr<DesktopEntries> desktopEntries,
+                          QObject* parent = nullptr);
+
+    bool isValid() const { return m_connection.isValid(); }
+
+    std::optional<xcb_window_t> activeWindow();
+    std::optional<qint32> processOfWindow(xcb_window_t window);
+    std::optional<QString> applicationIdOfWindow(xcb_window_t window, std::optional<qint32> pid);
+
+    // The active window's process, or none when there is none or it is ours.
+    std::optional<qint32> frontmostPID();
+    // The active window's application id, ours included.
+    std::optional<QString> frontmostBundleID();
+
+Q_SIGNALS:
+    // Another application became active (not another window of the same one).
+    void applicationActivated(const std::optional<QString>& bundleID);
+
+private:
+    void handleEvents();
+    std::optional<qint32> processFromResourceExtension(xcb_window_t window);
+    std::optional<QString> flatpakApplicationId(qint32 pid);
+    std::optional<QString> stringProperty(xcb_window_t window, const QByteArray& name);
+
+    XcbConnection m_connection;
+    std::shared_ptr<DesktopEntries> m_desktopEntries;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    xcb_atom_t m_activeWindowAtom = XCB_NONE;
+    std::optional<std::pair<std::optional<qint32>, std::optional<QString>>> m_lastActivation;
+};

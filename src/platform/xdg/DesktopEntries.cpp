@@ -1,0 +1,134 @@
+#include "DesktopEntries.h"
+
+#include <QDirIterator>
+#include <QFile>
+#include <QSet>
+#include <QStandardPaths>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// New applications appear while Velloq runs; a lookup that finds nothing
+// rescans, at most this often.
+constexpr qint64 rescanAfterSeconds = 30;
+
+bool equalsIgnoringCase(const QString& a, const QString& b) {
+    return !a.isEmpty() && a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QString lastDotPart(const QString& id) {
+    return id.mid(id.lastIndexOf(u'.') + 1);
+}
+
+} // namespace
+
+DesktopEntries::DesktopEntries(QStringList applicationFolders)
+    : m_folders(std::move(applicationFolders)) {}
+
+QStringList DesktopEntries::defaultApplicationFolders() {
+    return QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation);
+}
+
+std::optional<QString> DesktopEntries::applicationIdForWindowClass(const QString& instance,
+                                                                   const QString& className) {
+    if (!m_scannedAt.isValid())
+        scanIfStale();
+    if (auto id = match(instance, className))
+        return id;
+    scanIfStale();
+    return match(instance, className);
+}
+
+std::optional<DesktopEntries::Entry> DesktopEntries::entry(const QString& id) {
+    if (!m_scannedAt.isValid())
+        scanIfStale();
+    for (const Entry& entry : std::as_const(m_entries)) {
+        if (entry.id == id)
+            return entry;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> DesktopEntries::match(const QString& instance,
+                                             const QString& className) const {
+    const auto find = [this](auto&& predicate) -> std::optional<QString> {
+        for (const Entry& entry : m_entries) {
+            if (predicate(entry))
+                return entry.id;
+        }
+        return std::nullopt;
+    };
+    if (auto id = find([&](const Entry& e) {
+            return !e.startupWMClass.isEmpty() &&
+                   (e.startupWMClass == className || e.startupWMClass == instance);
+        }))
+        return id;
+    if (auto id = find([&](const Entry& e) {
+            return equalsIgnoringCase(e.id, className) || equalsIgnoringCase(e.id, instance);
+        }))
+        return id;
+    return find([&](const Entry& e) {
+        const QString last = lastDotPart(e.id);
+        return equalsIgnoringCase(last, className) || equalsIgnoringCase(last, instance);
+    });
+}
+
+void DesktopEntries::scanIfStale() {
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    if (m_scannedAt.isValid() && m_scannedAt.secsTo(now) < rescanAfterSeconds)
+        return;
+    m_scannedAt = now;
+    m_entries.clear();
+    for (const QString& folder : std::as_const(m_folders))
+        scanFolder(folder);
+}
+
+void DesktopEntries::scanFolder(const QString& folder) {
+    QSet<QString> known;
+    for (const Entry& entry : std::as_const(m_entries))
+        known.insert(entry.id);
+    QDirIterator files(folder, {u"*.desktop"_s}, QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        QString id = path.mid(folder.size() + 1);
+        id.chop(8); // ".desktop"
+        id.replace(u'/', u'-');
+        if (known.contains(id))
+            continue;
+        known.insert(id);
+        if (auto entry = readEntry(path, id))
+            m_entries.append(std::move(*entry));
+    }
+}
+
+std::optional<DesktopEntries::Entry> DesktopEntries::readEntry(const QString& path,
+                                                               const QString& id) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return std::nullopt;
+    Entry entry{id, {}, {}, {}};
+    bool inMainGroup = false;
+    // Entries are small; a huge file is not a desktop entry.
+    for (int lines = 0; !file.atEnd() && lines < 2000; ++lines) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith(u'[')) {
+            inMainGroup = line == "[Desktop Entry]"_L1;
+            continue;
+        }
+        const qsizetype equals = line.indexOf(u'=');
+        if (!inMainGroup || equals < 0)
+            continue;
+        const QString key = line.left(equals).trimmed();
+        const QString value = line.mid(equals + 1).trimmed();
+        if (key == "Name"_L1)
+            entry.name = value;
+        else if (key == "Icon"_L1)
+            entry.icon = value;
+        else if (key == "StartupWMClass"_L1)
+            entry.startupWMClass = value;
+        else if (key == "Hidden"_L1 && value == "true"_L1)
+            return std::nullopt;
+    }
+    return entry;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The installed applications' desktop entries, for turning a window's
+// WM_CLASS into the application id that names it everywhere else (exclusion
+// list, source of a clip, icons).
+class DesktopEntries {
+public:
+    struct Entry {
+        QString id; // file name without ".desktop"; sub-folders joined by "-"
+        QString name;
+        QString icon;
+        QString startupWMClass;
+    };
+
+    // Folders searched in order; an earlier folder's entry hides a later one
+    // with the same id.
+    explicit DesktopEntries(QStringList applicationFolders = defaultApplicationFolders());
+
+    static QStringList defaultApplicationFolders();
+
+    // The id of the application whose windows carry this WM_CLASS, matched
+    // the way desktop shells match windows: StartupWMClass first, then the
+    // id, then the id's last dot-separated part (both ignoring case).
+    std::optional<QString> applicationIdForWindowClass(const QString& instance,
+                                                       const QString& className);
+
+    std::optional<Entry> entry(const QString& id);
+
+private:
+    void scanIfStale();
+    void scanFolder(const QString& folder);
+    static std::optional<Entry> readEntry(const QString& path, const QString& id);
+    std::optional<QString> match(const QString& instance, const QString& className) const;
+
+    QStringList m_folders;
+    QList<Entry> m_entries;
+    QDateTime m_scannedAt;
+};

@@ -1,0 +1,95 @@
+#include "app/AppServices.h"
+
+#include "app/Defaults.h"
+#include "app/Preferences.h"
+#include "capture/ExclusionGuard.h"
+#include "history/ClipStore.h"
+#include "support/FakePasteboard.h"
+#include "support/TemporaryHistory.h"
+
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The services over a fake clipboard and desktop, with real preferences and
+// a real history in temporary folders.
+struct Fixture {
+    Fixture() : defaults(config.filePath(u"settings.json"_s)) {
+        pasteboard = std::make_shared<FakePasteboard>();
+        AppServices::Platform platform;
+        platform.pasteboard = pasteboard;
+        platform.frontmostBundleID = [this] { return front; };
+        platform.frontmostPID = [] { return std::optional<qint32>(99); };
+        platform.observeActivations = [this](auto handler) { activate = handler; };
+        services = std::make_unique<AppServices>(
+            defaults, std::make_unique<ClipStore>(history.path()), platform);
+    }
+    void copy(const QString& text) {
+        pasteboard->copy(textSnapshot(text));
+        services->watcher().handleTick();
+    }
+
+    QTemporaryDir config;
+    TemporaryHistory history;
+    Defaults defaults;
+    std::shared_ptr<FakePasteboard> pasteboard;
+    std::optional<QString> front = u"org.gnome.TextEditor"_s;
+    std::function<void(const std::optional<QString>&)> activate;
+    std::unique_ptr<AppServices> services;
+};
+
+} // namespace
+
+class AppServicesTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QStandardPaths::setTestModeEnabled(true); }
+    void copiesAreStoredUnlessExcluded();
+    void historyLimitFollowsThePreference();
+    void testHostStopsCapturing();
+};
+
+void AppServicesTest::copiesAreStoredUnlessExcluded() {
+    Fixture f;
+    QVERIFY(f.services->watcher().isStarted());
+    f.copy(u"from the editor"_s);
+    QCOMPARE(f.services->store().items().size(), 1);
+    QCOMPARE(f.services->store().items().first().sourceBundleID, u"org.gnome.TextEditor"_s);
+
+    f.front = u"org.keepassxc.KeePassXC"_s;
+    f.activate(f.front);
+    f.copy(u"password"_s);
+    f.front = u"org.gnome.TextEditor"_s;
+    f.activate(f.front);
+    f.copy(u"right after leaving the password manager"_s);
+    QCOMPARE(f.services->store().items().size(), 1);
+    QVERIFY(f.services->exclusion().lastExcludedLeftAt().has_value());
+}
+
+void AppServicesTest::historyLimitFollowsThePreference() {
+    Fixture f;
+    for (int i = 0; i < 20; ++i)
+        f.copy(u"copy %1"_s.arg(i));
+    QCOMPARE(f.services->store().items().size(), 20);
+    f.defaults.set(Preferences::historyLimitKey, 9);
+    QCOMPARE(f.services->store().limit(), 9);
+    QCOMPARE(f.services->store().items().size(), 9);
+    f.defaults.set(Preferences::historyLimitKey, 50); // not allowed: reads as 27
+    QCOMPARE(f.services->store().limit(), 27);
+}
+
+void AppServicesTest::testHostStopsCapturing() {
+    qputenv(AppServices::testHostVariable, "1");
+    Fixture f;
+    qunsetenv(AppServices::testHostVariable);
+    QVERIFY(!f.services->watcher().isStarted());
+    QCOMPARE(f.services->store().limit(), 27);
+}
+
+QTEST_GUILESS_MAIN(AppServicesTest)
+#include "AppServicesTest.moc"

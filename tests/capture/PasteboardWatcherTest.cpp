@@ -1,0 +1,133 @@
+#include "capture/PasteboardWatcher.h"
+
+#include "support/FakePasteboard.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Capture {
+    ClipContent content;
+    std::optional<QString> bundleID;
+};
+
+// A watcher over a fake clipboard, with a frontmost application tests set.
+struct Fixture {
+    Fixture() : pasteboard(std::make_shared<FakePasteboard>()) {
+        pasteboard->copy(textSnapshot(u"there at launch"_s));
+        watcher = std::make_unique<PasteboardWatcher>(
+            pasteboard, [this] { return frontBundle; }, [this] { return frontPID; }, 0.05);
+        watcher->onCapture = [this](const ClipContent& content,
+                                    const std::optional<QString>& bundleID) {
+            captures.append({content, bundleID});
+        };
+    }
+
+    std::shared_ptr<FakePasteboard> pasteboard;
+    std::optional<QString> frontBundle = u"org.gnome.TextEditor"_s;
+    std::optional<qint32> frontPID = 4242;
+    std::unique_ptr<PasteboardWatcher> watcher;
+    QList<Capture> captures;
+};
+
+} // namespace
+
+class PasteboardWatcherTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void launchContentIsNotCapturedButTheNextCopyIs();
+    void copiesWithinOneTickGiveOneCapture();
+    void markedCopiesAreConsumedUnread();
+    void ownWritesReportedBackAreNotCaptured();
+    void emptyCopiesAndMissingHandlerConsumeTheChange();
+    void lastOtherPIDSurvivesOurOwnTurnInFront();
+    void timerPollsOnceStarted();
+};
+
+void PasteboardWatcherTest::launchContentIsNotCapturedButTheNextCopyIs() {
+    Fixture f;
+    f.watcher->handleTick();
+    QCOMPARE(f.captures.size(), 0);
+    QCOMPARE(f.pasteboard->snapshotCalls, 0);
+    f.pasteboard->copy(textSnapshot(u"first"_s));
+    f.watcher->handleTick();
+    QCOMPARE(f.captures.size(), 1);
+    QCOMPARE(f.captures[0].content, ClipContent(TextContent{u"first"_s}));
+    QCOMPARE(f.captures[0].bundleID, u"org.gnome.TextEditor"_s);
+}
+
+void PasteboardWatcherTest::copiesWithinOneTickGiveOneCapture() {
+    Fixture f;
+    f.pasteboard->copy(textSnapshot(u"one"_s));
+    f.pasteboard->copy(textSnapshot(u"two"_s));
+    f.frontBundle.reset();
+    f.watcher->handleTick();
+    f.watcher->handleTick();
+    QCOMPARE(f.captures.size(), 1);
+    QCOMPARE(f.captures[0].content, ClipContent(TextContent{u"two"_s}));
+    QCOMPARE(f.captures[0].bundleID, std::nullopt);
+}
+
+void PasteboardWatcherTest::markedCopiesAreConsumedUnread() {
+    Fixture f;
+    f.pasteboard->copy(textSnapshot(u"hunter2"_s), true);
+    f.watcher->handleTick();
+    QCOMPARE(f.pasteboard->snapshotCalls, 0);
+    // The marker going away without a new copy does not bring the secret back.
+    f.pasteboard->concealed = false;
+    f.watcher->handleTick();
+    QCOMPARE(f.captures.size(), 0);
+    QCOMPARE(f.watcher->lastChangeCount(), f.pasteboard->count);
+}
+
+void PasteboardWatcherTest::ownWritesReportedBackAreNotCaptured() {
+    Fixture f;
+    f.pasteboard->copy(textSnapshot(u"pasted by us"_s));
+    f.watcher->setLastChangeCount(f.pasteboard->changeCount());
+    f.watcher->handleTick();
+    QCOMPARE(f.captures.size(), 0);
+    QCOMPARE(f.pasteboard->snapshotCalls, 0);
+}
+
+void PasteboardWatcherTest::emptyCopiesAndMissingHandlerConsumeTheChange() {
+    Fixture f;
+    f.pasteboard->copy(textSnapshot(u"  \n"_s));
+    f.watcher->handleTick();
+    f.watcher->handleTick();
+    QCOMPARE(f.pasteboard->snapshotCalls, 1);
+    QCOMPARE(f.captures.size(), 0);
+
+    f.watcher->onCapture = nullptr;
+    f.pasteboard->copy(textSnapshot(u"dropped"_s));
+    f.watcher->handleTick();
+    QCOMPARE(f.watcher->lastChangeCount(), f.pasteboard->count);
+}
+
+void PasteboardWatcherTest::lastOtherPIDSurvivesOurOwnTurnInFront() {
+    Fixture f;
+    QCOMPARE(f.watcher->lastOtherPID(), std::nullopt);
+    f.watcher->handleTick();
+    QCOMPARE(f.watcher->lastOtherPID(), 4242);
+    f.frontPID.reset(); // Velloq itself, or nobody, in front
+    f.watcher->handleTick();
+    QCOMPARE(f.watcher->lastOtherPID(), 4242);
+    f.frontPID = 7;
+    f.watcher->handleTick();
+    QCOMPARE(f.watcher->lastOtherPID(), 7);
+}
+
+void PasteboardWatcherTest::timerPollsOnceStarted() {
+    Fixture f;
+    f.watcher->start();
+    f.watcher->start();
+    QCOMPARE(f.watcher->findChildren<QTimer*>().size(), 1);
+    f.pasteboard->copy(textSnapshot(u"polled"_s));
+    QTRY_COMPARE_WITH_TIMEOUT(f.captures.size(), 1, 2000);
+}
+
+QTEST_GUILESS_MAIN(PasteboardWatcherTest)
+#include "PasteboardWatcherTest.moc"

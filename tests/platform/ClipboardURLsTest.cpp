@@ -1,0 +1,41 @@
+#include "platform/x11/ClipboardURLs.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class ClipboardURLsTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void uriListsSplitIntoFilesAndOthers();
+    void gnomeCopiedFilesKeepFilesOnly();
+};
+
+void ClipboardURLsTest::uriListsSplitIntoFilesAndOthers() {
+    const auto urls = ClipboardURLs::fromUriList(
+        "# comment\r\nfile:///home/ann/a%20b.txt\r\nhttps://example.com/x\r\n\r\n"
+        "file:///srv/c\r\nmailto:ann@example.com"_ba);
+    QCOMPARE(urls.fileURLs, QList<QUrl>({QUrl::fromLocalFile(u"/home/ann/a b.txt"_s),
+                                         QUrl::fromLocalFile(u"/srv/c"_s)}));
+    QCOMPARE(urls.webURLs,
+             QList<QUrl>({QUrl(u"https://example.com/x"_s), QUrl(u"mailto:ann@example.com"_s)}));
+    // One line that is no URL spoils the list: the copy is judged by its
+    // other representations instead.
+    const auto spoiled = ClipboardURLs::fromUriList("file:///a\nnot a url\n"_ba);
+    QVERIFY(spoiled.fileURLs.isEmpty() && spoiled.webURLs.isEmpty());
+    QVERIFY(ClipboardURLs::fromUriList("relative/path"_ba).fileURLs.isEmpty());
+    QVERIFY(ClipboardURLs::fromUriList(QByteArray()).fileURLs.isEmpty());
+}
+
+void ClipboardURLsTest::gnomeCopiedFilesKeepFilesOnly() {
+    QCOMPARE(ClipboardURLs::fromGnomeCopiedFiles("copy\nfile:///a\nfile:///b"_ba).fileURLs,
+             QList<QUrl>({QUrl(u"file:///a"_s), QUrl(u"file:///b"_s)}));
+    QCOMPARE(ClipboardURLs::fromGnomeCopiedFiles("cut\nfile:///a\nhttps://x.org"_ba).fileURLs,
+             QList<QUrl>({QUrl(u"file:///a"_s)}));
+    QVERIFY(ClipboardURLs::fromGnomeCopiedFiles("file:///a"_ba).fileURLs.isEmpty());
+    QVERIFY(ClipboardURLs::fromGnomeCopiedFiles(QByteArray()).fileURLs.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(ClipboardURLsTest)
+#include "ClipboardURLsTest.moc"

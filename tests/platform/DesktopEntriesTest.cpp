@@ -1,0 +1,81 @@
+#include "platform/xdg/DesktopEntries.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class DesktopEntriesTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void windowClassesMatchLikeDesktopShells_data();
+    void windowClassesMatchLikeDesktopShells();
+    void earlierFoldersHideLaterOnes();
+
+private:
+    void write(const QString& folder, const QString& relativePath, const QByteArray& text);
+    QTemporaryDir m_dir;
+    QString m_user;
+    QString m_system;
+};
+
+void DesktopEntriesTest::init() {
+    m_user = m_dir.filePath(u"user/applications"_s);
+    m_system = m_dir.filePath(u"system/applications"_s);
+    write(m_system, u"org.keepassxc.KeePassXC.desktop"_s,
+          "[Desktop Entry]\nName=KeePassXC\nIcon=keepassxc\nStartupWMClass=keepassxc\n"_ba);
+    write(m_system, u"org.gnome.TextEditor.desktop"_s,
+          "[Desktop Entry]\nName=Text Editor\n[Desktop Action new]\nStartupWMClass=wrong\n"_ba);
+    write(m_system, u"firefox.desktop"_s, "[Desktop Entry]\nName=Firefox\n"_ba);
+    write(m_system, u"kde/org.kde.kate.desktop"_s, "[Desktop Entry]\nName=Kate\n"_ba);
+    write(m_system, u"removed.desktop"_s, "[Desktop Entry]\nName=Gone\nHidden=true\n"_ba);
+}
+
+void DesktopEntriesTest::write(const QString& folder, const QString& relativePath,
+                               const QByteArray& text) {
+    const QString path = folder + u'/' + relativePath;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+void DesktopEntriesTest::windowClassesMatchLikeDesktopShells_data() {
+    QTest::addColumn<QString>("instance");
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("id");
+    QTest::newRow("StartupWMClass equals the instance")
+        << u"keepassxc"_s << u"KeePassXC"_s << u"org.keepassxc.KeePassXC"_s;
+    QTest::newRow("id equals the class, ignoring case")
+        << u"Navigator"_s << u"Firefox"_s << u"firefox"_s;
+    QTest::newRow("last part of the id")
+        << u"gnome-text-editor"_s << u"TextEditor"_s << u"org.gnome.TextEditor"_s;
+    QTest::newRow("entry in a sub-folder") << u"kate"_s << u"kate"_s << u"kde-org.kde.kate"_s;
+    QTest::newRow("no entry") << u"xterm"_s << u"XTerm"_s << QString();
+    QTest::newRow("hidden entry") << u"removed"_s << u"Removed"_s << QString();
+}
+
+void DesktopEntriesTest::windowClassesMatchLikeDesktopShells() {
+    QFETCH(QString, instance);
+    QFETCH(QString, className);
+    QFETCH(QString, id);
+    DesktopEntries entries({m_user, m_system});
+    const auto found = entries.applicationIdForWindowClass(instance, className);
+    QCOMPARE(found.value_or(QString()), id);
+}
+
+void DesktopEntriesTest::earlierFoldersHideLaterOnes() {
+    write(m_user, u"firefox.desktop"_s, "[Desktop Entry]\nName=My Firefox\nIcon=mine\n"_ba);
+    DesktopEntries entries({m_user, m_system});
+    QCOMPARE(entries.entry(u"firefox"_s)->name, u"My Firefox"_s);
+    QCOMPARE(entries.entry(u"org.keepassxc.KeePassXC"_s)->icon, u"keepassxc"_s);
+    QVERIFY(!entries.entry(u"removed"_s));
+}
+
+QTEST_GUILESS_MAIN(DesktopEntriesTest)
+#include "DesktopEntriesTest.moc"
