@@ -11,13 +11,14 @@ config=$(mktemp -d)
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill -CONT "$pid" 2>/dev/null || true; kill "$pid" 2>/dev/null || true; done
-  rm -rf "$dir" "$config"
+  rm -rf "$dir" "$config" "$dir.log" "$dir.err" "$dir.owner"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-# Polls a command until it succeeds, for up to five seconds.
+# Polls a command until it succeeds, for up to fifteen seconds (sanitizer
+# builds start slowly).
 eventually() {
-  for _ in $(seq 1 100); do "$@" && return 0; sleep 0.05; done
+  for _ in $(seq 1 300); do "$@" && return 0; sleep 0.05; done
   return 1
 }
 listed() { "$velloq" list --data-dir "$dir" | grep -q "$1"; }
@@ -31,8 +32,9 @@ eventually grep -q "watching the clipboard" "$dir.log" || fail "Velloq did not s
 printf 'plain words' | xclip -selection clipboard >/dev/null 2>&1
 eventually listed "plain words" || fail "copy from xclip not stored"
 
-"$owner" UTF8_STRING=hunter2 x-kde-passwordManagerHint=secret >/dev/null 2>&1 &
+"$owner" UTF8_STRING=hunter2 x-kde-passwordManagerHint=secret >"$dir.owner" 2>&1 &
 pids+=($!)
+eventually grep -q ready "$dir.owner" || fail "the secret owner did not start"
 printf 'after the secret' | xclip -selection clipboard >/dev/null 2>&1
 eventually listed "after the secret" || fail "copy after the secret not stored"
 listed hunter2 && fail "a copy marked secret was stored"
@@ -47,5 +49,5 @@ grep -q "running Velloq" "$dir.err" || fail "add did not say why: $(cat "$dir.er
 kill -TERM "$app"
 wait "$app" || fail "Velloq did not exit cleanly on SIGTERM"
 printf 'later' | "$velloq" add --data-dir "$dir" >/dev/null || fail "history still locked after exit"
-rm -f "$dir.log" "$dir.err"
+rm -f "$dir.log" "$dir.err" "$dir.owner"
 echo "end-to-end capture test passed"
