@@ -10,7 +10,8 @@
 
 AppServices::AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, Platform platform,
                          QObject* parent)
-    : QObject(parent), m_defaults(defaults), m_store(std::move(store)) {
+    : QObject(parent), m_defaults(defaults), m_store(std::move(store)),
+      m_applyAppearance(platform.applyAppearance) {
     Preferences::registerGridSizeDefault(m_defaults);
     Preferences::registerPreferenceDefaults(m_defaults);
     m_store->setLimit(Preferences::currentHistoryLimit(m_defaults));
@@ -18,6 +19,10 @@ AppServices::AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, P
     const std::optional<QString> frontmost = platform.frontmostBundleID();
     m_watcher = new PasteboardWatcher(platform.pasteboard, platform.frontmostBundleID,
                                       platform.frontmostPID, 0.5, this);
+    createPasteService(platform);
+    // Slot: the settings window controller, made with the store.
+    // Slot: the overview model and the overlay's panel controller.
+    // Slot: the overview's settings command.
     m_exclusion = new ExclusionGuard(
         [this](const std::optional<QString>& id) {
             return Preferences::isExcluded(m_defaults, id);
@@ -38,6 +43,25 @@ AppServices::AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, P
     if (qEnvironmentVariableIsSet(testHostVariable))
         return;
     m_watcher->start();
+    // Slot: the global shortcut's handler.
+}
+
+void AppServices::createPasteService(Platform& platform) {
+    const QPointer watcher(m_watcher);
+    // The frontmost application, unless that is Velloq itself: then the last
+    // other application the watcher saw in front.
+    auto targetPID = [watcher, frontmost = platform.frontmostPID]() -> std::optional<qint32> {
+        if (auto pid = frontmost())
+            return pid;
+        return watcher ? watcher->lastOtherPID() : std::nullopt;
+    };
+    m_pasteService = std::make_unique<PasteService>(PasteService::Platform{
+        platform.write, [pasteboard = platform.pasteboard] { return pasteboard->changeCount(); },
+        platform.hasAccess, platform.requestAccess, targetPID, platform.sendCommandV});
+    m_pasteService->onPasteboardWritten = [watcher](qint64 count) {
+        if (watcher)
+            watcher->setLastChangeCount(count);
+    };
 }
 
 AppServices::~AppServices() = default;
@@ -52,4 +76,6 @@ void AppServices::preferencesChanged() {
     const int limit = Preferences::currentHistoryLimit(m_defaults);
     if (limit != m_store->limit())
         m_store->setLimit(limit);
+    if (m_applyAppearance)
+        m_applyAppearance();
 }

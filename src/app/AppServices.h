@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/PasteboardWatcher.h"
+#include "paste/PasteService.h"
 
 #include <QObject>
 
@@ -26,6 +27,13 @@ public:
         PasteboardWatcher::PIDFunction frontmostPID;
         // Calls the given function at every activation of another application.
         std::function<void(std::function<void(const std::optional<QString>&)>)> observeActivations;
+        // Paste-back: writing a clip, key-event permission, Control-V.
+        std::function<void(const ClipContent&)> write;
+        std::function<bool()> hasAccess;
+        std::function<void()> requestAccess;
+        std::function<void(qint32)> sendCommandV;
+        // Applies the "appearance" preference; optional.
+        std::function<void()> applyAppearance;
     };
 
     AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, Platform platform,
@@ -35,8 +43,10 @@ public:
     ClipStore& store() const { return *m_store; }
     PasteboardWatcher& watcher() const { return *m_watcher; }
     ExclusionGuard& exclusion() const { return *m_exclusion; }
+    PasteService& pasteService() const { return *m_pasteService; }
 
-    // Re-reads what is pushed from the preferences: the history limit.
+    // Re-reads what is pushed from the preferences: the history limit and
+    // the appearance.
     void preferencesChanged();
 
     // The environment variable that marks a run under a test host; it stops
@@ -44,10 +54,13 @@ public:
     static constexpr const char* testHostVariable = "XCTestConfigurationFilePath";
 
 private:
+    void createPasteService(Platform& platform);
     void capture(const ClipContent& content, const std::optional<QString>& bundleID);
 
     Defaults& m_defaults;
     std::unique_ptr<ClipStore> m_store;
     PasteboardWatcher* m_watcher = nullptr;
+    std::unique_ptr<PasteService> m_pasteService;
     ExclusionGuard* m_exclusion = nullptr;
+    std::function<void()> m_applyAppearance;
 };

@@ -15,6 +15,9 @@ using namespace Qt::StringLiterals;
 
 Defaults::Defaults(QString filePath, QObject* parent)
     : QObject(parent), m_filePath(std::move(filePath)) {
+    // The folder is watched for a settings file that appears later, so it
+    // has to exist from the start.
+    createPrivateFolder(QFileInfo(m_filePath).absolutePath());
     reload();
     // Editors and our own writes replace the file by renaming, which ends a
     // watch on the file itself; the folder's watch notices the new file.

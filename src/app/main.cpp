@@ -1,21 +1,29 @@
 #include "AppServices.h"
+#include "Appearance.h"
 #include "Defaults.h"
+#include "InstanceClient.h"
+#include "InstanceServer.h"
 #include "SignalQuitter.h"
+#include "TrayMenu.h"
 #include "cli/HistoryCommandLine.h"
 #include "history/ClipStore.h"
 #include "history/PrivateFiles.h"
 #include "platform/x11/GeneralPasteboard.h"
+#include "platform/x11/X11ClipboardWriter.h"
+#include "platform/x11/X11PasteTarget.h"
 #include "platform/x11/X11Workspace.h"
 #include "platform/xdg/DesktopEntries.h"
 
+#include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QLockFile>
 #include <QTextStream>
 #include <qguiapplication_platform.h>
 
-#include <cstdio>
+#include <thread>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -28,12 +36,55 @@ QByteArray readAllStandardInput() {
     return input.readAll();
 }
 
-int runCommandLine(const QStringList& arguments) {
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    HistoryCommandLine commandLine(out, err);
-    commandLine.readStandardInput = readAllStandardInput;
-    return commandLine.run(arguments);
+bool isApplicationLaunch(const QStringList& arguments) {
+    return arguments.isEmpty() || arguments.first().startsWith(u'-');
+}
+
+// Runs a history command in this process, on `store` when it is the running
+// Velloq's, else on the files.
+InstanceServer::Reply runHistoryCommand(const InstanceServer::Request& request,
+                                        AppServices* services) {
+    QByteArray out;
+    QByteArray err;
+    QBuffer outBuffer(&out);
+    QBuffer errBuffer(&err);
+    outBuffer.open(QIODevice::WriteOnly);
+    errBuffer.open(QIODevice::WriteOnly);
+    QTextStream outStream(&outBuffer);
+    QTextStream errStream(&errBuffer);
+    HistoryCommandLine commandLine(outStream, errStream);
+    commandLine.readStandardInput = [&request] { return request.input; };
+    if (!request.workingDirectory.isEmpty())
+        commandLine.workingDirectory = request.workingDirectory;
+    if (services) {
+        commandLine.runningStore = &services->store();
+        commandLine.copyItem = [services](const ClipItem& item) {
+            services->pasteService().copy(item.content);
+        };
+        commandLine.pasteItem = [services](const ClipItem& item) {
+            services->pasteService().paste(item);
+        };
+    }
+    const int code = commandLine.run(request.arguments);
+    outStream.flush();
+    errStream.flush();
+    return {code, out, err};
+}
+
+int runCommand(const QStringList& arguments) {
+    InstanceServer::Request request{arguments, {}, QDir::currentPath()};
+    if (HistoryCommandLine::readsStandardInput(arguments))
+        request.input = readAllStandardInput();
+    auto reply = InstanceClient::send(request);
+    if (!reply || reply->code == HistoryCommandLine::OtherHistory)
+        reply = runHistoryCommand(request, nullptr);
+    QFile out;
+    out.open(stdout, QIODevice::WriteOnly);
+    out.write(reply->out);
+    QFile err;
+    err.open(stderr, QIODevice::WriteOnly);
+    err.write(reply->err);
+    return reply->code;
 }
 
 QString historyDirectory(const QStringList& arguments) {
@@ -43,10 +94,17 @@ QString historyDirectory(const QStringList& arguments) {
     return ClipDisk::defaultDirectory();
 }
 
-AppServices::Platform x11Platform(QGuiApplication& app, X11Workspace& workspace) {
+struct X11Desktop {
+    X11Workspace workspace{std::make_shared<DesktopEntries>()};
+    X11PasteTarget pasteTarget{workspace};
+    X11ClipboardWriter writer;
+};
+
+AppServices::Platform x11Platform(QApplication& app, X11Desktop& desktop, Appearance& appearance) {
     xcb_connection_t* qtConnection = nullptr;
     if (auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>())
         qtConnection = x11->connection();
+    X11Workspace& workspace = desktop.workspace;
     AppServices::Platform platform;
     platform.pasteboard = std::make_shared<GeneralPasteboard>(app.clipboard(), qtConnection);
     platform.frontmostBundleID = [&workspace] { return workspace.frontmostBundleID(); };
@@ -54,7 +112,24 @@ AppServices::Platform x11Platform(QGuiApplication& app, X11Workspace& workspace)
     platform.observeActivations = [&workspace](auto handler) {
         QObject::connect(&workspace, &X11Workspace::applicationActivated, &workspace, handler);
     };
+    platform.write = [&desktop](const ClipContent& content) { desktop.writer.write(content); };
+    platform.hasAccess = [&desktop] { return desktop.pasteTarget.hasAccess(); };
+    platform.requestAccess = [] {}; // nothing to ask for on X11
+    platform.sendCommandV = [&desktop](qint32 pid) { desktop.pasteTarget.sendCommandV(pid); };
+    platform.applyAppearance = [&appearance] {
+        appearance.apply(currentAppearance(Defaults::standard()));
+    };
     return platform;
+}
+
+// Qt hands our clipboard content to a clipboard manager at exit and waits up
+// to five seconds for it; the history is saved after every change, so a
+// slow manager must not hold the exit longer than this.
+void boundTheExit() {
+    std::thread([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        ::_exit(0);
+    }).detach();
 }
 
 int runApplication(int argc, char* argv[]) {
@@ -63,26 +138,38 @@ int runApplication(int argc, char* argv[]) {
                                "commands work without one (velloq --help)\n";
         return 1;
     }
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(u"Velloq"_s);
-    QGuiApplication::setApplicationVersion(QStringLiteral(VELLOQ_VERSION));
-    const QString directory = historyDirectory(QGuiApplication::arguments());
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"Velloq"_s);
+    QApplication::setApplicationVersion(QStringLiteral(VELLOQ_VERSION));
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QString directory = historyDirectory(QApplication::arguments());
     createPrivateFolder(directory);
-    // While Velloq runs it is the history's only writer.
     QLockFile lock(directory + "/.lock"_L1);
     lock.setStaleLockTime(0);
-    if (!lock.tryLock(0)) {
-        qint64 pid = 0;
-        lock.getLockInfo(&pid, nullptr, nullptr);
-        QTextStream(stderr) << "velloq: Velloq is already running (process " << pid << ")\n";
+    InstanceServer server;
+    if (!lock.tryLock(0) || !server.listen()) {
+        QTextStream(stderr) << "velloq: Velloq is already running\n";
         return 0;
     }
-    X11Workspace workspace(std::make_shared<DesktopEntries>());
+    Appearance appearance;
+    X11Desktop desktop;
     AppServices services(Defaults::standard(), std::make_unique<ClipStore>(directory),
-                         x11Platform(app, workspace));
+                         x11Platform(app, desktop, appearance));
+    appearance.apply(currentAppearance(Defaults::standard()));
+    server.onRequest = [&services](const InstanceServer::Request& request) {
+        if (isApplicationLaunch(request.arguments))
+            return InstanceServer::Reply{};
+        return runHistoryCommand(request, &services);
+    };
+    TrayMenu tray;
+    if (!tray.isShown())
+        QTextStream(stderr) << "velloq: this desktop has no system tray; Velloq runs without an "
+                               "icon. 'velloq --help' lists the commands that reach it; Ctrl-C "
+                               "or 'pkill velloq' quits it.\n";
     SignalQuitter quitter;
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &boundTheExit);
     QTextStream(stderr) << "Velloq is watching the clipboard; history in " << directory << '\n';
-    return QGuiApplication::exec();
+    return QApplication::exec();
 }
 
 bool isHelpOrVersion(const QStringList& arguments) {
@@ -108,9 +195,18 @@ int main(int argc, char* argv[]) {
         arguments.append(QString::fromLocal8Bit(argv[i]));
     if (isHelpOrVersion(arguments))
         return 0;
-    if (arguments.isEmpty() || arguments.first().startsWith(u'-'))
-        return runApplication(argc, argv);
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(u"Velloq"_s);
-    return runCommandLine(QCoreApplication::arguments().mid(1));
+    if (!isApplicationLaunch(arguments)) {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(u"Velloq"_s);
+        return runCommand(arguments);
+    }
+    {
+        QCoreApplication probe(argc, argv);
+        // A second launch tells the running Velloq and leaves it at that.
+        if (InstanceClient::send({arguments, {}, QDir::currentPath()}, 5000)) {
+            QTextStream(stderr) << "velloq: Velloq is already running\n";
+            return 0;
+        }
+    }
+    return runApplication(argc, argv);
 }

@@ -16,6 +16,7 @@ namespace {
 
 const QStringList readCommands{u"list"_s, u"search"_s};
 const QStringList changeCommands{u"add"_s, u"pin"_s, u"unpin"_s, u"delete"_s, u"clear"_s};
+const QStringList pickCommands{u"copy"_s, u"paste"_s};
 
 const QCommandLineOption dataDirOption(u"data-dir"_s, u"Use another history folder."_s, u"DIR"_s);
 const QCommandLineOption jsonOption(u"json"_s, u"Print records as JSON."_s);
@@ -38,7 +39,7 @@ QList<QCommandLineOption> optionsFor(const QString& command) {
 
 qsizetype expectedPositionals(const QString& command) {
     if (command == "search"_L1 || command == "pin"_L1 || command == "unpin"_L1 ||
-        command == "delete"_L1)
+        command == "delete"_L1 || pickCommands.contains(command))
         return 1;
     return command == "add"_L1 ? -1 : 0;
 }
@@ -46,12 +47,25 @@ qsizetype expectedPositionals(const QString& command) {
 } // namespace
 
 HistoryCommandLine::HistoryCommandLine(QTextStream& out, QTextStream& err)
-    : m_out(out), m_err(err) {
+    : workingDirectory(QDir::currentPath()), m_out(out), m_err(err) {
     now = [] { return QDateTime::currentMSecsSinceEpoch() / 1000.0; };
 }
 
 bool HistoryCommandLine::isSubCommand(const QString& word) {
-    return readCommands.contains(word) || changeCommands.contains(word);
+    return readCommands.contains(word) || changeCommands.contains(word) ||
+           pickCommands.contains(word);
+}
+
+bool HistoryCommandLine::readsStandardInput(const QStringList& arguments) {
+    if (arguments.value(0) != "add"_L1)
+        return false;
+    for (const QString& option : {u"--link"_s, u"--file"_s, u"--image"_s, u"--rtf"_s}) {
+        if (arguments.contains(option) ||
+            std::any_of(arguments.cbegin(), arguments.cend(),
+                        [&](const QString& a) { return a.startsWith(option + u'='); }))
+            return false;
+    }
+    return true;
 }
 
 QString HistoryCommandLine::usage() {
@@ -68,6 +82,9 @@ Without a command, Velloq starts. Commands work on the clipboard history:
   pin ID | unpin ID           pin or unpin an entry
   delete ID                   delete an entry
   clear                       delete every entry, pinned ones too
+  copy ID                     put an entry on the clipboard (Velloq running)
+  paste ID                    paste an entry into the application in front
+                              (Velloq running)
 
 ID is an entry's id or a unique prefix of at least 8 characters.
 Exit codes: 0 done, 1 failed, 2 bad arguments, 3 history busy.
@@ -94,7 +111,9 @@ int HistoryCommandLine::run(const QStringList& arguments) {
     QString directory = parser.value(dataDirOption);
     if (directory.isEmpty())
         directory = ClipDisk::defaultDirectory();
-    directory = QDir::cleanPath(QDir(directory).absolutePath());
+    directory = QDir::cleanPath(QDir(workingDirectory).absoluteFilePath(directory));
+    if (runningStore && directory != runningStore->directory())
+        return OtherHistory;
     if (command == "list"_L1)
         return list(parser, directory);
     if (command == "search"_L1)
@@ -110,7 +129,8 @@ int HistoryCommandLine::list(const QCommandLineParser& parser, const QString& di
         if (!ok || limit < 0)
             return usageError(u"--limit needs a whole number of 0 or more"_s);
     }
-    const ClipStore store(directory);
+    std::optional<ClipStore> local;
+    const ClipStore& store = runningStore ? *runningStore : local.emplace(directory);
     warnIfUnreadable(store);
     QList<ClipItem> items = ClipStore::newestFirst(store.items());
     if (limit >= 0 && items.size() > limit)
@@ -137,6 +157,10 @@ int HistoryCommandLine::printItems(const QCommandLineParser& parser, const QList
 
 int HistoryCommandLine::mutate(const QString& command, const QCommandLineParser& parser,
                                const QString& directory) {
+    if (runningStore)
+        return change(command, parser, *runningStore);
+    if (pickCommands.contains(command))
+        return usageError(u"%1 needs a running Velloq; start it with 'velloq'"_s.arg(command));
     if (!createPrivateFolder(directory))
         return failure(u"cannot create the history folder %1"_s.arg(directory));
     QLockFile lock(directory + "/.lock"_L1);
@@ -154,11 +178,34 @@ int HistoryCommandLine::mutate(const QString& command, const QCommandLineParser&
     }
     ClipStore store(directory);
     warnIfUnreadable(store);
+    return change(command, parser, store);
+}
+
+int HistoryCommandLine::change(const QString& command, const QCommandLineParser& parser,
+                               ClipStore& store) {
     if (command == "add"_L1)
         return add(parser, store);
     if (command == "clear"_L1)
         return clear(store);
+    if (pickCommands.contains(command))
+        return pick(command, parser, store);
     return changeById(command, parser, store);
+}
+
+int HistoryCommandLine::pick(const QString& command, const QCommandLineParser& parser,
+                             ClipStore& store) {
+    const auto& action = command == "copy"_L1 ? copyItem : pasteItem;
+    if (!action)
+        return usageError(u"%1 needs a running Velloq; start it with 'velloq'"_s.arg(command));
+    int exitCode = Success;
+    const auto id = findEntry(parser, store, exitCode);
+    if (!id)
+        return exitCode;
+    for (const ClipItem& item : store.items()) {
+        if (item.id == *id)
+            action(item);
+    }
+    return Success;
 }
 
 int HistoryCommandLine::add(const QCommandLineParser& parser, ClipStore& store) {
@@ -166,20 +213,29 @@ int HistoryCommandLine::add(const QCommandLineParser& parser, ClipStore& store) 
     if (parser.isSet(linkOption))
         request.link = parser.value(linkOption);
     request.files = parser.isSet(fileOption);
-    request.paths = parser.positionalArguments();
+    const QDir base(workingDirectory);
+    for (const QString& path : parser.positionalArguments())
+        request.paths.append(base.absoluteFilePath(path));
     if (parser.isSet(imageOption))
-        request.imagePath = parser.value(imageOption);
+        request.imagePath = base.absoluteFilePath(parser.value(imageOption));
     if (parser.isSet(rtfOption))
-        request.rtfPath = parser.value(rtfOption);
+        request.rtfPath = base.absoluteFilePath(parser.value(rtfOption));
     if (parser.isSet(plainOption))
         request.plain = parser.value(plainOption);
     const auto result = CommandLineCapture::content(request, readStandardInput);
     if (const auto* refusal = std::get_if<CommandLineCapture::Refusal>(&result))
         return refusal->isUsageError ? usageError(refusal->message) : failure(refusal->message);
     const ClipContent& content = std::get<ClipContent>(result);
+    // The store's own observer (a running Velloq's) still hears the change.
     bool changed = false;
-    store.onChange = [&changed] { changed = true; };
+    const auto observer = store.onChange;
+    store.onChange = [&changed, &observer] {
+        changed = true;
+        if (observer)
+            observer();
+    };
     store.add(content, std::nullopt, now());
+    store.onChange = observer;
     if (!changed)
         return failure(u"could not write the image file in %1"_s.arg(store.directory()));
     const QByteArray hash = contentHash(content);
@@ -192,22 +248,32 @@ int HistoryCommandLine::add(const QCommandLineParser& parser, ClipStore& store) 
     return finishChange(store);
 }
 
-int HistoryCommandLine::changeById(const QString& command, const QCommandLineParser& parser,
-                                   ClipStore& store) {
+std::optional<QUuid> HistoryCommandLine::findEntry(const QCommandLineParser& parser,
+                                                   const ClipStore& store, int& exitCode) {
     const QString text = parser.positionalArguments().first();
     const auto lookup = ClipListing::findId(store.items(), text);
     if (std::holds_alternative<ClipListing::TooShort>(lookup))
-        return usageError(u"an id needs at least 8 characters: '%1'"_s.arg(text));
-    if (std::holds_alternative<ClipListing::NoMatch>(lookup))
-        return failure(u"no entry has the id '%1'"_s.arg(text));
-    if (const auto* ambiguous = std::get_if<ClipListing::Ambiguous>(&lookup))
-        return failure(
+        exitCode = usageError(u"an id needs at least 8 characters: '%1'"_s.arg(text));
+    else if (std::holds_alternative<ClipListing::NoMatch>(lookup))
+        exitCode = failure(u"no entry has the id '%1'"_s.arg(text));
+    else if (const auto* ambiguous = std::get_if<ClipListing::Ambiguous>(&lookup))
+        exitCode = failure(
             u"'%1' matches %2 entries; give more of the id"_s.arg(text).arg(ambiguous->count));
-    const QUuid id = std::get<QUuid>(lookup);
-    if (command == "delete"_L1)
-        store.deleteItem(id);
     else
-        store.setPinned(command == "pin"_L1, id);
+        return std::get<QUuid>(lookup);
+    return std::nullopt;
+}
+
+int HistoryCommandLine::changeById(const QString& command, const QCommandLineParser& parser,
+                                   ClipStore& store) {
+    int exitCode = Success;
+    const auto id = findEntry(parser, store, exitCode);
+    if (!id)
+        return exitCode;
+    if (command == "delete"_L1)
+        store.deleteItem(*id);
+    else
+        store.setPinned(command == "pin"_L1, *id);
     return finishChange(store);
 }
 

@@ -4,10 +4,13 @@
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+#include <QUuid>
 
 #include <functional>
+#include <optional>
 
 class ClipStore;
+struct ClipItem;
 class QCommandLineParser;
 
 // The `velloq SUB-COMMAND …` interface to the history: list, search, add,
@@ -15,7 +18,9 @@ class QCommandLineParser;
 // hold an exclusive lock on the history folder for load-change-save.
 class HistoryCommandLine {
 public:
-    enum ExitCode { Success = 0, Failure = 1, UsageError = 2, LockBusy = 3 };
+    // OtherHistory never reaches a user: a running Velloq answers it to a
+    // command meant for another history folder, which then runs on its own.
+    enum ExitCode { Success = 0, Failure = 1, UsageError = 2, LockBusy = 3, OtherHistory = 4 };
 
     HistoryCommandLine(QTextStream& out, QTextStream& err);
 
@@ -25,9 +30,21 @@ public:
     // `arguments` starts with the sub-command (the program name removed).
     int run(const QStringList& arguments);
 
+    // Whether the command reads standard input (add without a kind option).
+    static bool readsStandardInput(const QStringList& arguments);
+
     std::function<QByteArray()> readStandardInput;
     std::function<double()> now;
     int lockTimeoutMs = 2000;
+    // Relative paths in arguments are taken from here.
+    QString workingDirectory;
+
+    // Inside a running Velloq: its store, the only writer of its history
+    // while it runs, and its clipboard. Without them, commands work on the
+    // files under a lock, and copy and paste are refused.
+    ClipStore* runningStore = nullptr;
+    std::function<void(const ClipItem&)> copyItem;
+    std::function<void(const ClipItem&)> pasteItem;
 
 private:
     int list(const QCommandLineParser& parser, const QString& directory);
@@ -35,8 +52,12 @@ private:
     int add(const QCommandLineParser& parser, ClipStore& store);
     int changeById(const QString& command, const QCommandLineParser& parser, ClipStore& store);
     int clear(ClipStore& store);
+    int pick(const QString& command, const QCommandLineParser& parser, ClipStore& store);
+    int change(const QString& command, const QCommandLineParser& parser, ClipStore& store);
+    std::optional<QUuid> findEntry(const QCommandLineParser& parser, const ClipStore& store,
+                                   int& exitCode);
     int mutate(const QString& command, const QCommandLineParser& parser, const QString& directory);
-    int printItems(const QCommandLineParser& parser, const QList<struct ClipItem>& items);
+    int printItems(const QCommandLineParser& parser, const QList<ClipItem>& items);
     int finishChange(const ClipStore& store);
     void warnIfUnreadable(const ClipStore& store);
     int usageError(const QString& message);

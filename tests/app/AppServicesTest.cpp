@@ -23,8 +23,14 @@ struct Fixture {
         AppServices::Platform platform;
         platform.pasteboard = pasteboard;
         platform.frontmostBundleID = [this] { return front; };
-        platform.frontmostPID = [] { return std::optional<qint32>(99); };
+        platform.frontmostPID = [this] { return frontPID; };
         platform.observeActivations = [this](auto handler) { activate = handler; };
+        platform.write = [this](const ClipContent& content) {
+            pasteboard->copy(textSnapshot(searchText(content)));
+        };
+        platform.hasAccess = [] { return true; };
+        platform.requestAccess = [] {};
+        platform.sendCommandV = [this](qint32 pid) { pastedInto.append(pid); };
         services = std::make_unique<AppServices>(
             defaults, std::make_unique<ClipStore>(history.path()), platform);
     }
@@ -38,6 +44,8 @@ struct Fixture {
     Defaults defaults;
     std::shared_ptr<FakePasteboard> pasteboard;
     std::optional<QString> front = u"org.gnome.TextEditor"_s;
+    std::optional<qint32> frontPID = 99;
+    QList<qint32> pastedInto;
     std::function<void(const std::optional<QString>&)> activate;
     std::unique_ptr<AppServices> services;
 };
@@ -52,6 +60,7 @@ private Q_SLOTS:
     void copiesAreStoredUnlessExcluded();
     void historyLimitFollowsThePreference();
     void testHostStopsCapturing();
+    void pasteTargetsTheLastOtherApplication();
 };
 
 void AppServicesTest::copiesAreStoredUnlessExcluded() {
@@ -89,6 +98,21 @@ void AppServicesTest::testHostStopsCapturing() {
     qunsetenv(AppServices::testHostVariable);
     QVERIFY(!f.services->watcher().isStarted());
     QCOMPARE(f.services->store().limit(), 27);
+}
+
+void AppServicesTest::pasteTargetsTheLastOtherApplication() {
+    Fixture f;
+    f.copy(u"clip"_s); // the tick also remembers process 99 as the last other one
+    const ClipItem item = f.services->store().items().first();
+    f.frontPID = 7;
+    f.services->pasteService().paste(item);
+    f.frontPID.reset(); // Velloq itself came to the front
+    f.services->pasteService().paste(item);
+    QCOMPARE(f.pastedInto, QList<qint32>({7, 99}));
+    // Our own writes are not captured again.
+    f.services->watcher().handleTick();
+    QCOMPARE(f.services->store().items().size(), 1);
+    QCOMPARE(f.pasteboard->snapshotCalls, 1);
 }
 
 QTEST_GUILESS_MAIN(AppServicesTest)

@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
-# The real executable on the test display: copies made by other clients land
-# in the history with their application, secrets do not, the command line
-# reads beside the running Velloq and is told it cannot write, and SIGTERM
-# ends it cleanly.
+# The real executable on the test display, with its own data, settings and
+# runtime folders: copies made by other clients land in the history with the
+# application in front, secrets and copies from password managers do not,
+# the command line goes through the running Velloq, a pick pastes into the
+# focused window without being captured again, and SIGTERM ends it cleanly.
 set -euo pipefail
 velloq=$1
 owner=$2
-dir=$(mktemp -d)
-config=$(mktemp -d)
+window=$3
+target=$4
+home=$(mktemp -d)
+export XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$home/run
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 pids=()
 cleanup() {
-  for pid in "${pids[@]}"; do kill -CONT "$pid" 2>/dev/null || true; kill "$pid" 2>/dev/null || true; done
-  rm -rf "$dir" "$config" "$dir.log" "$dir.err" "$dir.owner"
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$home"
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -21,33 +26,72 @@ eventually() {
   for _ in $(seq 1 300); do "$@" && return 0; sleep 0.05; done
   return 1
 }
-listed() { "$velloq" list --data-dir "$dir" | grep -q "$1"; }
+json() { "$velloq" list --json; }
+stored() { json | grep -q "\"text\":\"$1\""; }
+copy() { printf '%s' "$1" | xclip -selection clipboard >/dev/null 2>&1; }
+# Starts a helper and waits for its first line (its window id, or "ready").
+start() {
+  local log=$home/helper-$RANDOM
+  "$@" >"$log" 2>/dev/null &
+  pids+=($!)
+  eventually test -s "$log" || fail "helper $1 did not start"
+  head -n 1 "$log"
+}
 
 [[ -n "${DISPLAY:-}" ]] || fail "needs the X server that scripts/test starts"
-XDG_CONFIG_HOME=$config "$velloq" --data-dir "$dir" 2>"$dir.log" &
+"$velloq" 2>"$home/velloq.log" &
 app=$!
 pids+=("$app")
-eventually grep -q "watching the clipboard" "$dir.log" || fail "Velloq did not start: $(cat "$dir.log")"
+eventually grep -q "watching the clipboard" "$home/velloq.log" || fail "Velloq did not start: $(cat "$home/velloq.log")"
 
-printf 'plain words' | xclip -selection clipboard >/dev/null 2>&1
-eventually listed "plain words" || fail "copy from xclip not stored"
+"$velloq" || fail "a second launch did not exit 0"
+kill -0 "$app" || fail "the first Velloq went away"
 
-"$owner" UTF8_STRING=hunter2 x-kde-passwordManagerHint=secret >"$dir.owner" 2>&1 &
-pids+=($!)
-eventually grep -q ready "$dir.owner" || fail "the secret owner did not start"
-printf 'after the secret' | xclip -selection clipboard >/dev/null 2>&1
-eventually listed "after the secret" || fail "copy after the secret not stored"
-listed hunter2 && fail "a copy marked secret was stored"
+editor=$(start "$window" editor Editor --gtk-application-id org.example.Editor)
+xdotool windowactivate --sync "$editor"
+copy "typed in the editor"
+eventually stored "typed in the editor" || fail "copy from xclip not stored"
+json | grep -q '"sourceBundleID":"org.example.Editor","isPinned":false,"kind":"text","text":"typed in the editor"' \
+  || fail "copy not attributed to the editor: $(json)"
 
-set +e
-printf 'no' | "$velloq" add --data-dir "$dir" 2>"$dir.err"
-code=$?
-set -e
-[[ $code == 3 ]] || fail "add beside a running Velloq exited $code"
-grep -q "running Velloq" "$dir.err" || fail "add did not say why: $(cat "$dir.err")"
+start "$owner" UTF8_STRING=hunter2 x-kde-passwordManagerHint=secret >/dev/null
+copy "after the secret"
+eventually stored "after the secret" || fail "copy after the secret not stored"
+stored hunter2 && fail "a copy marked secret was stored"
+
+keepass=$(start "$window" keepassxc KeePassXC)
+xdotool windowactivate --sync "$keepass"
+copy "from the password manager"
+sleep 0.7
+xdotool windowactivate --sync "$editor"
+copy "just after leaving it"
+sleep 0.7
+sleep 0.6
+copy "a while after leaving it"
+eventually stored "a while after leaving it" || fail "copy after the grace second not stored"
+stored "from the password manager" && fail "a copy made in KeePassXC was stored"
+stored "just after leaving it" && fail "a copy within a second of leaving KeePassXC was stored"
+
+printf "through the instance" | "$velloq" add >/dev/null || fail "add through the instance failed"
+stored "through the instance" || fail "add through the instance not in the list"
+
+field=$(start "$target")
+xdotool windowactivate --sync "$field"
+before=$(json | grep -o '"id"' | wc -l)
+id=$(json | tr '}' '\n' | grep '"text":"typed in the editor"' | grep -o '"id":"[^"]*"' | cut -d'"' -f4)
+[[ -n $id ]] || fail "no id for the editor's copy"
+"$velloq" paste "$id" || fail "paste failed"
+eventually grep -q "text: typed in the editor" "$home"/helper-* || fail "the target did not receive the paste"
+sleep 0.7
+[[ $(json | grep -o '"id"' | wc -l) == "$before" ]] || fail "Velloq captured its own paste"
+
+for i in $(seq 1 12); do echo "entry $i" | "$velloq" add >/dev/null; done
+printf '{"historyLimit": 9}' >"$XDG_CONFIG_HOME/Velloq/settings.json.new"
+mv "$XDG_CONFIG_HOME/Velloq/settings.json.new" "$XDG_CONFIG_HOME/Velloq/settings.json"
+nine() { [[ $(json | grep -o '"isPinned":false' | wc -l) == 9 ]]; }
+eventually nine || fail "changing historyLimit to 9 did not trim: $(json | grep -o '"isPinned":false' | wc -l) left"
 
 kill -TERM "$app"
 wait "$app" || fail "Velloq did not exit cleanly on SIGTERM"
-printf 'later' | "$velloq" add --data-dir "$dir" >/dev/null || fail "history still locked after exit"
-rm -f "$dir.log" "$dir.err" "$dir.owner"
-echo "end-to-end capture test passed"
+echo "offline" | "$velloq" add >/dev/null || fail "history still locked after exit"
+echo "end-to-end test passed"

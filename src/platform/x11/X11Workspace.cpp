@@ -145,3 +145,27 @@ std::optional<QString> X11Workspace::frontmostBundleID() {
         return std::nullopt;
     return applicationIdOfWindow(*window, processOfWindow(*window));
 }
+
+QList<xcb_window_t> X11Workspace::windowList(const QByteArray& property) {
+    const auto value = m_connection.property(m_connection.root(), m_connection.atom(property),
+                                             false, XCB_ATOM_WINDOW);
+    QList<xcb_window_t> windows;
+    if (value.format != 32)
+        return windows;
+    windows.resize(value.bytes.size() / qsizetype(sizeof(xcb_window_t)));
+    std::memcpy(windows.data(), value.bytes.constData(), windows.size() * sizeof(xcb_window_t));
+    return windows;
+}
+
+std::optional<xcb_window_t> X11Workspace::topWindowOfProcess(qint32 pid) {
+    if (!isValid())
+        return std::nullopt;
+    QList<xcb_window_t> windows = windowList("_NET_CLIENT_LIST_STACKING");
+    if (windows.isEmpty())
+        windows = windowList("_NET_CLIENT_LIST");
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        if (processOfWindow(*it) == pid)
+            return *it;
+    }
+    return std::nullopt;
+}

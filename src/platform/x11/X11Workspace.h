@@ -28,6 +28,10 @@ public:
     std::optional<qint32> processOfWindow(xcb_window_t window);
     std::optional<QString> applicationIdOfWindow(xcb_window_t window, std::optional<qint32> pid);
 
+    // The top-most managed window of that process (stacking order of the
+    // window manager), the one to bring forward for a paste.
+    std::optional<xcb_window_t> topWindowOfProcess(qint32 pid);
+
     // The active window's process, or none when there is none or it is ours.
     std::optional<qint32> frontmostPID();
     // The active window's application id, ours included.
@@ -42,6 +46,8 @@ private:
     std::optional<qint32> processFromResourceExtension(xcb_window_t window);
     std::optional<QString> flatpakApplicationId(qint32 pid);
     std::optional<QString> stringProperty(xcb_window_t window, const QByteArray& name);
+
+    QList<xcb_window_t> windowList(const QByteArray& property);
 
     XcbConnection m_connection;
     std::shared_ptr<DesktopEntries> m_desktopEntries;

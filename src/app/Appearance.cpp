@@ -1,0 +1,52 @@
+#include "Appearance.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QStyleFactory>
+
+Appearance::Appearance() : m_desktopPalette(QApplication::palette()) {
+    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
+        QApplication::setStyle(fusion);
+}
+
+void Appearance::apply(AppAppearance appearance) const {
+    switch (appearance) {
+    case AppAppearance::light:
+        QApplication::setPalette(lightPalette());
+        return;
+    case AppAppearance::dark:
+        QApplication::setPalette(darkPalette());
+        return;
+    case AppAppearance::automatic:
+        QApplication::setPalette(m_desktopPalette);
+        return;
+    }
+}
+
+QPalette Appearance::lightPalette() {
+    QPalette palette(QColor(0xf2, 0xf2, 0xf4));
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Text, QColor(0x1d, 0x1d, 0x1f));
+    palette.setColor(QPalette::WindowText, QColor(0x1d, 0x1d, 0x1f));
+    palette.setColor(QPalette::Highlight, QColor(0x0a, 0x64, 0xd8));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    return palette;
+}
+
+QPalette Appearance::darkPalette() {
+    QPalette palette(QColor(0x2a, 0x2a, 0x2e));
+    const QColor text(0xec, 0xec, 0xee);
+    palette.setColor(QPalette::Window, QColor(0x26, 0x26, 0x2a));
+    palette.setColor(QPalette::Base, QColor(0x1c, 0x1c, 0x1f));
+    palette.setColor(QPalette::AlternateBase, QColor(0x2c, 0x2c, 0x30));
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::ToolTipText, text);
+    palette.setColor(QPalette::ToolTipBase, QColor(0x33, 0x33, 0x38));
+    palette.setColor(QPalette::PlaceholderText, QColor(0x8e, 0x8e, 0x93));
+    palette.setColor(QPalette::Highlight, QColor(0x2f, 0x7d, 0xf6));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Link, QColor(0x5a, 0xa9, 0xff));
+    return palette;
+}

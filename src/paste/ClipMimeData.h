@@ -1,0 +1,11 @@
+#pragma once
+
+#include "history/ClipContent.h"
+
+class QMimeData;
+
+// The clipboard (and drag-and-drop) representations of a clip: text as
+// text/plain; rich text as text/rtf then text/plain; images as PNG only;
+// files as text/uri-list plus GNOME's copied-files list, so file managers
+// can paste them; links as text/uri-list then text/plain.
+QMimeData* mimeDataFor(const ClipContent& content);
