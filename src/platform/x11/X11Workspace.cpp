@@ -22,26 +22,43 @@ X11Workspace::X11Workspace(std::shared_ptr<DesktopEntries> desktopEntries, QObje
     m_notifier =
         std::make_unique<QSocketNotifier>(m_connection.fileDescriptor(), QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &X11Workspace::handleEvents);
+    // The application in front at start is no activation.
+    frontmost();
 }
 
-void X11Workspace::handleEvents() {
-    bool activeWindowChanged = false;
+bool X11Workspace::drainActiveWindowChanges() {
+    bool changed = false;
     m_connection.drainEvents([&](xcb_generic_event_t* event) {
         if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
             return;
         const auto* notify = reinterpret_cast<xcb_property_notify_event_t*>(event);
-        activeWindowChanged |= notify->atom == m_activeWindowAtom;
+        changed |= notify->atom == m_activeWindowAtom;
     });
-    if (!activeWindowChanged)
-        return;
-    const auto window = activeWindow();
-    const auto pid = window ? processOfWindow(*window) : std::nullopt;
-    const auto id = window ? applicationIdOfWindow(*window, pid) : std::nullopt;
-    const auto activation = std::pair(pid, id);
-    if (m_lastActivation == activation)
-        return;
-    m_lastActivation = activation;
-    Q_EMIT applicationActivated(id);
+    return changed;
+}
+
+void X11Workspace::handleEvents() {
+    frontmost();
+}
+
+const X11Workspace::Frontmost& X11Workspace::frontmost() {
+    // Polled twice a second by the watcher: the answer is kept until the
+    // window manager reports another active window.
+    if (!drainActiveWindowChanges() && m_frontmost)
+        return *m_frontmost;
+    Frontmost current;
+    current.window = activeWindow();
+    if (current.window) {
+        current.pid = processOfWindow(*current.window);
+        current.bundleID = applicationIdOfWindow(*current.window, current.pid);
+    }
+    m_frontmost = current;
+    const auto activation = std::pair(current.pid, current.bundleID);
+    if (m_lastActivation != activation) {
+        m_lastActivation = activation;
+        Q_EMIT applicationActivated(current.bundleID);
+    }
+    return *m_frontmost;
 }
 
 std::optional<xcb_window_t> X11Workspace::activeWindow() {
@@ -132,18 +149,18 @@ std::optional<QString> X11Workspace::stringProperty(xcb_window_t window, const Q
 }
 
 std::optional<qint32> X11Workspace::frontmostPID() {
-    const auto window = activeWindow();
-    const auto pid = window ? processOfWindow(*window) : std::nullopt;
+    if (!isValid())
+        return std::nullopt;
+    const auto pid = frontmost().pid;
     if (!pid || *pid == qint32(QCoreApplication::applicationPid()))
         return std::nullopt;
     return pid;
 }
 
 std::optional<QString> X11Workspace::frontmostBundleID() {
-    const auto window = activeWindow();
-    if (!window)
+    if (!isValid())
         return std::nullopt;
-    return applicationIdOfWindow(*window, processOfWindow(*window));
+    return frontmost().bundleID;
 }
 
 QList<xcb_window_t> X11Workspace::windowList(const QByteArray& property) {

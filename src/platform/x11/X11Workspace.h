@@ -42,7 +42,15 @@ Q_SIGNALS:
     void applicationActivated(const std::optional<QString>& bundleID);
 
 private:
+    struct Frontmost {
+        std::optional<xcb_window_t> window;
+        std::optional<qint32> pid;
+        std::optional<QString> bundleID;
+    };
+
     void handleEvents();
+    bool drainActiveWindowChanges();
+    const Frontmost& frontmost();
     std::optional<qint32> processFromResourceExtension(xcb_window_t window);
     std::optional<QString> flatpakApplicationId(qint32 pid);
     std::optional<QString> stringProperty(xcb_window_t window, const QByteArray& name);
@@ -53,5 +61,6 @@ private:
     std::shared_ptr<DesktopEntries> m_desktopEntries;
     std::unique_ptr<QSocketNotifier> m_notifier;
     xcb_atom_t m_activeWindowAtom = XCB_NONE;
+    std::optional<Frontmost> m_frontmost;
     std::optional<std::pair<std::optional<qint32>, std::optional<QString>>> m_lastActivation;
 };
