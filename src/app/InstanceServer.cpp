@@ -48,13 +48,13 @@ QString InstanceServer::socketPath() {
 bool InstanceServer::listen() {
     const QString path = socketPath();
     createPrivateFolder(QFileInfo(path).absolutePath());
-    if (m_server.listen(path))
-        return true;
-    // A socket file left by a Velloq that crashed answers nobody.
+    // Listening with user-only access renames a fresh socket into place, over
+    // any socket already there, so ask first whether someone answers at it.
     QLocalSocket probe;
     probe.connectToServer(path);
     if (probe.waitForConnected(500))
         return false;
+    // What is left is a socket file from a Velloq that ended without removing it.
     QLocalServer::removeServer(path);
     return m_server.listen(path);
 }
