@@ -165,6 +165,10 @@ void HistoryCommandLineTest::refusedInputWritesNothing_data() {
                                 << none << 1;
     QTest::newRow("short id") << QStringList{u"delete"_s, u"0F8F"_s} << none << 2;
     QTest::newRow("id missing") << QStringList{u"unpin"_s} << none << 2;
+    QTest::newRow("copy without a running Velloq")
+        << QStringList{u"copy"_s, u"00000000"_s} << none << 2;
+    QTest::newRow("paste without a running Velloq")
+        << QStringList{u"paste"_s, u"00000000"_s} << none << 2;
 }
 
 void HistoryCommandLineTest::refusedInputWritesNothing() {

@@ -92,15 +92,15 @@ std::optional<qint32> X11Workspace::processFromResourceExtension(xcb_window_t wi
     const xcb_query_extension_reply_t* res = xcb_get_extension_data(c, &xcb_res_id);
     if (!res || !res->present)
         return std::nullopt;
-    xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    const xcb_res_client_id_spec_t pidOfClient{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     XcbReply<xcb_res_query_client_ids_reply_t> reply(
-        xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &spec), nullptr));
+        xcb_res_query_client_ids_reply(c, xcb_res_query_client_ids(c, 1, &pidOfClient), nullptr));
     if (!reply)
         return std::nullopt;
     for (auto ids = xcb_res_query_client_ids_ids_iterator(reply.get()); ids.rem;
          xcb_res_client_id_value_next(&ids)) {
-        if ((ids.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID) &&
-            xcb_res_client_id_value_value_length(ids.data) >= 1)
+        // Only the process id was asked for, so every value carries one.
+        if (xcb_res_client_id_value_value_length(ids.data) >= 1)
             return qint32(*xcb_res_client_id_value_value(ids.data));
     }
     return std::nullopt;
