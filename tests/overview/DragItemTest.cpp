@@ -1,0 +1,71 @@
+#include "overview/DragItem.h"
+
+#include "support/TemporaryHistory.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+ClipItem itemWith(ClipContent content) {
+    return {QUuid::createUuid(), 1, std::nullopt, std::move(content), false};
+}
+
+} // namespace
+
+class DragItemTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { qputenv("TMPDIR", QFile::encodeName(m_temp.path())); }
+    void imagesTravelAsOneFileWrittenOnce();
+    void otherKinds();
+
+private:
+    QTemporaryDir m_temp;
+};
+
+void DragItemTest::imagesTravelAsOneFileWrittenOnce() {
+    const ClipItem item = itemWith(ImageContent{pngBytes(3)});
+    const QString path = dragImagePath(item);
+    QCOMPARE(QFileInfo(path).fileName(), u"Clipboard "_s + idText(item.id).left(8) + ".png"_L1);
+    QCOMPARE(QFileInfo(path).absolutePath(), m_temp.path());
+    std::unique_ptr<QMimeData> first(dragItem(item));
+    QCOMPARE(first->urls(), QList<QUrl>{QUrl::fromLocalFile(path)});
+    QCOMPARE(first->data(u"image/png"_s), pngBytes(3));
+    // A second drag reuses the file as it is.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("marker");
+    file.close();
+    std::unique_ptr<QMimeData> second(dragItem(item));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), "marker"_ba);
+    QCOMPARE(second->urls(), first->urls());
+}
+
+void DragItemTest::otherKinds() {
+    std::unique_ptr<QMimeData> text(dragItem(itemWith(TextContent{u"words"_s})));
+    QCOMPARE(text->text(), u"words"_s);
+    std::unique_ptr<QMimeData> rich(dragItem(itemWith(RichTextContent{"{\\rtf1 b}"_ba, u"b"_s})));
+    QCOMPARE(rich->text(), u"b"_s);
+    QCOMPARE(rich->data(u"text/rtf"_s), "{\\rtf1 b}"_ba);
+    const QUrl a = QUrl::fromLocalFile(u"/tmp/a"_s);
+    const QUrl b = QUrl::fromLocalFile(u"/tmp/b"_s);
+    std::unique_ptr<QMimeData> files(dragItem(itemWith(FilesContent{{a, b}})));
+    QCOMPARE(files->urls(), QList<QUrl>{a});
+    std::unique_ptr<QMimeData> none(dragItem(itemWith(FilesContent{})));
+    QVERIFY(none->formats().isEmpty());
+    const QUrl link(u"https://example.com/x"_s);
+    std::unique_ptr<QMimeData> linkData(dragItem(itemWith(LinkContent{link})));
+    QCOMPARE(linkData->urls(), QList<QUrl>{link});
+    QCOMPARE(linkData->text(), u"https://example.com/x"_s);
+}
+
+QTEST_GUILESS_MAIN(DragItemTest)
+#include "DragItemTest.moc"
