@@ -1,0 +1,276 @@
+#include "ClipCardView.h"
+
+#include "ClipPresentation.h"
+#include "GlassPainter.h"
+#include "RelativeTime.h"
+#include "Symbols.h"
+#include "TextStyles.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QMimeDatabase>
+#include <QPainter>
+#include <QTextLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qreal padding = 18;
+constexpr qreal cornerRadius = 22;
+constexpr qreal ringOutset = 3;
+constexpr qreal headerHeight = 28;
+// Image bodies are decoded once, at about the size a card shows them.
+constexpr int imageDecodeLimit = 900;
+
+QImage decodeForCard(const QByteArray& png) {
+    QByteArray bytes = png;
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > imageDecodeLimit || size.height() > imageDecodeLimit))
+        reader.setScaledSize(size.scaled(imageDecodeLimit, imageDecodeLimit, Qt::KeepAspectRatio));
+    return reader.read();
+}
+
+} // namespace
+
+QIcon fileTypeIcon(const QUrl& url) {
+    static const QMimeDatabase database;
+    const QMimeType type = database.mimeTypeForFile(url.toLocalFile());
+    QIcon icon = QIcon::fromTheme(type.iconName());
+    if (icon.isNull())
+        icon = QIcon::fromTheme(type.genericIconName());
+    // Desktops without an icon theme still get a document shape.
+    if (icon.isNull())
+        icon = QIcon(Symbols::pixmap(u"doc"_s, 96, QColor(0x8e, 0x8e, 0x93)));
+    return icon;
+}
+
+ClipCardView::ClipCardView(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void ClipCardView::setItem(const ClipItem& item) {
+    const bool sameImage = item.id == m_item.id && item.content == m_item.content;
+    m_item = item;
+    if (!sameImage) {
+        const auto* image = std::get_if<ImageContent>(&item.content);
+        m_image = image ? decodeForCard(image->png) : QImage();
+    }
+    update();
+}
+
+void ClipCardView::setSelected(bool selected) {
+    if (selected == m_selected)
+        return;
+    m_selected = selected;
+    update();
+}
+
+void ClipCardView::setNumber(std::optional<qint64> number) {
+    if (number == m_number)
+        return;
+    m_number = number;
+    update();
+}
+
+QRectF ClipCardView::cardRect() const {
+    // Room around the card for the ring and the 1.02 scale of a selected card.
+    const qreal margin = ringOutset + qMax(width(), height()) * 0.01 + 1;
+    return QRectF(rect()).adjusted(margin, margin, -margin, -margin);
+}
+
+QColor ClipCardView::secondaryText() const {
+    QColor colour = palette().color(QPalette::WindowText);
+    colour.setAlphaF(0.6);
+    return colour;
+}
+
+void ClipCardView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF card = cardRect();
+    if (m_selected) {
+        painter.translate(card.center());
+        painter.scale(1.02, 1.02);
+        painter.translate(-card.center());
+    }
+    paintSelection(painter, card);
+    GlassPainter::paint(painter, GlassPainter::roundedRect(card, cornerRadius), palette());
+    const QRectF content = card.adjusted(padding, padding, -padding, -padding);
+    const qreal headerBottom = paintHeader(painter, content);
+    paintBody(painter, content.adjusted(0, headerBottom - content.top() + 10, 0, 0));
+}
+
+void ClipCardView::paintSelection(QPainter& painter, const QRectF& card) const {
+    if (!m_selected)
+        return;
+    const QColor accent = palette().color(QPalette::Highlight);
+    QColor glow = accent;
+    glow.setAlphaF(0.25);
+    const QRectF ring = card.adjusted(-ringOutset, -ringOutset, ringOutset, ringOutset);
+    painter.setPen(QPen(glow, 8));
+    painter.drawRoundedRect(ring, 25, 25);
+    painter.setPen(QPen(accent, 3));
+    painter.drawRoundedRect(ring.adjusted(1.5, 1.5, -1.5, -1.5), 23.5, 23.5);
+}
+
+qreal ClipCardView::paintHeader(QPainter& painter, const QRectF& area) const {
+    const QRectF row(area.left(), area.top(), area.width(), headerHeight);
+    qreal x = row.left();
+    if (m_item.sourceBundleID && applicationIcon) {
+        const QIcon icon = applicationIcon(*m_item.sourceBundleID);
+        if (!icon.isNull()) {
+            icon.paint(&painter, QRect(int(x), int(row.center().y() - 10), 20, 20));
+            x += 28;
+        }
+    }
+    const auto label = ClipPresentation::kindLabel(m_item.content);
+    const QFont font = styledFont(TextStyle::callout);
+    const int symbolSide = QFontMetrics(font).height();
+    painter.drawPixmap(
+        QPointF(x, row.center().y() - symbolSide / 2.0),
+        Symbols::pixmap(label.symbol, symbolSide, secondaryText(), devicePixelRatioF()));
+    x += symbolSide + 6;
+    QFont medium = font;
+    medium.setWeight(QFont::Medium);
+    painter.setFont(medium);
+    painter.setPen(secondaryText());
+    const qreal end = paintHeaderEnd(painter, row);
+    painter.setFont(medium);
+    painter.setPen(secondaryText());
+    painter.drawText(QRectF(x, row.top(), qMax<qreal>(0, end - x), row.height()),
+                     Qt::AlignVCenter | Qt::AlignLeft, label.title);
+    return row.bottom();
+}
+
+// The trailing items, right to left: badge, time, pin. Returns where they
+// begin.
+qreal ClipCardView::paintHeaderEnd(QPainter& painter, const QRectF& row) const {
+    qreal x = row.right();
+    if (m_number) {
+        const QRectF badge(x - 28, row.center().y() - 14, 28, 28);
+        QColor fill = palette().color(QPalette::WindowText);
+        fill.setAlphaF(0.18);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(fill);
+        painter.drawEllipse(badge);
+        painter.setFont(designFont(16, QFont::DemiBold));
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(badge, Qt::AlignCenter, QString::number(*m_number));
+        x = badge.left() - 8;
+    }
+    const QDateTime captured = QDateTime::fromMSecsSinceEpoch(qint64(m_item.capturedAt * 1000));
+    const QString time = RelativeTime::describe(captured, now());
+    const QFont caption = styledFont(TextStyle::caption);
+    const qreal timeWidth = QFontMetricsF(caption).horizontalAdvance(time);
+    QColor tertiary = palette().color(QPalette::WindowText);
+    tertiary.setAlphaF(0.4);
+    painter.setFont(caption);
+    painter.setPen(tertiary);
+    painter.drawText(QRectF(x - timeWidth, row.top(), timeWidth, row.height()),
+                     Qt::AlignVCenter | Qt::AlignRight, time);
+    x -= timeWidth + 8;
+    if (m_item.isPinned) {
+        const int side = 16;
+        painter.drawPixmap(
+            QPointF(x - side, row.center().y() - side / 2.0),
+            Symbols::pixmap(u"pin.fill"_s, side, QColor(0xff, 0x95, 0x00), devicePixelRatioF()));
+        x -= side + 8;
+    }
+    return x;
+}
+
+void ClipCardView::paintBody(QPainter& painter, const QRectF& area) const {
+    if (area.height() <= 0)
+        return;
+    painter.save();
+    painter.setClipRect(area);
+    if (const auto* text = std::get_if<TextContent>(&m_item.content))
+        paintText(painter, area, text->text);
+    else if (const auto* rich = std::get_if<RichTextContent>(&m_item.content))
+        paintText(painter, area, rich->plain);
+    else if (std::holds_alternative<ImageContent>(m_item.content))
+        paintImage(painter, area);
+    else if (const auto* files = std::get_if<FilesContent>(&m_item.content))
+        paintFiles(painter, area, files->urls);
+    else if (const auto* link = std::get_if<LinkContent>(&m_item.content))
+        paintLink(painter, area, link->url);
+    painter.restore();
+}
+
+void ClipCardView::paintText(QPainter& painter, const QRectF& area, const QString& text) const {
+    // Only as much text as could ever show is laid out.
+    const QString visible = text.left(4000);
+    painter.setFont(designFont(17));
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, visible);
+}
+
+void ClipCardView::paintImage(QPainter& painter, const QRectF& area) const {
+    if (m_image.isNull())
+        return;
+    const QSizeF fitted = QSizeF(m_image.size()).scaled(area.size(), Qt::KeepAspectRatio);
+    const QRectF target(area.center() - QPointF(fitted.width(), fitted.height()) / 2, fitted);
+    painter.setClipPath(GlassPainter::roundedRect(target, 10), Qt::IntersectClip);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, m_image);
+}
+
+void ClipCardView::paintFiles(QPainter& painter, const QRectF& area,
+                              const QList<QUrl>& urls) const {
+    painter.setPen(palette().color(QPalette::WindowText));
+    if (urls.size() == 1) {
+        const QFont font = styledFont(TextStyle::callout);
+        const qreal nameHeight = QFontMetricsF(font).height();
+        const qreal side = qMin(area.width(), area.height() - nameHeight - 8) * 0.6;
+        const QRectF icon(area.center().x() - side / 2,
+                          area.top() + (area.height() - nameHeight - 8 - side) / 2, side, side);
+        fileTypeIcon(urls.first()).paint(&painter, icon.toRect());
+        QFont medium = font;
+        medium.setWeight(QFont::Medium);
+        painter.setFont(medium);
+        const QString name = QFontMetricsF(medium).elidedText(lastPathComponent(urls.first()),
+                                                              Qt::ElideMiddle, area.width());
+        painter.drawText(QRectF(area.left(), icon.bottom() + 8, area.width(), nameHeight),
+                         Qt::AlignHCenter | Qt::AlignTop, name);
+        return;
+    }
+    QFont medium = styledFont(TextStyle::body);
+    medium.setWeight(QFont::Medium);
+    painter.setFont(medium);
+    qreal y = area.top();
+    for (const QUrl& url : urls.mid(0, 4)) {
+        fileTypeIcon(url).paint(&painter, QRect(int(area.left()), int(y), 36, 36));
+        painter.drawText(QRectF(area.left() + 46, y, area.width() - 46, 36),
+                         Qt::AlignVCenter | Qt::AlignLeft,
+                         QFontMetricsF(medium).elidedText(lastPathComponent(url), Qt::ElideMiddle,
+                                                          area.width() - 46));
+        y += 44;
+    }
+    if (const QString more = ClipPresentation::moreFilesLine(urls.size()); !more.isEmpty()) {
+        painter.setFont(styledFont(TextStyle::body));
+        painter.setPen(secondaryText());
+        painter.drawText(QRectF(area.left(), y, area.width(), 24), Qt::AlignLeft, more);
+    }
+}
+
+void ClipCardView::paintLink(QPainter& painter, const QRectF& area, const QUrl& url) const {
+    QFont title = styledFont(TextStyle::title2);
+    title.setWeight(QFont::DemiBold);
+    painter.setFont(title);
+    painter.setPen(palette().color(QPalette::WindowText));
+    const qreal titleHeight = QFontMetricsF(title).height();
+    painter.drawText(QRectF(area.left(), area.top(), area.width(), titleHeight),
+                     Qt::AlignLeft | Qt::AlignVCenter,
+                     QFontMetricsF(title).elidedText(ClipPresentation::linkTitle(url),
+                                                     Qt::ElideRight, area.width()));
+    const QFont body = styledFont(TextStyle::body);
+    painter.setFont(body);
+    painter.setPen(palette().color(QPalette::Link));
+    const qreal threeLines = QFontMetricsF(body).lineSpacing() * 3;
+    painter.drawText(QRectF(area.left(), area.top() + titleHeight + 6, area.width(), threeLines),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWrapAnywhere, absoluteString(url));
+}

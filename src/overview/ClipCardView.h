@@ -1,0 +1,61 @@
+#pragma once
+
+#include "history/ClipItem.h"
+
+#include <QDateTime>
+#include <QIcon>
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class QPainter;
+
+// One clip as a large card of the overview grid: a header (source
+// application, kind, pin mark, capture time, number badge) over a body that
+// shows the content, on a glass surface, with a ring when selected.
+class ClipCardView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ClipCardView(QWidget* parent = nullptr);
+
+    void setItem(const ClipItem& item);
+    const ClipItem& item() const { return m_item; }
+    void setSelected(bool selected);
+    bool isSelected() const { return m_selected; }
+    void setNumber(std::optional<qint64> number);
+    std::optional<qint64> number() const { return m_number; }
+
+    // The icon of the application with that id; a null icon when none is
+    // installed. Supplied by the owner (desktop entries in production).
+    std::function<QIcon(const QString& bundleID)> applicationIcon;
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+
+    // The decoded picture of an image clip; null when it cannot be decoded.
+    const QImage& image() const { return m_image; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QRectF cardRect() const;
+    void paintSelection(QPainter& painter, const QRectF& card) const;
+    qreal paintHeader(QPainter& painter, const QRectF& area) const;
+    qreal paintHeaderEnd(QPainter& painter, const QRectF& area) const;
+    void paintBody(QPainter& painter, const QRectF& area) const;
+    void paintText(QPainter& painter, const QRectF& area, const QString& text) const;
+    void paintImage(QPainter& painter, const QRectF& area) const;
+    void paintFiles(QPainter& painter, const QRectF& area, const QList<QUrl>& urls) const;
+    void paintLink(QPainter& painter, const QRectF& area, const QUrl& url) const;
+    QColor secondaryText() const;
+
+    ClipItem m_item;
+    bool m_selected = false;
+    std::optional<qint64> m_number;
+    QImage m_image;
+};
+
+// The icon standing for a file: its type's icon from the icon theme.
+QIcon fileTypeIcon(const QUrl& url);

@@ -1,0 +1,49 @@
+#include "Symbols.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QSvgRenderer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString resourcePath(const QString& name) {
+    return ":/symbols/"_L1 + name + ".svg"_L1;
+}
+
+} // namespace
+
+// Resources compiled into a static library have to be registered by hand.
+static void registerSymbolResources() {
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(symbols);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
+bool Symbols::exists(const QString& name) {
+    registerSymbolResources();
+    return QFile::exists(resourcePath(name));
+}
+
+QPixmap Symbols::pixmap(const QString& name, int side, const QColor& colour,
+                        qreal devicePixelRatio) {
+    registerSymbolResources();
+    QSvgRenderer renderer(resourcePath(name));
+    if (!renderer.isValid() || side <= 0)
+        return {};
+    const int pixels = qCeil(side * devicePixelRatio);
+    QPixmap pixmap(pixels, pixels);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter, QRectF(0, 0, pixels, pixels));
+    // The drawings are black; keep their shape, take the colour.
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(pixmap.rect(), colour);
+    painter.end();
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    return pixmap;
+}

@@ -1,0 +1,104 @@
+#include "overview/ClipCardView.h"
+
+#include "overview/Symbols.h"
+#include "support/TemporaryHistory.h"
+
+#include <QApplication>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+ClipItem itemWith(ClipContent content, bool pinned = false) {
+    return {QUuid::createUuid(), 1765000000, u"org.example.Editor"_s, std::move(content), pinned};
+}
+
+QImage render(ClipCardView& card) {
+    card.resize(420, 300);
+    return card.grab().toImage();
+}
+
+} // namespace
+
+class ClipCardViewTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void symbolsExistForEveryKind();
+    void selectionAndBadgeChangeThePicture();
+    void longTextStaysInsideTheCard();
+    void missingApplicationAndBrokenImageLeaveEmptyStates();
+};
+
+void ClipCardViewTest::symbolsExistForEveryKind() {
+    for (const QString& name : {u"text.alignleft"_s, u"photo"_s, u"doc"_s, u"link"_s, u"pin.fill"_s,
+                                u"gearshape"_s, u"magnifyingglass"_s}) {
+        QVERIFY2(Symbols::exists(name), qPrintable(name));
+        const QImage symbol = Symbols::pixmap(name, 24, Qt::red).toImage();
+        QCOMPARE(symbol.size(), QSize(24, 24));
+        bool tinted = false;
+        for (int y = 0; y < 24 && !tinted; ++y)
+            for (int x = 0; x < 24 && !tinted; ++x)
+                tinted =
+                    symbol.pixelColor(x, y).alpha() > 200 && symbol.pixelColor(x, y).red() > 200;
+        QVERIFY2(tinted, qPrintable(name));
+    }
+    QVERIFY(Symbols::pixmap(u"no.such.symbol"_s, 24, Qt::red).isNull());
+}
+
+void ClipCardViewTest::selectionAndBadgeChangeThePicture() {
+    ClipCardView card;
+    card.setItem(itemWith(TextContent{u"hello"_s}));
+    const QImage plain = render(card);
+    card.setSelected(true);
+    const QImage selected = render(card);
+    QVERIFY(selected != plain);
+    card.setSelected(false);
+    QCOMPARE(render(card), plain);
+    card.setNumber(3);
+    QVERIFY(render(card) != plain);
+    card.setNumber(std::nullopt);
+    QCOMPARE(render(card), plain);
+    card.setItem(itemWith(TextContent{u"hello"_s}, true));
+    QVERIFY(render(card) != plain); // the pin mark
+}
+
+void ClipCardViewTest::longTextStaysInsideTheCard() {
+    ClipCardView card;
+    card.setItem(itemWith(TextContent{QString(u"word "_s).repeated(5000)}));
+    const QImage image = render(card);
+    // Nothing is drawn in the margin outside the card.
+    for (int x = 0; x < image.width(); ++x)
+        QCOMPARE(image.pixelColor(x, image.height() - 1).alpha(), 0);
+}
+
+void ClipCardViewTest::missingApplicationAndBrokenImageLeaveEmptyStates() {
+    ClipCardView withIcon;
+    withIcon.applicationIcon = [](const QString&) {
+        QPixmap pixmap(20, 20);
+        pixmap.fill(Qt::magenta);
+        return QIcon(pixmap);
+    };
+    ClipCardView withoutIcon;
+    withoutIcon.applicationIcon = [](const QString&) { return QIcon(); };
+    const ClipItem item = itemWith(ImageContent{"not a png"_ba});
+    withIcon.setItem(item);
+    withoutIcon.setItem(item);
+    QVERIFY(withoutIcon.image().isNull());
+    QVERIFY(render(withIcon) != render(withoutIcon));
+
+    ClipCardView empty;
+    empty.setItem(item);
+    ClipCardView blank;
+    blank.setItem(itemWith(TextContent{QString()}));
+    blank.setItem(ClipItem{item.id, item.capturedAt, item.sourceBundleID, ImageContent{}, false});
+    QCOMPARE(render(empty), render(blank)); // an undecodable image draws nothing
+
+    ClipCardView picture;
+    picture.setItem(itemWith(ImageContent{pngBytes(5)}));
+    QVERIFY(!picture.image().isNull());
+}
+
+QTEST_MAIN(ClipCardViewTest)
+#include "ClipCardViewTest.moc"
