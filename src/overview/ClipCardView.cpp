@@ -1,6 +1,7 @@
 #include "ClipCardView.h"
 
 #include "ClipPresentation.h"
+#include "FileThumbnailView.h"
 #include "GlassPainter.h"
 #include "RelativeTime.h"
 #include "Symbols.h"
@@ -48,8 +49,10 @@ QIcon fileTypeIcon(const QUrl& url) {
     return icon;
 }
 
-ClipCardView::ClipCardView(QWidget* parent) : QWidget(parent) {
+ClipCardView::ClipCardView(QWidget* parent)
+    : QWidget(parent), m_fileThumbnail(new FileThumbnailView(this)) {
     setAttribute(Qt::WA_TranslucentBackground);
+    m_fileThumbnail->hide();
 }
 
 void ClipCardView::setItem(const ClipItem& item) {
@@ -59,7 +62,34 @@ void ClipCardView::setItem(const ClipItem& item) {
         const auto* image = std::get_if<ImageContent>(&item.content);
         m_image = image ? decodeForCard(image->png) : QImage();
     }
+    placeFileThumbnail();
     update();
+}
+
+void ClipCardView::resizeEvent(QResizeEvent*) {
+    placeFileThumbnail();
+}
+
+QRectF ClipCardView::bodyRect() const {
+    const QRectF content = cardRect().adjusted(padding, padding, -padding, -padding);
+    return content.adjusted(0, headerHeight + 10, 0, 0);
+}
+
+QRectF ClipCardView::singleFileThumbnailRect() const {
+    const QRectF body = bodyRect();
+    const qreal nameHeight = QFontMetricsF(styledFont(TextStyle::callout)).height();
+    return body.adjusted(0, 0, 0, -(nameHeight + 8));
+}
+
+void ClipCardView::placeFileThumbnail() {
+    const auto* files = std::get_if<FilesContent>(&m_item.content);
+    if (!files || files->urls.size() != 1) {
+        m_fileThumbnail->hide();
+        return;
+    }
+    m_fileThumbnail->setGeometry(singleFileThumbnailRect().toRect());
+    m_fileThumbnail->setFile(files->urls.first(), 360);
+    m_fileThumbnail->show();
 }
 
 void ClipCardView::setSelected(bool selected) {
@@ -99,9 +129,8 @@ void ClipCardView::paintEvent(QPaintEvent*) {
     }
     paintSelection(painter, card);
     GlassPainter::paint(painter, GlassPainter::roundedRect(card, cornerRadius), palette());
-    const QRectF content = card.adjusted(padding, padding, -padding, -padding);
-    const qreal headerBottom = paintHeader(painter, content);
-    paintBody(painter, content.adjusted(0, headerBottom - content.top() + 10, 0, 0));
+    paintHeader(painter, card.adjusted(padding, padding, -padding, -padding));
+    paintBody(painter, bodyRect());
 }
 
 void ClipCardView::paintSelection(QPainter& painter, const QRectF& card) const {
@@ -117,7 +146,7 @@ void ClipCardView::paintSelection(QPainter& painter, const QRectF& card) const {
     painter.drawRoundedRect(ring.adjusted(1.5, 1.5, -1.5, -1.5), 23.5, 23.5);
 }
 
-qreal ClipCardView::paintHeader(QPainter& painter, const QRectF& area) const {
+void ClipCardView::paintHeader(QPainter& painter, const QRectF& area) const {
     const QRectF row(area.left(), area.top(), area.width(), headerHeight);
     qreal x = row.left();
     if (m_item.sourceBundleID && applicationIcon) {
@@ -143,7 +172,6 @@ qreal ClipCardView::paintHeader(QPainter& painter, const QRectF& area) const {
     painter.setPen(secondaryText());
     painter.drawText(QRectF(x, row.top(), qMax<qreal>(0, end - x), row.height()),
                      Qt::AlignVCenter | Qt::AlignLeft, label.title);
-    return row.bottom();
 }
 
 // The trailing items, right to left: badge, time, pin. Returns where they
@@ -223,19 +251,15 @@ void ClipCardView::paintFiles(QPainter& painter, const QRectF& area,
                               const QList<QUrl>& urls) const {
     painter.setPen(palette().color(QPalette::WindowText));
     if (urls.size() == 1) {
-        const QFont font = styledFont(TextStyle::callout);
-        const qreal nameHeight = QFontMetricsF(font).height();
-        const qreal side = qMin(area.width(), area.height() - nameHeight - 8) * 0.6;
-        const QRectF icon(area.center().x() - side / 2,
-                          area.top() + (area.height() - nameHeight - 8 - side) / 2, side, side);
-        fileTypeIcon(urls.first()).paint(&painter, icon.toRect());
-        QFont medium = font;
+        // The thumbnail is a child view above this text.
+        QFont medium = styledFont(TextStyle::callout);
         medium.setWeight(QFont::Medium);
         painter.setFont(medium);
-        const QString name = QFontMetricsF(medium).elidedText(lastPathComponent(urls.first()),
-                                                              Qt::ElideMiddle, area.width());
-        painter.drawText(QRectF(area.left(), icon.bottom() + 8, area.width(), nameHeight),
-                         Qt::AlignHCenter | Qt::AlignTop, name);
+        const QRectF name(area.left(), singleFileThumbnailRect().bottom() + 8, area.width(),
+                          QFontMetricsF(medium).height());
+        painter.drawText(name, Qt::AlignHCenter | Qt::AlignTop,
+                         QFontMetricsF(medium).elidedText(lastPathComponent(urls.first()),
+                                                          Qt::ElideMiddle, area.width()));
         return;
     }
     QFont medium = styledFont(TextStyle::body);

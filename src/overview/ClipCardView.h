@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+class FileThumbnailView;
 class QPainter;
 
 // One clip as a large card of the overview grid: a header (source
@@ -36,13 +37,19 @@ public:
     // The decoded picture of an image clip; null when it cannot be decoded.
     const QImage& image() const { return m_image; }
 
+    FileThumbnailView* fileThumbnail() const { return m_fileThumbnail; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QRectF cardRect() const;
+    QRectF bodyRect() const;
+    QRectF singleFileThumbnailRect() const;
+    void placeFileThumbnail();
     void paintSelection(QPainter& painter, const QRectF& card) const;
-    qreal paintHeader(QPainter& painter, const QRectF& area) const;
+    void paintHeader(QPainter& painter, const QRectF& area) const;
     qreal paintHeaderEnd(QPainter& painter, const QRectF& area) const;
     void paintBody(QPainter& painter, const QRectF& area) const;
     void paintText(QPainter& painter, const QRectF& area, const QString& text) const;
@@ -55,6 +62,7 @@ private:
     bool m_selected = false;
     std::optional<qint64> m_number;
     QImage m_image;
+    FileThumbnailView* m_fileThumbnail;
 };
 
 // The icon standing for a file: its type's icon from the icon theme.

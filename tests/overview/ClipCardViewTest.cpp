@@ -1,10 +1,13 @@
 #include "overview/ClipCardView.h"
 
+#include "overview/FileThumbnailView.h"
 #include "overview/Symbols.h"
 #include "support/TemporaryHistory.h"
 
 #include <QApplication>
+#include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 
 using namespace Qt::StringLiterals;
 
@@ -29,6 +32,7 @@ private Q_SLOTS:
     void selectionAndBadgeChangeThePicture();
     void longTextStaysInsideTheCard();
     void missingApplicationAndBrokenImageLeaveEmptyStates();
+    void fileThumbnailsLoadOffTheMainThread();
 };
 
 void ClipCardViewTest::symbolsExistForEveryKind() {
@@ -98,6 +102,28 @@ void ClipCardViewTest::missingApplicationAndBrokenImageLeaveEmptyStates() {
     ClipCardView picture;
     picture.setItem(itemWith(ImageContent{pngBytes(5)}));
     QVERIFY(!picture.image().isNull());
+}
+
+void ClipCardViewTest::fileThumbnailsLoadOffTheMainThread() {
+    ClipCardView card;
+    card.resize(420, 300);
+    QThread* loadedOn = nullptr;
+    card.fileThumbnail()->loader = [&loadedOn](const QUrl&, int pixelSide) {
+        loadedOn = QThread::currentThread();
+        QImage image(pixelSide, pixelSide / 2, QImage::Format_RGB32);
+        image.fill(Qt::green);
+        return image;
+    };
+    QSignalSpy loaded(card.fileThumbnail(), &FileThumbnailView::thumbnailLoaded);
+    const QUrl file = QUrl::fromLocalFile(u"/tmp/holiday.jpg"_s);
+    card.setItem(itemWith(FilesContent{{file}}));
+    QVERIFY(card.fileThumbnail()->isVisibleTo(&card));
+    QVERIFY(!card.fileThumbnail()->thumbnail().has_value()); // the icon first
+    QVERIFY(loaded.wait(5000));
+    QVERIFY(loadedOn && loadedOn != QThread::currentThread());
+    QCOMPARE(card.fileThumbnail()->thumbnail()->size(), QSize(360, 180));
+    card.setItem(itemWith(FilesContent{{file, file}}));
+    QVERIFY(!card.fileThumbnail()->isVisibleTo(&card));
 }
 
 QTEST_MAIN(ClipCardViewTest)
