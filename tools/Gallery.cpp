@@ -1,0 +1,146 @@
+// Renders the overlay's cards and previews of every kind, in the light and
+// the dark appearance, into PNG files, so people can look at them without a
+// desktop. Prints the folder.
+
+#include "app/Appearance.h"
+#include "overview/ClipCardView.h"
+#include "overview/ClipPreviewView.h"
+#include "overview/FileThumbnailView.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QEventLoop>
+#include <QImage>
+#include <QPainter>
+#include <QTextStream>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct Sample {
+    Sample(QString name, ClipItem item, bool selected = false,
+           std::optional<qint64> number = std::nullopt)
+        : name(std::move(name)), item(std::move(item)), selected(selected), number(number) {}
+    QString name;
+    ClipItem item;
+    bool selected;
+    std::optional<qint64> number;
+};
+
+QByteArray picture(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient sky(0, 0, 0, size.height());
+    sky.setColorAt(0, QColor(0x3b, 0x82, 0xf6));
+    sky.setColorAt(1, QColor(0xf9, 0xa8, 0xd4));
+    painter.fillRect(image.rect(), sky);
+    painter.setBrush(QColor(0xfd, 0xe6, 0x8a));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPoint(size.width() * 3 / 4, size.height() / 3), size.height() / 6,
+                        size.height() / 6);
+    painter.end();
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+QList<Sample> samples(const QString& folder) {
+    const double now = double(QDateTime::currentSecsSinceEpoch());
+    const auto item = [now](ClipContent content, double ageSeconds, bool pinned = false) {
+        return ClipItem{QUuid::createUuid(), now - ageSeconds, u"org.example.Editor"_s,
+                        std::move(content), pinned};
+    };
+    const QString photo = folder + "/Holiday.png"_L1;
+    QImage::fromData(picture({1600, 1000})).save(photo);
+    QList<QUrl> six;
+    for (const char* name :
+         {"Report.pdf", "Budget.ods", "Notes.txt", "Logo.svg", "Song.ogg", "Archive.zip"})
+        six.append(QUrl::fromLocalFile(folder + u'/' + QLatin1StringView(name)));
+    const QString longText = u"Velloq keeps what you copy. "_s.repeated(80);
+    return {
+        {u"text"_s, item(TextContent{u"Meet at the café at 9:30, bring the slides."_s}, 20)},
+        {u"long-text"_s, item(TextContent{longText}, 300)},
+        {u"rich-text"_s,
+         item(RichTextContent{"{\\rtf1 x}"_ba, u"Styled words, in plain form"_s}, 4000)},
+        {u"image"_s, item(ImageContent{picture({1920, 1080})}, 90000)},
+        {u"one-file"_s, item(FilesContent{{QUrl::fromLocalFile(photo)}}, 700000)},
+        {u"two-files"_s, item(FilesContent{six.mid(0, 2)}, 3000000)},
+        {u"six-files"_s, item(FilesContent{six}, 40000000)},
+        {u"link"_s,
+         item(LinkContent{QUrl(u"https://www.example.com/articles/clipboard-history"_s)}, 50)},
+        {u"link-without-host"_s, item(LinkContent{QUrl(u"mailto:ann@example.com"_s)}, 50)},
+        {u"pinned"_s, item(TextContent{u"A pinned note"_s}, 100000, true)},
+        {u"selected-with-badge"_s, item(TextContent{u"Selected, number 3"_s}, 5), true, 3},
+        {u"unselected-without-badge"_s, item(TextContent{u"No badge"_s}, 5)},
+    };
+}
+
+QIcon editorIcon() {
+    QPixmap pixmap(48, 48);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x34, 0xc7, 0x59));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(QRectF(2, 2, 44, 44), 10, 10);
+    return QIcon(pixmap);
+}
+
+// Lets worker threads deliver thumbnails before a picture is taken.
+void settle() {
+    QEventLoop loop;
+    QTimer::singleShot(300, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void render(const Sample& sample, const QString& path, const QPalette& palette) {
+    ClipCardView card;
+    card.setPalette(palette);
+    card.applicationIcon = [](const QString&) { return editorIcon(); };
+    card.setItem(sample.item);
+    card.setSelected(sample.selected);
+    card.setNumber(sample.number);
+    card.resize(440, 320);
+    settle();
+    QImage image(card.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(palette.color(QPalette::Window).darker(115));
+    card.render(&image, {}, {}, QWidget::DrawChildren);
+    image.save(path + "-card.png"_L1);
+
+    ClipPreviewView preview;
+    preview.setPalette(palette);
+    preview.applicationIcon = [](const QString&) { return editorIcon(); };
+    preview.applicationName = [](const QString&) { return u"Text Editor"_s; };
+    preview.setItem(sample.item);
+    preview.resize(1000, 680);
+    settle();
+    QImage large(preview.size(), QImage::Format_ARGB32_Premultiplied);
+    large.fill(palette.color(QPalette::Window).darker(115));
+    preview.render(&large, {}, {}, QWidget::DrawChildren);
+    large.save(path + "-preview.png"_L1);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const QString folder =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + "/velloq-gallery"_L1;
+    QDir().mkpath(folder);
+    Appearance appearance;
+    const std::pair<const char*, QPalette> looks[] = {{"light", Appearance::lightPalette()},
+                                                      {"dark", Appearance::darkPalette()}};
+    const QList<Sample> all = samples(folder);
+    for (const auto& [name, palette] : looks) {
+        QApplication::setPalette(palette);
+        for (const Sample& sample : all)
+            render(sample, folder + u'/' + QLatin1StringView(name) + u'-' + sample.name, palette);
+    }
+    QTextStream(stdout) << folder << '\n';
+    return 0;
+}
