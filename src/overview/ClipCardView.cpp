@@ -8,10 +8,12 @@
 #include "TextStyles.h"
 
 #include <QBuffer>
+#include <QCache>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMimeDatabase>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QTextLayout>
 
 using namespace Qt::StringLiterals;
@@ -33,6 +35,20 @@ QImage decodeForCard(const QByteArray& png) {
     if (size.isValid() && (size.width() > imageDecodeLimit || size.height() > imageDecodeLimit))
         reader.setScaledSize(size.scaled(imageDecodeLimit, imageDecodeLimit, Qt::KeepAspectRatio));
     return reader.read();
+}
+
+// Cards are made anew each time the overlay opens; a picture is decoded once
+// per clip and kept, up to about 100 MB of pixels.
+QImage cachedDecode(const ClipItem& item, const QByteArray& png) {
+    static QCache<QUuid, QImage> decoded(100 * 1024 * 1024);
+    if (const QImage* image = decoded.object(item.id);
+        image && image->text(u"bytes"_s) == QString::number(png.size()))
+        return *image;
+    QImage image = decodeForCard(png);
+    image.setText(u"bytes"_s, QString::number(png.size()));
+    const qsizetype cost = qMax<qsizetype>(1, image.sizeInBytes());
+    decoded.insert(item.id, new QImage(image), cost);
+    return image;
 }
 
 } // namespace
@@ -60,7 +76,7 @@ void ClipCardView::setItem(const ClipItem& item) {
     m_item = item;
     if (!sameImage) {
         const auto* image = std::get_if<ImageContent>(&item.content);
-        m_image = image ? decodeForCard(image->png) : QImage();
+        m_image = image ? cachedDecode(item, image->png) : QImage();
     }
     placeFileThumbnail();
     update();
@@ -242,9 +258,21 @@ void ClipCardView::paintImage(QPainter& painter, const QRectF& area) const {
         return;
     const QSizeF fitted = QSizeF(m_image.size()).scaled(area.size(), Qt::KeepAspectRatio);
     const QRectF target(area.center() - QPointF(fitted.width(), fitted.height()) / 2, fitted);
+    const QSize pixels = (fitted * devicePixelRatioF()).toSize();
+    if (pixels.isEmpty())
+        return;
+    // Scaled once per clip and size, for this card and the next ones.
+    const QString key =
+        u"velloq-card-%1-%2x%3"_s.arg(idText(m_item.id)).arg(pixels.width()).arg(pixels.height());
+    QPixmap scaled;
+    if (!QPixmapCache::find(key, &scaled)) {
+        scaled = QPixmap::fromImage(
+            m_image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        QPixmapCache::insert(key, scaled);
+    }
+    scaled.setDevicePixelRatio(devicePixelRatioF());
     painter.setClipPath(GlassPainter::roundedRect(target, 10), Qt::IntersectClip);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, m_image);
+    painter.drawPixmap(target.topLeft(), scaled);
 }
 
 void ClipCardView::paintFiles(QPainter& painter, const QRectF& area,
