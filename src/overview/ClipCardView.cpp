@@ -66,9 +66,18 @@ QIcon fileTypeIcon(const QUrl& url) {
 }
 
 ClipCardView::ClipCardView(QWidget* parent)
-    : QWidget(parent), m_fileThumbnail(new FileThumbnailView(this)) {
+    : QWidget(parent), m_selectionAnimation(new QVariantAnimation(this)),
+      m_fileThumbnail(new FileThumbnailView(this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     m_fileThumbnail->hide();
+    // A short, well-damped settle, close to a spring of 0.15 s response.
+    m_selectionAnimation->setDuration(150);
+    m_selectionAnimation->setEasingCurve(QEasingCurve::OutCubic);
+    connect(m_selectionAnimation, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) {
+                m_selection = value.toReal();
+                update();
+            });
 }
 
 void ClipCardView::setItem(const ClipItem& item) {
@@ -79,6 +88,7 @@ void ClipCardView::setItem(const ClipItem& item) {
         m_image = image ? cachedDecode(item, image->png) : QImage();
     }
     placeFileThumbnail();
+    updateAccessibleText();
     update();
 }
 
@@ -112,14 +122,30 @@ void ClipCardView::setSelected(bool selected) {
     if (selected == m_selected)
         return;
     m_selected = selected;
-    update();
+    m_selectionAnimation->stop();
+    if (!isVisible()) {
+        m_selection = selected ? 1 : 0;
+        update();
+        return;
+    }
+    m_selectionAnimation->setStartValue(m_selection);
+    m_selectionAnimation->setEndValue(selected ? 1.0 : 0.0);
+    m_selectionAnimation->start();
 }
 
 void ClipCardView::setNumber(std::optional<qint64> number) {
     if (number == m_number)
         return;
     m_number = number;
+    updateAccessibleText();
     update();
+}
+
+void ClipCardView::updateAccessibleText() {
+    const QString kind = ClipPresentation::kindLabel(m_item.content).title;
+    setAccessibleName(kind + u": "_s + searchText(m_item.content).left(200).simplified());
+    setAccessibleDescription(m_number ? ClipPresentation::numberBadgeAccessibleText(*m_number)
+                                      : QString());
 }
 
 QRectF ClipCardView::cardRect() const {
@@ -138,9 +164,10 @@ void ClipCardView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF card = cardRect();
-    if (m_selected) {
+    if (m_selection > 0) {
+        const qreal scale = 1.0 + 0.02 * m_selection;
         painter.translate(card.center());
-        painter.scale(1.02, 1.02);
+        painter.scale(scale, scale);
         painter.translate(-card.center());
     }
     paintSelection(painter, card);
@@ -150,11 +177,12 @@ void ClipCardView::paintEvent(QPaintEvent*) {
 }
 
 void ClipCardView::paintSelection(QPainter& painter, const QRectF& card) const {
-    if (!m_selected)
+    if (m_selection <= 0)
         return;
-    const QColor accent = palette().color(QPalette::Highlight);
+    QColor accent = palette().color(QPalette::Highlight);
     QColor glow = accent;
-    glow.setAlphaF(0.25);
+    glow.setAlphaF(0.25 * m_selection);
+    accent.setAlphaF(m_selection);
     const QRectF ring = card.adjusted(-ringOutset, -ringOutset, ringOutset, ringOutset);
     painter.setPen(QPen(glow, 8));
     painter.drawRoundedRect(ring, 25, 25);

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QIcon>
 #include <QImage>
+#include <QVariantAnimation>
 #include <QWidget>
 
 #include <functional>
@@ -58,8 +59,13 @@ private:
     void paintLink(QPainter& painter, const QRectF& area, const QUrl& url) const;
     QColor secondaryText() const;
 
+    void updateAccessibleText();
+
     ClipItem m_item;
     bool m_selected = false;
+    // 0 unselected … 1 selected; animated while the card is on screen.
+    qreal m_selection = 0;
+    QVariantAnimation* m_selectionAnimation;
     std::optional<qint64> m_number;
     QImage m_image;
     FileThumbnailView* m_fileThumbnail;

@@ -33,6 +33,7 @@ private Q_SLOTS:
     void longTextStaysInsideTheCard();
     void missingApplicationAndBrokenImageLeaveEmptyStates();
     void fileThumbnailsLoadOffTheMainThread();
+    void selectionAnimatesOnScreen();
 };
 
 void ClipCardViewTest::symbolsExistForEveryKind() {
@@ -62,8 +63,10 @@ void ClipCardViewTest::selectionAndBadgeChangeThePicture() {
     QCOMPARE(render(card), plain);
     card.setNumber(3);
     QVERIFY(render(card) != plain);
+    QCOMPARE(card.accessibleDescription(), u"Press 3 to paste"_s);
     card.setNumber(std::nullopt);
     QCOMPARE(render(card), plain);
+    QCOMPARE(card.accessibleDescription(), QString());
     card.setItem(itemWith(TextContent{u"hello"_s}, true));
     QVERIFY(render(card) != plain); // the pin mark
 }
@@ -124,6 +127,26 @@ void ClipCardViewTest::fileThumbnailsLoadOffTheMainThread() {
     QCOMPARE(card.fileThumbnail()->thumbnail()->size(), QSize(360, 180));
     card.setItem(itemWith(FilesContent{{file, file}}));
     QVERIFY(!card.fileThumbnail()->isVisibleTo(&card));
+}
+
+void ClipCardViewTest::selectionAnimatesOnScreen() {
+    ClipCardView card;
+    card.setItem(itemWith(TextContent{u"hello"_s}));
+    card.resize(420, 300);
+    card.show();
+    const QImage plain = card.grab().toImage();
+    card.setSelected(true);
+    // Right after the change the card still looks as before, then it settles.
+    QCOMPARE(card.grab().toImage(), plain);
+    card.setSelected(false);
+    card.setSelected(true);
+    QTRY_VERIFY_WITH_TIMEOUT(card.grab().toImage() != plain, 2000);
+    QTest::qWait(250);
+    card.hide();
+    const QImage settled = card.grab().toImage();
+    card.setSelected(false);
+    card.setSelected(true);
+    QCOMPARE(card.grab().toImage(), settled);
 }
 
 QTEST_MAIN(ClipCardViewTest)

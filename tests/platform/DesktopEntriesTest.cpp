@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -16,6 +17,7 @@ private Q_SLOTS:
     void windowClassesMatchLikeDesktopShells_data();
     void windowClassesMatchLikeDesktopShells();
     void earlierFoldersHideLaterOnes();
+    void iconsAndNames();
 
 private:
     void write(const QString& folder, const QString& relativePath, const QByteArray& text);
@@ -77,5 +79,22 @@ void DesktopEntriesTest::earlierFoldersHideLaterOnes() {
     QVERIFY(!entries.entry(u"removed"_s));
 }
 
-QTEST_GUILESS_MAIN(DesktopEntriesTest)
+void DesktopEntriesTest::iconsAndNames() {
+    const QString iconFile = m_dir.filePath(u"notes.png"_s);
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    QVERIFY(image.save(iconFile));
+    write(m_user, u"org.example.Notes.desktop"_s,
+          "[Desktop Entry]\nName=Notes\nIcon=" + iconFile.toUtf8() + "\n");
+    write(m_user, u"org.example.Gone.desktop"_s,
+          "[Desktop Entry]\nName=Gone\nIcon=/no/such/icon.png\n");
+    DesktopEntries entries({m_user, m_system});
+    QVERIFY(!entries.applicationIcon(u"org.example.Notes"_s).isNull());
+    QCOMPARE(entries.applicationName(u"org.example.Notes"_s), u"Notes"_s);
+    QVERIFY(entries.applicationIcon(u"org.example.Gone"_s).isNull());
+    QVERIFY(entries.applicationIcon(u"org.example.Missing"_s).isNull());
+    QCOMPARE(entries.applicationName(u"org.example.Missing"_s), QString());
+}
+
+QTEST_MAIN(DesktopEntriesTest)
 #include "DesktopEntriesTest.moc"

@@ -2,6 +2,7 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -48,6 +49,20 @@ std::optional<DesktopEntries::Entry> DesktopEntries::entry(const QString& id) {
             return entry;
     }
     return std::nullopt;
+}
+
+QIcon DesktopEntries::applicationIcon(const QString& id) {
+    const auto found = entry(id);
+    if (!found || found->icon.isEmpty())
+        return {};
+    if (QFileInfo(found->icon).isAbsolute())
+        return QFileInfo::exists(found->icon) ? QIcon(found->icon) : QIcon();
+    return QIcon::fromTheme(found->icon);
+}
+
+QString DesktopEntries::applicationName(const QString& id) {
+    const auto found = entry(id);
+    return found ? found->name : QString();
 }
 
 std::optional<QString> DesktopEntries::match(const QString& instance,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QIcon>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -32,6 +33,12 @@ public:
                                                        const QString& className);
 
     std::optional<Entry> entry(const QString& id);
+
+    // The installed application's icon (from the icon theme, or the file the
+    // entry names) and name; a null icon and an empty name when there is no
+    // entry for that id.
+    QIcon applicationIcon(const QString& id);
+    QString applicationName(const QString& id);
 
 private:
     void scanIfStale();
