@@ -2,10 +2,10 @@
 // cards (10 of them 1920×1080 images) built, laid out and painted, cold (the
 // first time, decoding included) and warm (the same cards again).
 
+#include "capture/ClipClassification.h"
 #include "overview/ClipCardView.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
@@ -25,11 +25,7 @@ QByteArray photo(int seed) {
     gradient.setColorAt(1, QColor::fromHsv((seed * 36 + 120) % 360, 160, 120));
     painter.fillRect(image.rect(), gradient);
     painter.end();
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png;
+    return encodedPng(image).value_or(QByteArray());
 }
 
 ClipItem item(ClipContent content) {

@@ -3,12 +3,12 @@
 // desktop. Prints the folder.
 
 #include "app/Appearance.h"
+#include "capture/ClipClassification.h"
 #include "overview/ClipCardView.h"
 #include "overview/ClipPreviewView.h"
 #include "overview/FileThumbnailView.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDir>
 #include <QEventLoop>
 #include <QImage>
@@ -42,11 +42,7 @@ QByteArray picture(QSize size) {
     painter.drawEllipse(QPoint(size.width() * 3 / 4, size.height() / 3), size.height() / 6,
                         size.height() / 6);
     painter.end();
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png;
+    return encodedPng(image).value_or(QByteArray());
 }
 
 QList<Sample> samples(const QString& folder) {

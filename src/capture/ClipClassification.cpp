@@ -51,12 +51,15 @@ std::optional<QByteArray> convertedToPng(const QByteArray& image) {
     QBuffer input;
     input.setData(image);
     QImageReader reader(&input);
-    const QImage decoded = reader.read();
-    if (decoded.isNull())
+    return encodedPng(reader.read());
+}
+
+std::optional<QByteArray> encodedPng(const QImage& image) {
+    if (image.isNull())
         return std::nullopt;
     QByteArray png;
     QBuffer output(&png);
-    if (!output.open(QIODevice::WriteOnly) || !decoded.save(&output, "PNG") || png.isEmpty())
+    if (!output.open(QIODevice::WriteOnly) || !image.save(&output, "PNG") || png.isEmpty())
         return std::nullopt;
     return png;
 }

@@ -1,5 +1,7 @@
 #include "CommandLineCapture.h"
 
+#include "capture/ClipClassification.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -98,11 +100,9 @@ CommandLineCapture::Result CommandLineCapture::image(const QString& path) {
     if (isPng)
         return ImageContent{*bytes};
     // Other formats are stored as PNG, like images taken from the clipboard.
-    QByteArray png;
-    QBuffer out(&png);
-    if (!out.open(QIODevice::WriteOnly) || !picture.save(&out, "PNG"))
-        return refusal(u"%1 could not be converted to PNG"_s.arg(path));
-    return ImageContent{png};
+    if (auto png = encodedPng(picture))
+        return ImageContent{*png};
+    return refusal(u"%1 could not be converted to PNG"_s.arg(path));
 }
 
 CommandLineCapture::Result CommandLineCapture::richText(const QString& rtfPath,
