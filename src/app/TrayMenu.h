@@ -14,8 +14,8 @@ public:
     // False when the desktop has no system tray; Velloq runs on without it.
     bool isShown() const { return m_icon.isVisible(); }
 
-    // The tray icon: a 3×2 grid of rounded cells, drawn rather than shipped
-    // so it is sharp at every size the tray asks for.
+    // The tray icon: the 3×2 grid symbol, rendered at every size the tray
+    // may ask for.
     static QIcon gridIcon();
 
 private:

@@ -130,8 +130,7 @@ int HistoryCommandLine::list(const QCommandLineParser& parser, const QString& di
             return usageError(u"--limit needs a whole number of 0 or more"_s);
     }
     std::optional<ClipStore> local;
-    const ClipStore& store = runningStore ? *runningStore : local.emplace(directory);
-    warnIfUnreadable(store);
+    const ClipStore& store = readableStore(directory, local);
     QList<ClipItem> items = ClipStore::newestFirst(store.items());
     if (limit >= 0 && items.size() > limit)
         items.resize(limit);
@@ -139,10 +138,18 @@ int HistoryCommandLine::list(const QCommandLineParser& parser, const QString& di
 }
 
 int HistoryCommandLine::search(const QCommandLineParser& parser, const QString& directory) {
-    const ClipStore store(directory);
-    warnIfUnreadable(store);
+    std::optional<ClipStore> local;
+    const ClipStore& store = readableStore(directory, local);
     return printItems(parser,
                       ClipStore::search(store.items(), parser.positionalArguments().first()));
+}
+
+const ClipStore& HistoryCommandLine::readableStore(const QString& directory,
+                                                   std::optional<ClipStore>& local) {
+    if (runningStore)
+        return *runningStore;
+    warnIfUnreadable(local.emplace(directory));
+    return *local;
 }
 
 int HistoryCommandLine::printItems(const QCommandLineParser& parser, const QList<ClipItem>& items) {

@@ -57,6 +57,8 @@ private:
     std::optional<QUuid> findEntry(const QCommandLineParser& parser, const ClipStore& store,
                                    int& exitCode);
     int mutate(const QString& command, const QCommandLineParser& parser, const QString& directory);
+    // The running Velloq's store, else the history files loaded into `local`.
+    const ClipStore& readableStore(const QString& directory, std::optional<ClipStore>& local);
     int printItems(const QCommandLineParser& parser, const QList<ClipItem>& items);
     int finishChange(const ClipStore& store);
     void warnIfUnreadable(const ClipStore& store);

@@ -40,14 +40,12 @@ QImage decodeForCard(const QByteArray& png) {
 // Cards are made anew each time the overlay opens; a picture is decoded once
 // per clip and kept, up to about 100 MB of pixels.
 QImage cachedDecode(const ClipItem& item, const QByteArray& png) {
-    static QCache<QUuid, QImage> decoded(100 * 1024 * 1024);
-    if (const QImage* image = decoded.object(item.id);
-        image && image->text(u"bytes"_s) == QString::number(png.size()))
+    static QCache<QString, QImage> decoded(100 * 1024 * 1024);
+    const QString key = idText(item.id) + u':' + QString::number(png.size());
+    if (const QImage* image = decoded.object(key))
         return *image;
-    QImage image = decodeForCard(png);
-    image.setText(u"bytes"_s, QString::number(png.size()));
-    const qsizetype cost = qMax<qsizetype>(1, image.sizeInBytes());
-    decoded.insert(item.id, new QImage(image), cost);
+    const QImage image = decodeForCard(png);
+    decoded.insert(key, new QImage(image), qMax<qsizetype>(1, image.sizeInBytes()));
     return image;
 }
 
