@@ -4,6 +4,8 @@
 #include "Preferences.h"
 #include "capture/ExclusionGuard.h"
 #include "history/ClipStore.h"
+#include "overview/OverviewModel.h"
+#include "overview/OverviewPanelController.h"
 
 #include <QDateTime>
 #include <QPointer>
@@ -21,8 +23,7 @@ AppServices::AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, P
                                       platform.frontmostPID, 0.5, this);
     createPasteService(platform);
     // Slot: the settings window controller, made with the store.
-    // Slot: the overview model and the overlay's panel controller.
-    // Slot: the overview's settings command.
+    createOverview(platform);
     m_exclusion = new ExclusionGuard(
         [this](const std::optional<QString>& id) {
             return Preferences::isExcluded(m_defaults, id);
@@ -64,7 +65,29 @@ void AppServices::createPasteService(Platform& platform) {
     };
 }
 
-AppServices::~AppServices() = default;
+void AppServices::createOverview(Platform& platform) {
+    m_overviewModel =
+        new OverviewModel(*m_store, m_defaults.integer(Preferences::gridSizeKey), this);
+    m_overview = new OverviewPanelController(*m_overviewModel, *m_pasteService, this);
+    m_overview->gridSizePreference = [this] {
+        return m_defaults.integer(Preferences::gridSizeKey);
+    };
+    m_overview->screenFrameUnderPointer = platform.screenFrameUnderPointer;
+    if (auto make = platform.makeOverviewPanel) {
+        m_overview->makePanel = [this, make] { return make(*m_overviewModel, *m_overview); };
+    }
+    // Until there is a settings window, its button only closes the overlay.
+    m_overviewModel->onOpenSettings = [overview = QPointer(m_overview)] {
+        if (overview)
+            overview->hide(OverviewPanelController::fadeOutMilliseconds);
+    };
+}
+
+AppServices::~AppServices() {
+    // The window goes before the model it shows, both before the store.
+    delete m_overview;
+    delete m_overviewModel;
+}
 
 void AppServices::capture(const ClipContent& content, const std::optional<QString>& bundleID) {
     if (m_exclusion->shouldSkip(bundleID))

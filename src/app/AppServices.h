@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/PasteboardWatcher.h"
+#include "overview/OverviewPanelSurface.h"
 #include "paste/PasteService.h"
 
 #include <QObject>
@@ -12,6 +13,8 @@
 class ClipStore;
 class Defaults;
 class ExclusionGuard;
+class OverviewModel;
+class OverviewPanelController;
 
 // The application's object graph, built once in a fixed order and kept for
 // the life of the process.
@@ -34,6 +37,12 @@ public:
         std::function<void(qint32)> sendCommandV;
         // Applies the "appearance" preference; optional.
         std::function<void()> applyAppearance;
+        // The overlay window, built at its first showing; without it the
+        // overlay has a model and no window.
+        std::function<std::unique_ptr<OverviewPanelSurface>(OverviewModel&,
+                                                            OverviewPanelController&)>
+            makeOverviewPanel;
+        std::function<std::optional<QRect>()> screenFrameUnderPointer;
     };
 
     AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, Platform platform,
@@ -44,6 +53,8 @@ public:
     PasteboardWatcher& watcher() const { return *m_watcher; }
     ExclusionGuard& exclusion() const { return *m_exclusion; }
     PasteService& pasteService() const { return *m_pasteService; }
+    OverviewModel& overviewModel() const { return *m_overviewModel; }
+    OverviewPanelController& overview() const { return *m_overview; }
 
     // Re-reads what is pushed from the preferences: the history limit and
     // the appearance.
@@ -55,6 +66,7 @@ public:
 
 private:
     void createPasteService(Platform& platform);
+    void createOverview(Platform& platform);
     void capture(const ClipContent& content, const std::optional<QString>& bundleID);
 
     Defaults& m_defaults;
@@ -62,5 +74,7 @@ private:
     PasteboardWatcher* m_watcher = nullptr;
     std::unique_ptr<PasteService> m_pasteService;
     ExclusionGuard* m_exclusion = nullptr;
+    OverviewModel* m_overviewModel = nullptr;
+    OverviewPanelController* m_overview = nullptr;
     std::function<void()> m_applyAppearance;
 };

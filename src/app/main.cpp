@@ -3,23 +3,33 @@
 #include "Defaults.h"
 #include "InstanceClient.h"
 #include "InstanceServer.h"
+#include "Preferences.h"
 #include "SignalQuitter.h"
 #include "TrayMenu.h"
 #include "cli/HistoryCommandLine.h"
 #include "history/ClipStore.h"
 #include "history/PrivateFiles.h"
+#include "overview/OverviewModel.h"
+#include "overview/OverviewPanel.h"
+#include "overview/OverviewPanelController.h"
+#include "overview/OverviewView.h"
 #include "platform/x11/GeneralPasteboard.h"
 #include "platform/x11/X11ClipboardWriter.h"
+#include "platform/x11/X11Compositing.h"
 #include "platform/x11/X11PasteTarget.h"
 #include "platform/x11/X11Workspace.h"
 #include "platform/xdg/DesktopEntries.h"
 
 #include <QApplication>
 #include <QBuffer>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QPointer>
+#include <QScreen>
 #include <QTextStream>
+#include <QTimer>
 #include <qguiapplication_platform.h>
 
 #include <thread>
@@ -64,6 +74,12 @@ InstanceServer::Reply runHistoryCommand(const InstanceServer::Request& request,
         commandLine.pasteItem = [services](const ClipItem& item) {
             services->pasteService().paste(item);
         };
+        commandLine.overlayAction = [services](HistoryCommandLine::OverlayAction action) {
+            if (action == HistoryCommandLine::OverlayAction::show)
+                services->overview().show();
+            else
+                services->overview().toggle();
+        };
     }
     const int code = commandLine.run(request.arguments);
     outStream.flush();
@@ -95,10 +111,54 @@ QString historyDirectory(const QStringList& arguments) {
 }
 
 struct X11Desktop {
-    X11Workspace workspace{std::make_shared<DesktopEntries>()};
+    std::shared_ptr<DesktopEntries> desktopEntries = std::make_shared<DesktopEntries>();
+    X11Workspace workspace{desktopEntries};
     X11PasteTarget pasteTarget{workspace};
     X11ClipboardWriter writer;
 };
+
+std::optional<QRect> screenFrameUnderPointer() {
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? std::optional(screen->geometry()) : std::nullopt;
+}
+
+int defaultScreenNumber() {
+    char* host = nullptr;
+    int display = 0;
+    int screen = 0;
+    const bool parsed = xcb_parse_display(nullptr, &host, &display, &screen);
+    std::free(host);
+    return parsed ? screen : 0;
+}
+
+std::unique_ptr<OverviewPanelSurface> makeOverviewPanel(OverviewModel& model,
+                                                        OverviewPanelController& controller,
+                                                        X11Desktop& desktop,
+                                                        xcb_connection_t* connection) {
+    auto panel =
+        std::make_unique<OverviewPanel>(model, [connection, screen = defaultScreenNumber()] {
+            return compositingManagerRuns(connection, screen);
+        });
+    OverviewView* view = panel->view();
+    const std::shared_ptr<DesktopEntries> entries = desktop.desktopEntries;
+    view->setApplicationLookup(
+        [entries](const QString& id) { return entries->applicationIcon(id); },
+        [entries](const QString& id) { return entries->applicationName(id); });
+    Defaults& defaults = Defaults::standard();
+    view->setShowsKeyHints(Preferences::showsKeyHints(defaults));
+    QObject::connect(&defaults, &Defaults::changed, view, [view, &defaults] {
+        view->setShowsKeyHints(Preferences::showsKeyHints(defaults));
+    });
+    view->setDragEndedHandler([controller = QPointer(&controller)] {
+        if (controller)
+            controller->dragEnded();
+    });
+    QObject::connect(&desktop.workspace, &X11Workspace::applicationActivated, panel.get(),
+                     [window = panel.get()] { window->otherWindowActivated(); });
+    return panel;
+}
 
 AppServices::Platform x11Platform(QApplication& app, X11Desktop& desktop, Appearance& appearance) {
     xcb_connection_t* qtConnection = nullptr;
@@ -119,7 +179,22 @@ AppServices::Platform x11Platform(QApplication& app, X11Desktop& desktop, Appear
     platform.applyAppearance = [&appearance] {
         appearance.apply(currentAppearance(Defaults::standard()));
     };
+    platform.makeOverviewPanel = [&desktop, qtConnection](OverviewModel& model,
+                                                          OverviewPanelController& controller) {
+        return makeOverviewPanel(model, controller, desktop, qtConnection);
+    };
+    platform.screenFrameUnderPointer = screenFrameUnderPointer;
     return platform;
+}
+
+const QString showOverviewArgument = u"-ShowOverview"_s;
+
+// The overlay's window and the first screen capture are slow the first time
+// in a process; doing both once after start-up keeps the first showing quick.
+void prepareOverlay(AppServices& services) {
+    services.overview().preparePanel();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        screen->grabWindow(0);
 }
 
 // Qt hands our clipboard content to a clipboard manager at exit and waits up
@@ -157,8 +232,11 @@ int runApplication(int argc, char* argv[]) {
                          x11Platform(app, desktop, appearance));
     appearance.apply(currentAppearance(Defaults::standard()));
     server.onRequest = [&services](const InstanceServer::Request& request) {
-        if (isApplicationLaunch(request.arguments))
+        if (isApplicationLaunch(request.arguments)) {
+            if (request.arguments.contains(showOverviewArgument))
+                services.overview().show();
             return InstanceServer::Reply{};
+        }
         return runHistoryCommand(request, &services);
     };
     TrayMenu tray;
@@ -168,6 +246,10 @@ int runApplication(int argc, char* argv[]) {
                                "or 'pkill velloq' quits it.\n";
     SignalQuitter quitter;
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &boundTheExit);
+    if (QApplication::arguments().contains(showOverviewArgument))
+        services.overview().show();
+    else
+        QTimer::singleShot(0, &services, [&services] { prepareOverlay(services); });
     QTextStream(stderr) << "Velloq is watching the clipboard; history in " << directory << '\n';
     return QApplication::exec();
 }

@@ -14,8 +14,8 @@ struct ClipItem;
 class QCommandLineParser;
 
 // The `velloq SUB-COMMAND …` interface to the history: list, search, add,
-// pin, unpin, delete and clear, for people and scripts. Mutating commands
-// hold an exclusive lock on the history folder for load-change-save.
+// pin, unpin, delete, clear, copy and paste, and opening the overlay, for people and scripts.
+// Mutating commands hold an exclusive lock on the history folder for load-change-save.
 class HistoryCommandLine {
 public:
     // OtherHistory never reaches a user: a running Velloq answers it to a
@@ -45,8 +45,11 @@ public:
     ClipStore* runningStore = nullptr;
     std::function<void(const ClipItem&)> copyItem;
     std::function<void(const ClipItem&)> pasteItem;
+    enum class OverlayAction { show, toggle };
+    std::function<void(OverlayAction)> overlayAction;
 
 private:
+    int overlay(const QString& command);
     int list(const QCommandLineParser& parser, const QString& directory);
     int search(const QCommandLineParser& parser, const QString& directory);
     int add(const QCommandLineParser& parser, ClipStore& store);

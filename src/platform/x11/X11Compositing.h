@@ -1,0 +1,7 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+// Whether a compositing manager runs on that screen: it owns the selection
+// _NET_WM_CM_S<screen> while it runs (freedesktop window manager spec).
+bool compositingManagerRuns(xcb_connection_t* connection, int screenNumber);
