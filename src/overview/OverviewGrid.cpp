@@ -365,8 +365,9 @@ void OverviewGrid::startDrag(qsizetype index) {
         drag->setPixmap(small);
         drag->setHotSpot(QPoint(small.width() / 2, small.height() / 2));
     }
+    // Qt deletes the drag once the target has taken the data, which on X11
+    // is after exec() returns: deleting it here would withdraw the data.
     drag->exec(Qt::CopyAction);
-    drag->deleteLater();
     if (onDragEnded)
         onDragEnded();
 }

@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# The card overlay of the real executable, driven like a person would: with
+# a text field focused in another window, `velloq toggle` shows the overlay
+# without taking the focus, typing filters, arrows, digits and Return pick,
+# Escape steps back, and the picked clip arrives in the field without being
+# captured again.
+set -euo pipefail
+velloq=$1
+target=$2
+screenshot=$3
+probe=$4
+home=$(mktemp -d)
+export XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$home/run
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$home"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+eventually() {
+  for _ in $(seq 1 300); do "$@" && return 0; sleep 0.05; done
+  return 1
+}
+overlay_shown() { xdotool search --onlyvisible --name '^Velloq$' >/dev/null 2>&1; }
+overlay_hidden() { ! overlay_shown; }
+keyboard_grabbed() { [[ $("$probe") == grabbed ]]; }
+entries() { "$velloq" list | wc -l; }
+received() { grep -q "^text: $1\$" "$home/target.log"; }
+clear_field() {
+  xdotool key ctrl+a BackSpace
+  eventually received "" || fail "the field could not be cleared"
+}
+open_overlay() {
+  "$velloq" toggle || fail "velloq toggle failed"
+  eventually overlay_shown || fail "the overlay did not appear"
+  # Keys pressed before the keyboard grab lands would reach the field.
+  eventually keyboard_grabbed || fail "the overlay did not take the keyboard"
+}
+
+[[ -n "${DISPLAY:-}" ]] || fail "needs the X server that scripts/test starts"
+for i in $(seq 1 9); do printf 'clip number %s' "$i" | "$velloq" add >/dev/null; done
+"$target" >"$home/target.log" 2>/dev/null &
+pids+=($!)
+eventually test -s "$home/target.log" || fail "the paste target did not start"
+field=$(head -n 1 "$home/target.log")
+xdotool windowactivate --sync "$field"
+"$velloq" 2>"$home/velloq.log" &
+pids+=($!)
+eventually grep -q "watching the clipboard" "$home/velloq.log" || fail "Velloq did not start"
+plain=$("$screenshot" "$home/plain.png")
+count=$(entries)
+
+open_overlay
+[[ $(xdotool getactivewindow) == "$field" ]] || fail "showing the overlay changed the active window"
+dimmed=$("$screenshot" "$home/overlay.png")
+(( dimmed - plain > 20 || plain - dimmed > 20 )) || fail "the screen looks the same with the overlay ($plain, $dimmed)"
+
+xdotool type --delay 20 "number 4"
+xdotool key Return
+eventually overlay_hidden || fail "Return did not close the overlay"
+eventually received "clip number 4" || fail "the filtered pick was not pasted: $(tail -n 2 "$home/target.log")"
+[[ $(xdotool getactivewindow) == "$field" ]] || fail "the field's window lost the focus"
+
+clear_field
+open_overlay
+# Newest first in rows of three: right then down lands on the fifth newest.
+xdotool key Right Down Return
+eventually received "clip number 5" || fail "arrows and Return did not pick the fifth card"
+
+clear_field
+open_overlay
+xdotool key 2
+eventually received "clip number 8" || fail "the digit 2 did not pick the second card"
+
+open_overlay
+xdotool key space Escape
+overlay_shown || fail "Escape with a preview open closed the overlay"
+xdotool type "zz"
+xdotool key Escape
+overlay_shown || fail "Escape with a search closed the overlay"
+xdotool key Escape
+eventually overlay_hidden || fail "the third Escape did not close the overlay"
+
+open_overlay
+"$velloq" toggle
+eventually overlay_hidden || fail "a second toggle did not close the overlay"
+
+sleep 0.7
+[[ $(entries) == "$count" ]] || fail "Velloq captured its own pastes: $(entries) entries, $count before"
+received "clip number 8zz" && fail "keys typed into the overlay reached the field"
+echo "overlay test passed"
