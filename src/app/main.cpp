@@ -189,12 +189,13 @@ AppServices::Platform x11Platform(QApplication& app, X11Desktop& desktop, Appear
 
 const QString showOverviewArgument = u"-ShowOverview"_s;
 
-// The overlay's window and the first screen capture are slow the first time
-// in a process; doing both once after start-up keeps the first showing quick.
+// The overlay's window, its first screen captures and its cards are slow the
+// first time in a process; preparing them after start-up keeps the first
+// showing quick.
 void prepareOverlay(AppServices& services) {
     services.overview().preparePanel();
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        screen->grabWindow(0);
+    if (auto* panel = dynamic_cast<OverviewPanel*>(services.overview().panel()))
+        panel->warmUp();
 }
 
 // Qt hands our clipboard content to a clipboard manager at exit and waits up

@@ -1,5 +1,6 @@
 #include "ClipCardView.h"
 
+#include "CardImages.h"
 #include "ClipPresentation.h"
 #include "FileThumbnailView.h"
 #include "GlassPainter.h"
@@ -24,30 +25,6 @@ constexpr qreal padding = 18;
 constexpr qreal cornerRadius = 22;
 constexpr qreal ringOutset = 3;
 constexpr qreal headerHeight = 28;
-// Image bodies are decoded once, at about the size a card shows them.
-constexpr int imageDecodeLimit = 900;
-
-QImage decodeForCard(const QByteArray& png) {
-    QByteArray bytes = png;
-    QBuffer buffer(&bytes);
-    QImageReader reader(&buffer);
-    const QSize size = reader.size();
-    if (size.isValid() && (size.width() > imageDecodeLimit || size.height() > imageDecodeLimit))
-        reader.setScaledSize(size.scaled(imageDecodeLimit, imageDecodeLimit, Qt::KeepAspectRatio));
-    return reader.read();
-}
-
-// Cards are made anew each time the overlay opens; a picture is decoded once
-// per clip and kept, up to about 100 MB of pixels.
-QImage cachedDecode(const ClipItem& item, const QByteArray& png) {
-    static QCache<QString, QImage> decoded(100 * 1024 * 1024);
-    const QString key = idText(item.id) + u':' + QString::number(png.size());
-    if (const QImage* image = decoded.object(key))
-        return *image;
-    const QImage image = decodeForCard(png);
-    decoded.insert(key, new QImage(image), qMax<qsizetype>(1, image.sizeInBytes()));
-    return image;
-}
 
 } // namespace
 
@@ -83,7 +60,7 @@ void ClipCardView::setItem(const ClipItem& item) {
     m_item = item;
     if (!sameImage) {
         const auto* image = std::get_if<ImageContent>(&item.content);
-        m_image = image ? cachedDecode(item, image->png) : QImage();
+        m_image = image ? cardImage(item) : QImage();
     }
     placeFileThumbnail();
     updateAccessibleText();

@@ -1,9 +1,11 @@
 #include "OverviewGrid.h"
 
+#include "CardImages.h"
 #include "ClipCardView.h"
 #include "DragItem.h"
 #include "OverviewModel.h"
 #include "TextStyles.h"
+#include "history/ClipStore.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -77,6 +79,8 @@ OverviewGrid::OverviewGrid(OverviewModel& model, qreal spacing, QWidget* parent)
         layoutCards();
     });
     m_items = m_model.visibleItems();
+    // The next showing opens on the newest clips: have their pictures ready.
+    prefetchCardImages(ClipStore::recent(m_model.items(), 9));
 }
 
 OverviewGrid::~OverviewGrid() = default;
@@ -164,6 +168,7 @@ void OverviewGrid::reloadItems() {
             m_glideFrom.insert(it.key(), QRectF(it.value()->geometry()));
     }
     m_items = m_model.visibleItems();
+    prefetchCardImages(ClipStore::recent(m_model.items(), 9));
     m_offset = std::clamp(m_offset, 0.0, maximumScrollOffset());
     if (!m_glideFrom.isEmpty())
         m_layoutAnimation.start();

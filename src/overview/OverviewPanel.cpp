@@ -3,6 +3,8 @@
 #include "OverviewSearchField.h"
 #include "OverviewView.h"
 
+#include <QBackingStore>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -20,6 +22,11 @@ constexpr QPoint outOfSight(-30000, -30000);
 constexpr int quickGrabAttempts = 100;
 constexpr int quickGrabInterval = 10;
 constexpr int calmGrabInterval = 100;
+
+// Qt's first screen captures in a process are several times slower than
+// the later ones.
+constexpr int warmUpCaptures = 3;
+constexpr int warmUpWaitMilliseconds = 500;
 
 } // namespace
 
@@ -47,6 +54,48 @@ OverviewPanel::OverviewPanel(OverviewModel& model, std::function<bool()> isCompo
 }
 
 OverviewPanel::~OverviewPanel() = default;
+
+void OverviewPanel::warmUp() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || m_orderedIn)
+        return;
+    for (int i = 0; i < warmUpCaptures; ++i)
+        screen->grabWindow(0);
+    // The first showing of a window this large is slow on the X server as
+    // well: show it once now, drawn as an exact copy of what is under it
+    // (or fully transparent with a compositor), so nobody sees it.
+    m_composited = m_isCompositing && m_isCompositing();
+    setFrame(screen->geometry());
+    // Drawing the view into a picture fills the caches of fonts and card
+    // pictures.
+    QImage picture(m_frame.size(), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    m_view->render(&picture);
+    m_backdrop = m_composited ? QPixmap() : screen->grabWindow(0);
+    m_warmingUp = true;
+    m_view->setUpdatesEnabled(false);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    show();
+    QElapsedTimer wait;
+    wait.start();
+    while (!windowHandle()->isExposed() && wait.elapsed() < warmUpWaitMilliseconds)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    // A request to show the overlay may have come in meanwhile.
+    if (!m_warmingUp)
+        return;
+    repaint();
+    hide();
+    endWarmUp();
+    m_backdrop = QPixmap();
+}
+
+void OverviewPanel::endWarmUp() {
+    if (!m_warmingUp)
+        return;
+    m_warmingUp = false;
+    setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    m_view->setUpdatesEnabled(true);
+}
 
 void OverviewPanel::setFrame(const QRect& frame) {
     m_frame = frame;
@@ -78,7 +127,8 @@ void OverviewPanel::setIgnoresMouseEvents(bool ignores) {
 void OverviewPanel::orderFrontAndTakeKeyboard() {
     // Shown again while up: the screen now holds the overlay itself, so
     // the backdrop captured before stays.
-    const bool wasOnScreen = QWidget::isVisible() && pos() != outOfSight;
+    const bool wasOnScreen = QWidget::isVisible() && pos() != outOfSight && !m_warmingUp;
+    endWarmUp();
     m_composited = m_isCompositing && m_isCompositing();
     if (!m_composited && !wasOnScreen)
         captureBackdrop();
@@ -161,6 +211,14 @@ void OverviewPanel::otherWindowActivated() {
 
 void OverviewPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    if (m_warmingUp) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        if (m_backdrop.isNull())
+            painter.fillRect(rect(), Qt::transparent);
+        else
+            painter.drawPixmap(rect(), m_backdrop);
+        return;
+    }
     if (m_composited || m_backdrop.isNull()) {
         painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.fillRect(rect(), QColor(0, 0, 0, int(dimming * 255)));

@@ -31,6 +31,9 @@ public:
     ~OverviewPanel() override;
 
     OverviewView* view() const { return m_view; }
+    // Pays at start-up what the first showing of a process would: the
+    // window's buffers, the first screen captures, the cards' pictures.
+    void warmUp();
     bool holdsKeyboard() const { return m_holdsKeyboard; }
     // Called after each paint of the window, for measurements.
     std::function<void()> onPainted;
@@ -51,6 +54,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void endWarmUp();
     void captureBackdrop();
     void tryKeyboardGrab();
     void releaseKeyboard();
@@ -61,6 +65,7 @@ private:
     bool m_composited = false;
     bool m_orderedIn = false;
     bool m_holdsKeyboard = false;
+    bool m_warmingUp = false;
     qreal m_alpha = 1;
     QRect m_frame;
     QPixmap m_backdrop;

@@ -1,0 +1,89 @@
+#include "CardImages.h"
+
+#include <QBuffer>
+#include <QCache>
+#include <QImageReader>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QThreadPool>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Image bodies are decoded at about the size a card shows them.
+constexpr int imageDecodeLimit = 900;
+
+QImage decodeForCard(const QByteArray& png) {
+    QByteArray bytes = png;
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > imageDecodeLimit || size.height() > imageDecodeLimit))
+        reader.setScaledSize(size.scaled(imageDecodeLimit, imageDecodeLimit, Qt::KeepAspectRatio));
+    return reader.read();
+}
+
+struct DecodedImages {
+    QMutex mutex;
+    QCache<QString, QImage> images{100 * 1024 * 1024};
+};
+
+DecodedImages& decoded() {
+    static DecodedImages shared;
+    return shared;
+}
+
+QString keyOf(const ClipItem& item, const QByteArray& png) {
+    return idText(item.id) + u':' + QString::number(png.size());
+}
+
+std::optional<QImage> kept(const QString& key) {
+    QMutexLocker lock(&decoded().mutex);
+    if (const QImage* image = decoded().images.object(key))
+        return *image;
+    return std::nullopt;
+}
+
+void keep(const QString& key, const QImage& image) {
+    QMutexLocker lock(&decoded().mutex);
+    decoded().images.insert(key, new QImage(image), qMax<qsizetype>(1, image.sizeInBytes()));
+}
+
+} // namespace
+
+QImage cardImage(const ClipItem& item) {
+    const auto* image = std::get_if<ImageContent>(&item.content);
+    if (!image)
+        return {};
+    const QString key = keyOf(item, image->png);
+    if (auto found = kept(key))
+        return *found;
+    const QImage picture = decodeForCard(image->png);
+    keep(key, picture);
+    return picture;
+}
+
+void prefetchCardImages(const QList<ClipItem>& items) {
+    QList<std::pair<QString, QByteArray>> missing;
+    for (const ClipItem& item : items) {
+        const auto* image = std::get_if<ImageContent>(&item.content);
+        if (!image)
+            continue;
+        const QString key = keyOf(item, image->png);
+        if (!kept(key))
+            missing.append({key, image->png});
+    }
+    if (missing.isEmpty())
+        return;
+    QThreadPool::globalInstance()->start([missing] {
+        for (const auto& [key, png] : missing) {
+            if (!kept(key))
+                keep(key, decodeForCard(png));
+        }
+    });
+}
+
+void waitForCardImagePrefetch() {
+    QThreadPool::globalInstance()->waitForDone();
+}
