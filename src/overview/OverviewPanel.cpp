@@ -61,20 +61,25 @@ void OverviewPanel::warmUp() {
         return;
     for (int i = 0; i < warmUpCaptures; ++i)
         screen->grabWindow(0);
-    // The first showing of a window this large is slow on the X server as
-    // well: show it once now, drawn as an exact copy of what is under it
-    // (or fully transparent with a compositor), so nobody sees it.
-    m_composited = m_isCompositing && m_isCompositing();
     setFrame(screen->geometry());
     // Drawing the view into a picture fills the caches of fonts and card
     // pictures.
     QImage picture(m_frame.size(), QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     m_view->render(&picture);
+    showUnseen(screen);
+}
+
+void OverviewPanel::showUnseen(QScreen* screen) {
+    // The first showing of a window this large is slow on the X server as
+    // well: show it once now, drawn as an exact copy of what is under it
+    // (or fully transparent with a compositor), so nobody sees it.
+    m_composited = m_isCompositing && m_isCompositing();
     m_backdrop = m_composited ? QPixmap() : screen->grabWindow(0);
     m_warmingUp = true;
     m_view->setUpdatesEnabled(false);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
+    // Clicks meanwhile belong to the windows it copies.
+    setIgnoresMouseEvents(true);
     show();
     QElapsedTimer wait;
     wait.start();
@@ -93,7 +98,7 @@ void OverviewPanel::endWarmUp() {
     if (!m_warmingUp)
         return;
     m_warmingUp = false;
-    setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    setIgnoresMouseEvents(false);
     m_view->setUpdatesEnabled(true);
 }
 

@@ -11,6 +11,7 @@
 
 class OverviewModel;
 class OverviewView;
+class QScreen;
 
 // The overlay window: frameless, above everything, override-redirect so the
 // window manager neither decorates nor activates it. Input focus stays on
@@ -54,6 +55,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void showUnseen(QScreen* screen);
     void endWarmUp();
     void captureBackdrop();
     void tryKeyboardGrab();
