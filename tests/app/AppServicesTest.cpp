@@ -4,6 +4,8 @@
 #include "app/Preferences.h"
 #include "capture/ExclusionGuard.h"
 #include "history/ClipStore.h"
+#include "overview/OverviewModel.h"
+#include "overview/OverviewPanelController.h"
 #include "support/FakePasteboard.h"
 #include "support/TemporaryHistory.h"
 
@@ -61,6 +63,7 @@ private Q_SLOTS:
     void historyLimitFollowsThePreference();
     void testHostStopsCapturing();
     void pasteTargetsTheLastOtherApplication();
+    void overviewPicksThroughThePasteService();
 };
 
 void AppServicesTest::copiesAreStoredUnlessExcluded() {
@@ -113,6 +116,32 @@ void AppServicesTest::pasteTargetsTheLastOtherApplication() {
     f.services->watcher().handleTick();
     QCOMPARE(f.services->store().items().size(), 1);
     QCOMPARE(f.pasteboard->snapshotCalls, 1);
+}
+
+void AppServicesTest::overviewPicksThroughThePasteService() {
+    qputenv(AppServices::testHostVariable, "1");
+    Fixture f;
+    qunsetenv(AppServices::testHostVariable);
+    OverviewModel& model = f.services->overviewModel();
+    f.services->store().add(textClip(u"older"_s), std::nullopt, 1765000000);
+    f.services->store().add(textClip(u"newer"_s), std::nullopt, 1765000001);
+    // The model follows the store; the page size is read at each showing.
+    QCOMPARE(model.items().size(), 2);
+    f.defaults.set(Preferences::gridSizeKey, 9);
+    f.services->overview().show();
+    QCOMPARE(model.gridSize(), 9);
+    QCOMPARE(model.shownCount(), 1);
+    // Without a window, a pick still pastes after the short delay, into the
+    // application in front, and is not captured again.
+    QVERIFY(model.pickNumber(2));
+    QTRY_COMPARE(f.pastedInto, QList<qint32>{99});
+    QCOMPARE(f.pasteboard->contents.string, std::optional(u"older"_s));
+    f.services->watcher().handleTick();
+    QCOMPARE(f.services->store().items().size(), 2);
+    // The settings button closes the overlay until settings exist.
+    QVERIFY(model.onOpenSettings);
+    model.onOpenSettings();
+    QVERIFY(!f.services->overview().isHiding());
 }
 
 QTEST_GUILESS_MAIN(AppServicesTest)

@@ -169,6 +169,8 @@ void HistoryCommandLineTest::refusedInputWritesNothing_data() {
         << QStringList{u"copy"_s, u"00000000"_s} << none << 2;
     QTest::newRow("paste without a running Velloq")
         << QStringList{u"paste"_s, u"00000000"_s} << none << 2;
+    QTest::newRow("show without a running Velloq") << QStringList{u"show"_s} << none << 2;
+    QTest::newRow("toggle with an argument") << QStringList{u"toggle"_s, u"now"_s} << none << 2;
 }
 
 void HistoryCommandLineTest::refusedInputWritesNothing() {

@@ -47,9 +47,13 @@ pids+=($!)
 eventually test -s "$home/target.log" || fail "the paste target did not start"
 field=$(head -n 1 "$home/target.log")
 xdotool windowactivate --sync "$field"
-"$velloq" 2>"$home/velloq.log" &
-pids+=($!)
-eventually grep -q "watching the clipboard" "$home/velloq.log" || fail "Velloq did not start"
+launch() {
+  "$velloq" "$@" 2>"$home/velloq.log" &
+  app=$!
+  pids+=("$app")
+  eventually grep -q "watching the clipboard" "$home/velloq.log" || fail "Velloq did not start"
+}
+launch
 plain=$("$screenshot" "$home/plain.png")
 count=$(entries)
 
@@ -91,4 +95,20 @@ eventually overlay_hidden || fail "a second toggle did not close the overlay"
 sleep 0.7
 [[ $(entries) == "$count" ]] || fail "Velloq captured its own pastes: $(entries) entries, $count before"
 received "clip number 8zz" && fail "keys typed into the overlay reached the field"
+
+# "-ShowOverview" opens the overlay at launch, and a second launch with it
+# opens it in the running Velloq; a longer argument is not it.
+kill -TERM "$app"
+wait "$app" || true
+launch -ShowOverviewNow
+# Nothing to wait for when nothing should happen: give it the time a real
+# opening takes.
+sleep 0.5
+overlay_hidden || fail "an argument starting with -ShowOverview opened the overlay"
+"$velloq" -ShowOverview || fail "a second launch did not exit 0"
+eventually overlay_shown || fail "a second launch with -ShowOverview did not open the overlay"
+kill -TERM "$app"
+wait "$app" || true
+launch -ShowOverview
+eventually overlay_shown || fail "-ShowOverview did not open the overlay at launch"
 echo "overlay test passed"
