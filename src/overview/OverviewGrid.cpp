@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
+#include <QGraphicsOpacityEffect>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -31,6 +32,62 @@ QRectF interpolated(const QRectF& from, const QRectF& to, qreal progress) {
     const auto mix = [progress](qreal a, qreal b) { return a + (b - a) * progress; };
     return {mix(from.x(), to.x()), mix(from.y(), to.y()), mix(from.width(), to.width()),
             mix(from.height(), to.height())};
+}
+
+// A removed card's picture, shrinking to 80 % towards its centre while it
+// fades out; it goes away by itself.
+class VanishingCard : public QWidget {
+public:
+    VanishingCard(const QPixmap& picture, const QRect& geometry, int milliseconds, QWidget* parent)
+        : QWidget(parent), m_picture(picture) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setGeometry(geometry);
+        auto* animation = new QVariantAnimation(this);
+        animation->setDuration(milliseconds);
+        animation->setEasingCurve(QEasingCurve::InOutCubic);
+        animation->setStartValue(0.0);
+        animation->setEndValue(1.0);
+        connect(animation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+            m_progress = value.toReal();
+            update();
+        });
+        connect(animation, &QVariantAnimation::finished, this, &QObject::deleteLater);
+        show();
+        raise();
+        animation->start();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setOpacity(1.0 - m_progress);
+        const qreal scale = 1.0 - 0.2 * m_progress;
+        painter.translate(width() / 2.0, height() / 2.0);
+        painter.scale(scale, scale);
+        painter.translate(-width() / 2.0, -height() / 2.0);
+        painter.drawPixmap(rect(), m_picture);
+    }
+
+private:
+    QPixmap m_picture;
+    qreal m_progress = 0;
+};
+
+void fadeIn(QWidget* card, int milliseconds) {
+    auto* effect = new QGraphicsOpacityEffect(card);
+    effect->setOpacity(0);
+    card->setGraphicsEffect(effect);
+    auto* animation = new QVariantAnimation(effect);
+    animation->setDuration(milliseconds);
+    animation->setStartValue(0.0);
+    animation->setEndValue(1.0);
+    QObject::connect(animation, &QVariantAnimation::valueChanged, effect,
+                     [effect](const QVariant& value) { effect->setOpacity(value.toReal()); });
+    // The effect draws the card offscreen: only keep it while fading.
+    QObject::connect(animation, &QVariantAnimation::finished, card,
+                     [card] { card->setGraphicsEffect(nullptr); });
+    animation->start();
 }
 
 } // namespace
@@ -75,6 +132,7 @@ OverviewGrid::OverviewGrid(OverviewModel& model, qreal spacing, QWidget* parent)
         m_lastPointer.reset();
         m_layoutAnimation.stop();
         m_glideFrom.clear();
+        m_fadingIn.clear();
         resetScroll();
         layoutCards();
     });
@@ -163,17 +221,34 @@ ClipCardView* OverviewGrid::cardAt(qsizetype index) const {
 
 void OverviewGrid::reloadItems() {
     m_glideFrom.clear();
+    m_fadingIn.clear();
     if (isVisible()) {
         for (auto it = m_cards.cbegin(); it != m_cards.cend(); ++it)
             m_glideFrom.insert(it.key(), QRectF(it.value()->geometry()));
     }
     m_items = m_model.visibleItems();
+    if (!m_glideFrom.isEmpty())
+        animateInsertionsAndRemovals();
     prefetchCardImages(ClipStore::recent(m_model.items(), 9));
     m_offset = std::clamp(m_offset, 0.0, maximumScrollOffset());
     if (!m_glideFrom.isEmpty())
         m_layoutAnimation.start();
     layoutCards();
     update();
+}
+
+void OverviewGrid::animateInsertionsAndRemovals() {
+    QSet<QUuid> shown;
+    for (const ClipItem& item : std::as_const(m_items)) {
+        shown.insert(item.id);
+        if (!m_glideFrom.contains(item.id))
+            m_fadingIn.insert(item.id);
+    }
+    for (auto it = m_cards.cbegin(); it != m_cards.cend(); ++it) {
+        ClipCardView* card = it.value();
+        if (!shown.contains(it.key()) && card->isVisible() && rect().intersects(card->geometry()))
+            new VanishingCard(card->grab(), card->geometry(), layoutMilliseconds, this);
+    }
 }
 
 void OverviewGrid::resetScroll() {
@@ -209,6 +284,8 @@ void OverviewGrid::layoutCards() {
         if (!view) {
             view = takeCard();
             view->setItem(item);
+            if (m_fadingIn.remove(item.id))
+                fadeIn(view, layoutMilliseconds);
         } else if (!(view->item() == item)) {
             view->setItem(item);
         }

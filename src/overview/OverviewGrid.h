@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QList>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <QVariantAnimation>
 #include <QWidget>
@@ -65,6 +66,7 @@ private:
     QSizeF cardSize() const;
     QRectF contentRect(qsizetype index) const;
     void reloadItems();
+    void animateInsertionsAndRemovals();
     void resetScroll();
     void layoutCards();
     void updateCardStates();
@@ -88,6 +90,8 @@ private:
     // Where each card stood when the items last changed, to glide from.
     QHash<QUuid, QRectF> m_glideFrom;
     QVariantAnimation m_layoutAnimation;
+    // Cards that appear with the current change of the items, to fade in.
+    QSet<QUuid> m_fadingIn;
     qsizetype m_pressedIndex = -1;
     QPointF m_pressPosition;
     std::optional<QPoint> m_lastPointer;

@@ -216,6 +216,24 @@ void OverviewViewTest::pinDeleteAndUndoByKeyboard() {
     f.key(Qt::Key_Backspace, Qt::ControlModifier);
     QCOMPARE(f.store.items().size(), 2);
     QCOMPARE(f.model->toast(), std::optional(OverviewModel::deletedToast));
+    // The removed card shrinks away and the others glide to their places;
+    // once that is over, nothing but the cards of the tab is left on the grid.
+    const auto settled = [&f] {
+        const QList<QWidget*> shown = f.grid().findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        qsizetype visible = 0;
+        for (QWidget* child : shown) {
+            if (!child->isVisible())
+                continue;
+            ++visible;
+            auto* card = qobject_cast<ClipCardView*>(child);
+            const qsizetype index = card ? f.grid().items().indexOf(card->item()) : -1;
+            if (index < 0 || card->geometry() != f.grid().cellRect(index).toRect())
+                return false;
+        }
+        return visible == f.grid().items().size();
+    };
+    QVERIFY(!settled());
+    QTRY_VERIFY(settled());
     f.key(Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(f.store.items().size(), 3);
     // With nothing to undo, Control-Z is the field's own undo of typing.
