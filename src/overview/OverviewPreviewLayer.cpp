@@ -1,6 +1,7 @@
 #include "OverviewPreviewLayer.h"
 
 #include "ClipPreviewView.h"
+#include "GlassPainter.h"
 #include "OverviewModel.h"
 
 #include <QGraphicsOpacityEffect>
@@ -9,6 +10,12 @@
 #include <QVariantAnimation>
 
 #include <algorithm>
+
+namespace {
+
+constexpr qreal previewCornerRadius = 28;
+
+} // namespace
 
 OverviewPreviewLayer::OverviewPreviewLayer(OverviewModel& model, QWidget* parent)
     : QWidget(parent), m_model(model), m_preview(new ClipPreviewView(this)),
@@ -78,6 +85,14 @@ void OverviewPreviewLayer::resizeEvent(QResizeEvent*) {
 void OverviewPreviewLayer::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), QColor(0, 0, 0, int(0.35 * 255)));
+    // Glass without a blur lets the cards show through; a nearly opaque
+    // ground under the preview keeps its text readable.
+    QColor ground = palette().color(QPalette::Window);
+    ground.setAlphaF(0.85);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(GlassPainter::roundedRect(QRectF(m_preview->geometry()).adjusted(1, 1, -1, -1),
+                                               previewCornerRadius),
+                     ground);
 }
 
 void OverviewPreviewLayer::mousePressEvent(QMouseEvent* event) {
