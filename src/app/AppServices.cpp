@@ -1,6 +1,7 @@
 #include "AppServices.h"
 
 #include "Defaults.h"
+#include "KeyboardShortcuts/Library.h"
 #include "Preferences.h"
 #include "capture/ExclusionGuard.h"
 #include "history/ClipStore.h"
@@ -14,6 +15,7 @@ AppServices::AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, P
                          QObject* parent)
     : QObject(parent), m_defaults(defaults), m_store(std::move(store)),
       m_applyAppearance(platform.applyAppearance) {
+    KeyboardShortcuts::setDefaults(&m_defaults);
     Preferences::registerGridSizeDefault(m_defaults);
     Preferences::registerPreferenceDefaults(m_defaults);
     m_store->setLimit(Preferences::currentHistoryLimit(m_defaults));
@@ -44,7 +46,13 @@ AppServices::AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, P
     if (qEnvironmentVariableIsSet(testHostVariable))
         return;
     m_watcher->start();
-    // Slot: the global shortcut's handler.
+    // The overlay opens when the shortcut is let go: while its keys are
+    // down the overlay could not take the keyboard anyway.
+    KeyboardShortcuts::onKeyUp(Preferences::showClipboardShortcut(),
+                               [overview = QPointer(m_overview)] {
+                                   if (overview)
+                                       overview->toggle();
+                               });
 }
 
 void AppServices::createPasteService(Platform& platform) {

@@ -156,3 +156,12 @@ void Defaults::watchFile() {
     if (QFileInfo::exists(m_filePath) && !m_watcher.files().contains(m_filePath))
         m_watcher.addPath(m_filePath);
 }
+
+QStringList Defaults::keys() const {
+    QStringList all = m_stored.keys();
+    for (const QString& key : m_registered.keys()) {
+        if (!m_stored.contains(key))
+            all.append(key);
+    }
+    return all;
+}

@@ -32,6 +32,8 @@ public:
     void set(const QString& key, const QJsonValue& value);
     void remove(const QString& key);
     void registerDefaults(const QJsonObject& defaults);
+    // Every key with a stored or a registered value.
+    QStringList keys() const;
 
     // Typed readers: a value of another type reads as the type's empty value
     // (0, false, no string, no list).

@@ -1,6 +1,7 @@
 #include "Preferences.h"
 
 #include "Defaults.h"
+#include "KeyboardShortcuts/Key.h"
 
 #include <QJsonArray>
 
@@ -115,4 +116,11 @@ AppAppearance currentAppearance(const Defaults& defaults) {
     if (name == "dark"_L1)
         return AppAppearance::dark;
     return AppAppearance::automatic;
+}
+
+const KeyboardShortcuts::Name& Preferences::showClipboardShortcut() {
+    using namespace KeyboardShortcuts;
+    static const Name name(u"showClipboard"_s,
+                           Shortcut::fromKey(Keys::v, ModifierFlag::shift | ModifierFlag::command));
+    return name;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "KeyboardShortcuts/Name.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -27,6 +29,10 @@ public:
     // Password managers whose copies are never stored, by macOS bundle id,
     // then by the application ids and WM_CLASS names they have on Linux.
     static QStringList builtInExcludedBundleIDs();
+
+    // The shortcut that shows the overlay, Shift-Super-V unless the user
+    // chose another; created (and its default stored) on first use.
+    static const KeyboardShortcuts::Name& showClipboardShortcut();
 
     // Registers "gridSize" = 6.
     static void registerGridSizeDefault(Defaults& defaults);

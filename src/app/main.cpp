@@ -3,6 +3,9 @@
 #include "Defaults.h"
 #include "InstanceClient.h"
 #include "InstanceServer.h"
+#include "KeyboardShortcuts/Library.h"
+#include "KeyboardShortcuts/MenuTracker.h"
+#include "KeyboardShortcuts/ShortcutDescription.h"
 #include "Preferences.h"
 #include "SignalQuitter.h"
 #include "TrayMenu.h"
@@ -14,8 +17,12 @@
 #include "overview/OverviewPanelController.h"
 #include "overview/OverviewView.h"
 #include "platform/x11/GeneralPasteboard.h"
+#include "platform/x11/VirtualKeyCodes.h"
 #include "platform/x11/X11ClipboardWriter.h"
 #include "platform/x11/X11Compositing.h"
+#include "platform/x11/X11HotKeys.h"
+#include "platform/x11/X11KeyRepeat.h"
+#include "platform/x11/X11KeyboardLayout.h"
 #include "platform/x11/X11PasteTarget.h"
 #include "platform/x11/X11Workspace.h"
 #include "platform/xdg/DesktopEntries.h"
@@ -25,6 +32,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLockFile>
 #include <QPointer>
 #include <QScreen>
@@ -110,12 +118,40 @@ QString historyDirectory(const QStringList& arguments) {
     return ClipDisk::defaultDirectory();
 }
 
+// The physical key of a key event as a virtual key code: X key codes are
+// evdev codes plus 8.
+std::optional<qint64> virtualKeyOfEvent(const QKeyEvent& event) {
+    const quint32 keyCode = event.nativeScanCode();
+    if (keyCode < xKeycodeOffset)
+        return std::nullopt;
+    return virtualKeyForEvdevCode(keyCode - xKeycodeOffset);
+}
+
 struct X11Desktop {
     std::shared_ptr<DesktopEntries> desktopEntries = std::make_shared<DesktopEntries>();
     X11Workspace workspace{desktopEntries};
     X11PasteTarget pasteTarget{workspace};
     X11ClipboardWriter writer;
+    X11HotKeys hotKeys;
+    X11KeyboardLayout keyboardLayout;
+    KeyboardShortcuts::MenuTracker menuTracker{virtualKeyOfEvent};
 };
+
+// Global shortcuts on this desktop: grabs, the keyboard layout for their
+// text, the key repeat for held shortcuts.
+void installShortcutPlatform(X11Desktop& desktop, xcb_connection_t* connection) {
+    KeyboardShortcuts::setHotKeyPlatform(&desktop.hotKeys);
+    KeyboardShortcuts::setKeyToCharacter(
+        [&desktop](qint64 keyCode) { return desktop.keyboardLayout.character(keyCode); });
+    const auto timing = keyRepeatTiming(connection);
+    if (timing)
+        KeyboardShortcuts::setKeyRepeatTiming([timing] { return *timing; });
+}
+
+void removeShortcutPlatform() {
+    KeyboardShortcuts::setHotKeyPlatform(nullptr);
+    KeyboardShortcuts::setKeyToCharacter({});
+}
 
 std::optional<QRect> screenFrameUnderPointer() {
     QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
@@ -157,13 +193,22 @@ std::unique_ptr<OverviewPanelSurface> makeOverviewPanel(OverviewModel& model,
     });
     QObject::connect(&desktop.workspace, &X11Workspace::applicationActivated, panel.get(),
                      [window = panel.get()] { window->otherWindowActivated(); });
+    // While the overlay holds the keyboard the shortcut's grab cannot fire;
+    // its keys reach the overlay instead and are matched there.
+    QObject::connect(panel.get(), &OverviewPanel::keyboardHeldChanged, &desktop.menuTracker,
+                     [&desktop, window = panel.get()](bool holds) {
+                         desktop.menuTracker.setHoldsKeyboard(window, holds);
+                     });
     return panel;
 }
 
+xcb_connection_t* qtConnection(QApplication& app) {
+    auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
 AppServices::Platform x11Platform(QApplication& app, X11Desktop& desktop, Appearance& appearance) {
-    xcb_connection_t* qtConnection = nullptr;
-    if (auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>())
-        qtConnection = x11->connection();
+    xcb_connection_t* qtConnection = ::qtConnection(app);
     X11Workspace& workspace = desktop.workspace;
     AppServices::Platform platform;
     platform.pasteboard = std::make_shared<GeneralPasteboard>(app.clipboard(), qtConnection);
@@ -229,6 +274,8 @@ int runApplication(int argc, char* argv[]) {
     }
     Appearance appearance;
     X11Desktop desktop;
+    installShortcutPlatform(desktop, qtConnection(app));
+    const auto shortcutsGoFirst = qScopeGuard(removeShortcutPlatform);
     AppServices services(Defaults::standard(), std::make_unique<ClipStore>(directory),
                          x11Platform(app, desktop, appearance));
     appearance.apply(currentAppearance(Defaults::standard()));

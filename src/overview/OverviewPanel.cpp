@@ -163,6 +163,7 @@ void OverviewPanel::tryKeyboardGrab() {
         m_holdsKeyboard = true;
         // Qt sends the keys of a grabbed window to the grabbing widget.
         m_view->searchField()->grabKeyboard();
+        Q_EMIT keyboardHeldChanged(true);
         return;
     }
     ++m_grabAttempts;
@@ -177,6 +178,7 @@ void OverviewPanel::releaseKeyboard() {
     m_view->searchField()->releaseKeyboard();
     if (QWindow* window = windowHandle())
         window->setKeyboardGrabEnabled(false);
+    Q_EMIT keyboardHeldChanged(false);
 }
 
 void OverviewPanel::orderOut() {

@@ -51,6 +51,10 @@ public:
     void orderOut() override;
     void animateAlpha(qreal target, int milliseconds, std::function<void()> completion) override;
 
+Q_SIGNALS:
+    // The overlay took the keyboard (true) or let it go (false).
+    void keyboardHeldChanged(bool holds);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

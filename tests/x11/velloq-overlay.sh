@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The card overlay of the real executable, driven like a person would: with
-# a text field focused in another window, `velloq toggle` shows the overlay
+# a text field focused in another window, `velloq toggle` and Shift-Super-V
+# show the overlay
 # without taking the focus, typing filters, arrows, digits and Return pick,
 # Escape steps back, and the picked clip arrives in the field without being
 # captured again.
@@ -91,6 +92,20 @@ eventually overlay_hidden || fail "the third Escape did not close the overlay"
 open_overlay
 "$velloq" toggle
 eventually overlay_hidden || fail "a second toggle did not close the overlay"
+
+# The global shortcut, Shift-Super-V: it opens the overlay when let go, and
+# closes it the next time, also with Caps Lock on.
+xdotool key shift+super+v
+eventually overlay_shown || fail "Shift-Super-V did not open the overlay"
+eventually keyboard_grabbed || fail "the overlay opened by the shortcut did not take the keyboard"
+xdotool key shift+super+v
+eventually overlay_hidden || fail "Shift-Super-V did not close the overlay"
+xdotool key Caps_Lock
+xdotool key shift+super+v
+eventually overlay_shown || fail "Shift-Super-V with Caps Lock on did not open the overlay"
+xdotool key Escape
+eventually overlay_hidden || fail "Escape did not close the overlay opened by the shortcut"
+xdotool key Caps_Lock
 
 sleep 0.7
 [[ $(entries) == "$count" ]] || fail "Velloq captured its own pastes: $(entries) entries, $count before"
