@@ -16,6 +16,10 @@ AppServices::AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, P
     : QObject(parent), m_defaults(defaults), m_store(std::move(store)),
       m_applyAppearance(platform.applyAppearance) {
     KeyboardShortcuts::setDefaults(&m_defaults);
+    // Creating the name stores its default in these preferences if they
+    // hold nothing for it yet.
+    const KeyboardShortcuts::Name& showClipboard = Preferences::showClipboardShortcut();
+    KeyboardShortcuts::Name(showClipboard.rawValue(), showClipboard.initialShortcut());
     Preferences::registerGridSizeDefault(m_defaults);
     Preferences::registerPreferenceDefaults(m_defaults);
     m_store->setLimit(Preferences::currentHistoryLimit(m_defaults));

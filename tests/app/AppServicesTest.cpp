@@ -1,5 +1,6 @@
 #include "app/AppServices.h"
 
+#include "KeyboardShortcuts/Library.h"
 #include "app/Defaults.h"
 #include "app/Preferences.h"
 #include "capture/ExclusionGuard.h"
@@ -7,6 +8,7 @@
 #include "overview/OverviewModel.h"
 #include "overview/OverviewPanelController.h"
 #include "support/FakePasteboard.h"
+#include "support/RecordingHotKeys.h"
 #include "support/TemporaryHistory.h"
 
 #include <QStandardPaths>
@@ -96,11 +98,18 @@ void AppServicesTest::historyLimitFollowsThePreference() {
 }
 
 void AppServicesTest::testHostStopsCapturing() {
+    RecordingHotKeys hotKeys;
+    KeyboardShortcuts::setHotKeyPlatform(&hotKeys);
+    const auto detach = qScopeGuard([] { KeyboardShortcuts::setHotKeyPlatform(nullptr); });
     qputenv(AppServices::testHostVariable, "1");
     Fixture f;
     qunsetenv(AppServices::testHostVariable);
     QVERIFY(!f.services->watcher().isStarted());
     QCOMPARE(f.services->store().limit(), 27);
+    // The shortcut keeps its default but grabs nothing under a test host.
+    QCOMPARE(KeyboardShortcuts::getShortcut(Preferences::showClipboardShortcut()),
+             KeyboardShortcuts::Shortcut::fromStored(9, 0x300));
+    QVERIFY(hotKeys.grabbed.isEmpty());
 }
 
 void AppServicesTest::pasteTargetsTheLastOtherApplication() {
