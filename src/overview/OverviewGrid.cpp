@@ -1,6 +1,7 @@
 #include "OverviewGrid.h"
 
 #include "CardImages.h"
+#include "CardTransitions.h"
 #include "ClipCardView.h"
 #include "DragItem.h"
 #include "OverviewModel.h"
@@ -10,7 +11,6 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
-#include <QGraphicsOpacityEffect>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -32,62 +32,6 @@ QRectF interpolated(const QRectF& from, const QRectF& to, qreal progress) {
     const auto mix = [progress](qreal a, qreal b) { return a + (b - a) * progress; };
     return {mix(from.x(), to.x()), mix(from.y(), to.y()), mix(from.width(), to.width()),
             mix(from.height(), to.height())};
-}
-
-// A removed card's picture, shrinking to 80 % towards its centre while it
-// fades out; it goes away by itself.
-class VanishingCard : public QWidget {
-public:
-    VanishingCard(const QPixmap& picture, const QRect& geometry, int milliseconds, QWidget* parent)
-        : QWidget(parent), m_picture(picture) {
-        setAttribute(Qt::WA_TransparentForMouseEvents);
-        setGeometry(geometry);
-        auto* animation = new QVariantAnimation(this);
-        animation->setDuration(milliseconds);
-        animation->setEasingCurve(QEasingCurve::InOutCubic);
-        animation->setStartValue(0.0);
-        animation->setEndValue(1.0);
-        connect(animation, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
-            m_progress = value.toReal();
-            update();
-        });
-        connect(animation, &QVariantAnimation::finished, this, &QObject::deleteLater);
-        show();
-        raise();
-        animation->start();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.setOpacity(1.0 - m_progress);
-        const qreal scale = 1.0 - 0.2 * m_progress;
-        painter.translate(width() / 2.0, height() / 2.0);
-        painter.scale(scale, scale);
-        painter.translate(-width() / 2.0, -height() / 2.0);
-        painter.drawPixmap(rect(), m_picture);
-    }
-
-private:
-    QPixmap m_picture;
-    qreal m_progress = 0;
-};
-
-void fadeIn(QWidget* card, int milliseconds) {
-    auto* effect = new QGraphicsOpacityEffect(card);
-    effect->setOpacity(0);
-    card->setGraphicsEffect(effect);
-    auto* animation = new QVariantAnimation(effect);
-    animation->setDuration(milliseconds);
-    animation->setStartValue(0.0);
-    animation->setEndValue(1.0);
-    QObject::connect(animation, &QVariantAnimation::valueChanged, effect,
-                     [effect](const QVariant& value) { effect->setOpacity(value.toReal()); });
-    // The effect draws the card offscreen: only keep it while fading.
-    QObject::connect(animation, &QVariantAnimation::finished, card,
-                     [card] { card->setGraphicsEffect(nullptr); });
-    animation->start();
 }
 
 } // namespace
