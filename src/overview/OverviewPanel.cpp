@@ -26,6 +26,7 @@ constexpr int calmGrabInterval = 100;
 // Qt's first screen captures in a process are several times slower than
 // the later ones.
 constexpr int warmUpCaptures = 3;
+const QString title = QStringLiteral("Velloq");
 constexpr int warmUpWaitMilliseconds = 500;
 
 } // namespace
@@ -38,7 +39,7 @@ OverviewPanel::OverviewPanel(OverviewModel& model, std::function<bool()> isCompo
       m_isCompositing(std::move(isCompositing)) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setWindowTitle(QStringLiteral("Velloq"));
+    setWindowTitle(title);
     m_grabRetry.setSingleShot(true);
     connect(&m_grabRetry, &QTimer::timeout, this, &OverviewPanel::tryKeyboardGrab);
     connect(&m_fade, &QVariantAnimation::valueChanged, this,
@@ -77,6 +78,8 @@ void OverviewPanel::showUnseen(QScreen* screen) {
     m_composited = m_isCompositing && m_isCompositing();
     m_backdrop = m_composited ? QPixmap() : screen->grabWindow(0);
     m_warmingUp = true;
+    // Untitled, so that nothing looking for the overlay mistakes this for it.
+    setWindowTitle(QString());
     m_view->setUpdatesEnabled(false);
     // Clicks meanwhile belong to the windows it copies.
     setIgnoresMouseEvents(true);
@@ -98,6 +101,7 @@ void OverviewPanel::endWarmUp() {
     if (!m_warmingUp)
         return;
     m_warmingUp = false;
+    setWindowTitle(title);
     setIgnoresMouseEvents(false);
     m_view->setUpdatesEnabled(true);
 }
