@@ -2,6 +2,7 @@
 // cards (10 of them 1920×1080 images) built, laid out and painted, cold (the
 // first time, decoding included) and warm (the same cards again).
 
+#include "BenchmarkPhoto.h"
 #include "capture/ClipClassification.h"
 #include "overview/ClipCardView.h"
 
@@ -16,17 +17,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray photo(int seed) {
-    QImage image(1920, 1080, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient gradient(0, 0, 1920, 1080);
-    gradient.setColorAt(0, QColor::fromHsv(seed * 36 % 360, 160, 220));
-    gradient.setColorAt(1, QColor::fromHsv((seed * 36 + 120) % 360, 160, 120));
-    painter.fillRect(image.rect(), gradient);
-    painter.end();
-    return encodedPng(image).value_or(QByteArray());
-}
 
 ClipItem item(ClipContent content) {
     return {QUuid::createUuid(), 1765000000, std::nullopt, std::move(content), false};
@@ -48,7 +38,7 @@ int main(int argc, char* argv[]) {
     QTextStream out(stdout);
     QList<ClipItem> items;
     for (int i = 0; i < 10; ++i)
-        items.append(item(ImageContent{photo(i)}));
+        items.append(item(ImageContent{benchmarkPhoto(i)}));
     for (int i = 0; i < 17; ++i)
         items.append(
             item(TextContent{u"Card %1: "_s.arg(i) + u"some copied words "_s.repeated(40)}));
@@ -79,7 +69,7 @@ int main(int argc, char* argv[]) {
     const QList<ClipItem> kinds{
         item(TextContent{u"Short text"_s}),
         item(RichTextContent{"{\\rtf1 x}"_ba, u"Rich text, plain form"_s}),
-        item(ImageContent{photo(1)}),
+        item(ImageContent{benchmarkPhoto(1)}),
         item(FilesContent{
             {QUrl::fromLocalFile(u"/etc/hosts"_s), QUrl::fromLocalFile(u"/etc/passwd"_s)}}),
         item(LinkContent{QUrl(u"https://www.example.com/a/b"_s)}),

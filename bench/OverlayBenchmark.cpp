@@ -5,6 +5,7 @@
 // History: 200 pinned 1 KB texts and 27 recent clips, 20 of them
 // 1920×1080 pictures.
 
+#include "BenchmarkPhoto.h"
 #include "capture/ClipClassification.h"
 #include "history/ClipStore.h"
 #include "overview/CardImages.h"
@@ -41,18 +42,6 @@ public:
     void paste(const ClipItem&) override {}
 };
 
-QByteArray photo(int seed) {
-    QImage image(1920, 1080, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient gradient(0, 0, 1920, 1080);
-    gradient.setColorAt(0, QColor::fromHsv(seed * 36 % 360, 160, 220));
-    gradient.setColorAt(1, QColor::fromHsv((seed * 36 + 120) % 360, 160, 120));
-    painter.fillRect(image.rect(), gradient);
-    painter.drawText(100, 100, u"picture %1"_s.arg(seed));
-    painter.end();
-    return encodedPng(image).value_or(QByteArray());
-}
-
 void fill(ClipStore& store) {
     store.setLimit(27);
     double time = 1765000000;
@@ -65,7 +54,7 @@ void fill(ClipStore& store) {
         if (i % 4 == 3)
             store.add(TextContent{u"recent text %1"_s.arg(i)}, std::nullopt, ++time);
         else
-            store.add(ImageContent{photo(i)}, std::nullopt, ++time);
+            store.add(ImageContent{benchmarkPhoto(i)}, std::nullopt, ++time);
     }
 }
 

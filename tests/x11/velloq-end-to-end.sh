@@ -9,23 +9,7 @@ velloq=$1
 owner=$2
 window=$3
 target=$4
-home=$(mktemp -d)
-export XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$home/run
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$home"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-# Polls a command until it succeeds, for up to fifteen seconds (sanitizer
-# builds start slowly).
-eventually() {
-  for _ in $(seq 1 300); do "$@" && return 0; sleep 0.05; done
-  return 1
-}
+source "$(dirname "$0")/session.sh"
 json() { "$velloq" list --json; }
 stored() { json | grep -q "\"text\":\"$1\""; }
 copy() { printf '%s' "$1" | xclip -selection clipboard >/dev/null 2>&1; }

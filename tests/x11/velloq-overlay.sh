@@ -1,30 +1,15 @@
 #!/usr/bin/env bash
 # The card overlay of the real executable, driven like a person would: with
 # a text field focused in another window, `velloq toggle` and Shift-Super-V
-# show the overlay
-# without taking the focus, typing filters, arrows, digits and Return pick,
-# Escape steps back, and the picked clip arrives in the field without being
-# captured again.
+# show the overlay without taking the focus, typing filters, arrows, digits
+# and Return pick, Escape steps back, and the picked clip arrives in the
+# field without being captured again.
 set -euo pipefail
 velloq=$1
 target=$2
 screenshot=$3
 probe=$4
-home=$(mktemp -d)
-export XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$home/run
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$home"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-eventually() {
-  for _ in $(seq 1 300); do "$@" && return 0; sleep 0.05; done
-  return 1
-}
+source "$(dirname "$0")/session.sh"
 overlay_shown() { xdotool search --onlyvisible --name '^Velloq$' >/dev/null 2>&1; }
 overlay_hidden() { ! overlay_shown; }
 keyboard_grabbed() { [[ $("$probe") == grabbed ]]; }

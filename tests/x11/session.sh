@@ -1,0 +1,19 @@
+# Shared by the end-to-end scripts: private data, settings and runtime
+# folders for one Velloq, helper processes stopped at exit, and polling.
+home=$(mktemp -d)
+export XDG_DATA_HOME=$home/data XDG_CONFIG_HOME=$home/config XDG_RUNTIME_DIR=$home/run
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$home"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+# Polls a command until it succeeds, for up to fifteen seconds (sanitizer
+# builds start slowly).
+eventually() {
+  for _ in $(seq 1 300); do "$@" && return 0; sleep 0.05; done
+  return 1
+}
