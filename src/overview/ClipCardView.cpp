@@ -130,9 +130,7 @@ QRectF ClipCardView::cardRect() const {
 }
 
 QColor ClipCardView::secondaryText() const {
-    QColor colour = palette().color(QPalette::WindowText);
-    colour.setAlphaF(0.6);
-    return colour;
+    return secondaryTextColour(palette());
 }
 
 void ClipCardView::paintEvent(QPaintEvent*) {

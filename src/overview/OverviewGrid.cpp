@@ -313,9 +313,7 @@ void OverviewGrid::paintEvent(QPaintEvent*) {
         return;
     QPainter painter(this);
     painter.setFont(styledFont(TextStyle::title2));
-    QColor secondary = palette().color(QPalette::WindowText);
-    secondary.setAlphaF(0.6);
-    painter.setPen(secondary);
+    painter.setPen(secondaryTextColour(palette()));
     painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, emptyText());
 }
 

@@ -230,13 +230,11 @@ void OverviewPanel::paintEvent(QPaintEvent*) {
             painter.drawPixmap(rect(), m_backdrop);
         return;
     }
-    if (m_composited || m_backdrop.isNull()) {
+    if (m_composited || m_backdrop.isNull())
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.fillRect(rect(), QColor(0, 0, 0, int(dimming * 255)));
-    } else {
+    else
         painter.drawPixmap(rect(), m_backdrop);
-        painter.fillRect(rect(), QColor(0, 0, 0, int(dimming * 255)));
-    }
+    painter.fillRect(rect(), QColor(0, 0, 0, int(dimming * 255)));
     painter.end();
     if (onPainted)
         onPainted();

@@ -1,6 +1,7 @@
 #include "TextStyles.h"
 
 #include <QGuiApplication>
+#include <QPalette>
 
 QFont styledFont(TextStyle style, const QFont& base) {
     QFont font = base;
@@ -41,4 +42,10 @@ QFont designFont(qreal designPoints, QFont::Weight weight) {
     font.setPointSizeF(size * designPoints / 13.0);
     font.setWeight(weight);
     return font;
+}
+
+QColor secondaryTextColour(const QPalette& palette) {
+    QColor colour = palette.color(QPalette::WindowText);
+    colour.setAlphaF(0.6);
+    return colour;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
+
+class QPalette;
 
 // The named text styles of the overlay, settings and wizard, as sizes
 // relative to the application font. Views use only these names.
@@ -12,3 +15,6 @@ QFont styledFont(TextStyle style);
 // The application font at a size given on the 13-point scale the layouts were
 // designed on (13 is the application font itself).
 QFont designFont(qreal designPoints, QFont::Weight weight = QFont::Normal);
+
+// The colour of secondary text (captions, empty states) on that palette.
+QColor secondaryTextColour(const QPalette& palette);
