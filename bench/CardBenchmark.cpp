@@ -4,7 +4,7 @@
 
 #include "BenchmarkPhoto.h"
 #include "capture/ClipClassification.h"
-#include "overview/ClipCardView.h"
+#include "overview/widgets/ClipCardView.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

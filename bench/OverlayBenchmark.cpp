@@ -8,14 +8,14 @@
 #include "BenchmarkPhoto.h"
 #include "capture/ClipClassification.h"
 #include "history/ClipStore.h"
-#include "overview/CardImages.h"
-#include "overview/ClipCardView.h"
-#include "overview/OverviewGrid.h"
 #include "overview/OverviewModel.h"
-#include "overview/OverviewPanel.h"
 #include "overview/OverviewPanelController.h"
-#include "overview/OverviewView.h"
+#include "overview/widgets/CardImages.h"
+#include "overview/widgets/ClipCardView.h"
+#include "overview/widgets/OverviewGrid.h"
+#include "overview/widgets/OverviewView.h"
 #include "paste/PasteServicing.h"
+#include "platform/x11/OverviewPanel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

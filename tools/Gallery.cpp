@@ -2,11 +2,11 @@
 // the dark appearance, into PNG files, so people can look at them without a
 // desktop. Prints the folder.
 
-#include "app/Appearance.h"
 #include "capture/ClipClassification.h"
-#include "overview/ClipCardView.h"
-#include "overview/ClipPreviewView.h"
-#include "overview/FileThumbnailView.h"
+#include "overview/widgets/ClipCardView.h"
+#include "overview/widgets/ClipPreviewView.h"
+#include "overview/widgets/FileThumbnailView.h"
+#include "style/Appearance.h"
 
 #include <QApplication>
 #include <QDir>

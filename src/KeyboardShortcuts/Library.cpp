@@ -2,7 +2,6 @@
 
 #include "HotKey.h"
 #include "HotKeyCenter.h"
-#include "app/Defaults.h"
 
 #include <QHash>
 #include <QJsonDocument>
@@ -19,7 +18,7 @@ namespace {
 using Callbacks = QHash<QUuid, std::function<void()>>;
 
 struct LibraryState {
-    Defaults* defaults = nullptr;
+    ShortcutStoring* defaults = nullptr;
     bool isEnabled = true;
     bool isPaused = false;
     QHash<Name, QList<Action>> keyDownHandlers;
@@ -74,7 +73,7 @@ QString encode(const Shortcut& shortcut) {
 }
 
 Stored readStored(const Name& name) {
-    Defaults* defaults = state().defaults;
+    ShortcutStoring* defaults = state().defaults;
     if (!defaults || !defaults->hasStoredValue(name.storageKey()))
         return {};
     const QJsonValue value = defaults->value(name.storageKey());
@@ -207,11 +206,11 @@ Notifier& notifier() {
     return instance;
 }
 
-void setDefaults(Defaults* defaults) {
+void setDefaults(ShortcutStoring* defaults) {
     state().defaults = defaults;
 }
 
-Defaults* defaults() {
+ShortcutStoring* defaults() {
     return state().defaults;
 }
 
@@ -231,7 +230,7 @@ std::optional<Shortcut> getShortcut(const Name& name) {
 }
 
 void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name) {
-    Defaults* defaults = state().defaults;
+    ShortcutStoring* defaults = state().defaults;
     if (!defaults)
         return;
     if (shortcut) {
@@ -252,7 +251,7 @@ void setShortcut(const std::optional<Shortcut>& shortcut, const Name& name) {
 }
 
 void reset(const QList<Name>& names) {
-    Defaults* defaults = state().defaults;
+    ShortcutStoring* defaults = state().defaults;
     if (!defaults)
         return;
     for (const Name& name : names) {
@@ -417,7 +416,7 @@ namespace detail {
 void nameCreated(const Name& name) {
     // The default is stored once, the first time the name exists; after
     // that the user's choice (including "none") stands.
-    Defaults* defaults = state().defaults;
+    ShortcutStoring* defaults = state().defaults;
     if (defaults && name.initialShortcut() && !defaults->hasStoredValue(name.storageKey()))
         defaults->set(name.storageKey(), encode(*name.initialShortcut()));
 }

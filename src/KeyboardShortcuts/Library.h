@@ -4,6 +4,7 @@
 #include "HotKeyRegistering.h"
 #include "Name.h"
 #include "Shortcut.h"
+#include "ShortcutStoring.h"
 
 #include <QList>
 #include <QObject>
@@ -12,8 +13,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-
-class Defaults;
 
 // Named, user-configurable, system-wide keyboard shortcuts: stored in the
 // preferences, registered as hot keys while they have actions, dispatched
@@ -40,8 +39,8 @@ Notifier& notifier();
 
 // The preferences the shortcuts are stored in; set once at start-up (the
 // application's Defaults; a test's own).
-void setDefaults(Defaults* defaults);
-Defaults* defaults();
+void setDefaults(ShortcutStoring* defaults);
+ShortcutStoring* defaults();
 // The system's key grabs (X11 in the application, a recording substitute
 // in tests). Installs a new hot key center; none detaches the library
 // before the platform goes away.

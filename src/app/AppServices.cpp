@@ -1,12 +1,12 @@
 #include "AppServices.h"
 
-#include "Defaults.h"
 #include "KeyboardShortcuts/Library.h"
-#include "Preferences.h"
 #include "capture/ExclusionGuard.h"
 #include "history/ClipStore.h"
 #include "overview/OverviewModel.h"
 #include "overview/OverviewPanelController.h"
+#include "preferences/Defaults.h"
+#include "preferences/Preferences.h"
 
 #include <QDateTime>
 #include <QPointer>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "capture/PasteboardWatcher.h"
-#include "overview/OverviewPanelSurface.h"
 #include "paste/PasteService.h"
+#include "platform/AppPlatform.h"
 
 #include <QObject>
 
@@ -23,27 +23,8 @@ class AppServices : public QObject {
 
 public:
     // What the services need of the desktop, supplied by the composition
-    // root (X11 in production, substitutes in tests).
-    struct Platform {
-        std::shared_ptr<PasteboardReading> pasteboard;
-        PasteboardWatcher::BundleIDFunction frontmostBundleID;
-        PasteboardWatcher::PIDFunction frontmostPID;
-        // Calls the given function at every activation of another application.
-        std::function<void(std::function<void(const std::optional<QString>&)>)> observeActivations;
-        // Paste-back: writing a clip, key-event permission, Control-V.
-        std::function<void(const ClipContent&)> write;
-        std::function<bool()> hasAccess;
-        std::function<void()> requestAccess;
-        std::function<void(qint32)> sendCommandV;
-        // Applies the "appearance" preference; optional.
-        std::function<void()> applyAppearance;
-        // The overlay window, built at its first showing; without it the
-        // overlay has a model and no window.
-        std::function<std::unique_ptr<OverviewPanelSurface>(OverviewModel&,
-                                                            OverviewPanelController&)>
-            makeOverviewPanel;
-        std::function<std::optional<QRect>()> screenFrameUnderPointer;
-    };
+    // root (a platform adapter in production, substitutes in tests).
+    using Platform = AppPlatform;
 
     AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, Platform platform,
                 QObject* parent = nullptr);

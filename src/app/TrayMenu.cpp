@@ -1,6 +1,6 @@
 #include "TrayMenu.h"
 
-#include "overview/Symbols.h"
+#include "style/Symbols.h"
 
 #include <QApplication>
 

@@ -28,6 +28,9 @@ public:
     // Animates the alpha to `target` over `milliseconds`, then calls
     // `completion` from the event loop.
     virtual void animateAlpha(qreal target, int milliseconds, std::function<void()> completion) = 0;
+    // Pays at start-up, out of sight, what the first showing of a process
+    // would cost; nothing to do for most windows.
+    virtual void warmUp() {}
 
 protected:
     OverviewPanelSurface() = default;

@@ -1,7 +1,7 @@
 #include "KeyboardShortcuts/Library.h"
 
 #include "KeyboardShortcuts/HotKeyCenter.h"
-#include "app/Defaults.h"
+#include "preferences/Defaults.h"
 #include "support/RecordingHotKeys.h"
 
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
 #include "capture/ExclusionGuard.h"
 
-#include "app/Defaults.h"
-#include "app/Preferences.h"
+#include "preferences/Defaults.h"
+#include "preferences/Preferences.h"
 
 #include <QJsonArray>
 #include <QTemporaryDir>

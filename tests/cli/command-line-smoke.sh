@@ -20,4 +20,17 @@ set -e
 [[ $code == 1 ]] || fail "unknown id exited $code"
 [[ $usage == 2 ]] || fail "unknown command exited $usage"
 "$velloq" --help | grep -q 'search QUERY' || fail "help"
+
+# Starting the application where it has no platform adapter, or no display
+# at all, says why and fails, instead of crashing inside Qt.
+mkdir -m 700 "$dir/run"
+export XDG_RUNTIME_DIR="$dir/run"
+set +e
+message=$(QT_QPA_PLATFORM=offscreen "$velloq" --data-dir "$dir" 2>&1); offscreen=$?
+bare=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$velloq" --data-dir "$dir" 2>&1)
+bareCode=$?
+set -e
+[[ $offscreen == 1 && $message == *"cannot run on the 'offscreen' platform"* ]] ||
+  fail "offscreen launch exited $offscreen: $message"
+[[ $bareCode == 1 && $bare == *"no display"* ]] || fail "launch without display exited $bareCode: $bare"
 echo "command line smoke test passed"

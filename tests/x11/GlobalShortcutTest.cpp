@@ -1,11 +1,11 @@
 #include "KeyboardShortcuts/HotKeyCenter.h"
 #include "KeyboardShortcuts/Library.h"
-#include "KeyboardShortcuts/MenuTracker.h"
 #include "KeyboardShortcuts/ShortcutDescription.h"
-#include "app/Defaults.h"
+#include "KeyboardShortcuts/widgets/MenuTracker.h"
 #include "platform/x11/VirtualKeyCodes.h"
 #include "platform/x11/X11HotKeys.h"
 #include "platform/x11/X11KeyboardLayout.h"
+#include "preferences/Defaults.h"
 #include "support/HelperProcess.h"
 
 #include <QApplication>

@@ -1,0 +1,121 @@
+#include "AppDelegate.h"
+
+#include "CommandRouter.h"
+#include "SignalQuitter.h"
+#include "history/ClipStore.h"
+#include "history/PrivateFiles.h"
+#include "overview/OverviewPanelController.h"
+#include "preferences/Defaults.h"
+#include "preferences/Preferences.h"
+
+#include <QDir>
+#include <QLockFile>
+#include <QTextStream>
+#include <QTimer>
+
+#include <thread>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+const QString AppDelegate::showOverviewArgument = u"-ShowOverview"_s;
+
+namespace {
+
+QString historyDirectory(const QStringList& arguments) {
+    const qsizetype option = arguments.indexOf(u"--data-dir"_s);
+    if (option >= 0 && option + 1 < arguments.size())
+        return QDir::cleanPath(QDir(arguments[option + 1]).absolutePath());
+    return ClipDisk::defaultDirectory();
+}
+
+// Qt hands our clipboard content to a clipboard manager at exit and waits up
+// to five seconds for it; the history is saved after every change, so a
+// slow manager must not hold the exit longer than this.
+void boundTheExit() {
+    std::thread([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        ::_exit(0);
+    }).detach();
+}
+
+} // namespace
+
+void AppDelegate::nameApplication() {
+    QCoreApplication::setApplicationName(u"Velloq"_s);
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELLOQ_VERSION));
+}
+
+int AppDelegate::run(QApplication& app, AppPlatform platform) {
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QString directory = historyDirectory(QApplication::arguments());
+    createPrivateFolder(directory);
+    QLockFile lock(directory + "/.lock"_L1);
+    lock.setStaleLockTime(0);
+    InstanceServer server;
+    if (!lock.tryLock(0) || !server.listen()) {
+        QTextStream(stderr) << "velloq: Velloq is already running\n";
+        return 0;
+    }
+    AppDelegate delegate(directory, std::move(platform), server);
+    SignalQuitter quitter;
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &boundTheExit);
+    delegate.applicationDidFinishLaunching();
+    QTextStream(stderr) << "Velloq is watching the clipboard; history in " << directory << '\n';
+    return QApplication::exec();
+}
+
+AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
+                         InstanceServer& server) {
+    trackMenus(platform);
+    platform.applyAppearance = [this] {
+        m_appearance.apply(currentAppearance(Defaults::standard()));
+    };
+    m_services = std::make_unique<AppServices>(
+        Defaults::standard(), std::make_unique<ClipStore>(historyDirectory), std::move(platform));
+    m_appearance.apply(currentAppearance(Defaults::standard()));
+    server.onRequest = [services = m_services.get()](const InstanceServer::Request& request) {
+        if (CommandRouter::isApplicationLaunch(request.arguments)) {
+            if (request.arguments.contains(showOverviewArgument))
+                services->overview().show();
+            return InstanceServer::Reply{};
+        }
+        return CommandRouter::runHistoryCommand(request, services);
+    };
+}
+
+AppDelegate::~AppDelegate() = default;
+
+// While one of our menus, or the overlay, holds the keyboard, the global
+// shortcuts' grabs cannot fire; the tracker matches our own key events then.
+void AppDelegate::trackMenus(AppPlatform& platform) {
+    if (!platform.virtualKeyOfEvent)
+        return;
+    m_menuTracker = std::make_unique<KeyboardShortcuts::MenuTracker>(platform.virtualKeyOfEvent);
+    if (platform.observeOverlayKeyboard) {
+        platform.observeOverlayKeyboard(
+            [tracker = m_menuTracker.get()](QObject* window, bool holds) {
+                tracker->setHoldsKeyboard(window, holds);
+            });
+    }
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    if (!m_tray.isShown())
+        QTextStream(stderr) << "velloq: this desktop has no system tray; Velloq runs without an "
+                               "icon. 'velloq --help' lists the commands that reach it; Ctrl-C "
+                               "or 'pkill velloq' quits it.\n";
+    if (QApplication::arguments().contains(showOverviewArgument))
+        m_services->overview().show();
+    else
+        QTimer::singleShot(0, this, [this] { prepareOverlay(); });
+}
+
+// The overlay's window, its first screen captures and its cards are slow the
+// first time in a process; preparing them after start-up keeps the first
+// showing quick.
+void AppDelegate::prepareOverlay() {
+    m_services->overview().preparePanel();
+    if (OverviewPanelSurface* panel = m_services->overview().panel())
+        panel->warmUp();
+}

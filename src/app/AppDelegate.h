@@ -1,0 +1,45 @@
+#pragma once
+
+#include "AppServices.h"
+#include "InstanceServer.h"
+#include "KeyboardShortcuts/widgets/MenuTracker.h"
+#include "TrayMenu.h"
+#include "platform/AppPlatform.h"
+#include "style/Appearance.h"
+
+#include <QApplication>
+#include <QObject>
+
+#include <memory>
+
+// The running application: its services on the given desktop, the tray
+// icon, and the door for later `velloq` invocations.
+class AppDelegate : public QObject {
+    Q_OBJECT
+
+public:
+    static const QString showOverviewArgument;
+
+    // Names the application and its version, for every window and message.
+    static void nameApplication();
+
+    // Runs Velloq on that desktop until it quits, unless another Velloq of
+    // this user already runs on the same history; returns the exit code.
+    static int run(QApplication& app, AppPlatform platform);
+
+    AppDelegate(const QString& historyDirectory, AppPlatform platform, InstanceServer& server);
+    ~AppDelegate() override;
+
+    AppServices& services() const { return *m_services; }
+
+private:
+    void trackMenus(AppPlatform& platform);
+    void applicationDidFinishLaunching();
+    void prepareOverlay();
+
+    Appearance m_appearance;
+    // Declared before the services: the overlay reports to it until it goes.
+    std::unique_ptr<KeyboardShortcuts::MenuTracker> m_menuTracker;
+    std::unique_ptr<AppServices> m_services;
+    TrayMenu m_tray;
+};

@@ -1,0 +1,81 @@
+#include "CommandRouter.h"
+
+#include "AppServices.h"
+#include "InstanceClient.h"
+#include "cli/HistoryCommandLine.h"
+#include "history/ClipStore.h"
+#include "overview/OverviewPanelController.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+
+namespace {
+
+QByteArray readAllStandardInput() {
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly))
+        return {};
+    return input.readAll();
+}
+
+void connectToServices(HistoryCommandLine& commandLine, AppServices* services) {
+    commandLine.runningStore = &services->store();
+    commandLine.copyItem = [services](const ClipItem& item) {
+        services->pasteService().copy(item.content);
+    };
+    commandLine.pasteItem = [services](const ClipItem& item) {
+        services->pasteService().paste(item);
+    };
+    commandLine.overlayAction = [services](HistoryCommandLine::OverlayAction action) {
+        if (action == HistoryCommandLine::OverlayAction::show)
+            services->overview().show();
+        else
+            services->overview().toggle();
+    };
+}
+
+} // namespace
+
+bool CommandRouter::isApplicationLaunch(const QStringList& arguments) {
+    return arguments.isEmpty() || arguments.first().startsWith(u'-');
+}
+
+int CommandRouter::runCommand(const QStringList& arguments) {
+    InstanceServer::Request request{arguments, {}, QDir::currentPath()};
+    if (HistoryCommandLine::readsStandardInput(arguments))
+        request.input = readAllStandardInput();
+    auto reply = InstanceClient::send(request);
+    if (!reply || reply->code == HistoryCommandLine::OtherHistory)
+        reply = runHistoryCommand(request, nullptr);
+    QFile out;
+    out.open(stdout, QIODevice::WriteOnly);
+    out.write(reply->out);
+    QFile err;
+    err.open(stderr, QIODevice::WriteOnly);
+    err.write(reply->err);
+    return reply->code;
+}
+
+InstanceServer::Reply CommandRouter::runHistoryCommand(const InstanceServer::Request& request,
+                                                       AppServices* services) {
+    QByteArray out;
+    QByteArray err;
+    QBuffer outBuffer(&out);
+    QBuffer errBuffer(&err);
+    outBuffer.open(QIODevice::WriteOnly);
+    errBuffer.open(QIODevice::WriteOnly);
+    QTextStream outStream(&outBuffer);
+    QTextStream errStream(&errBuffer);
+    HistoryCommandLine commandLine(outStream, errStream);
+    commandLine.readStandardInput = [&request] { return request.input; };
+    if (!request.workingDirectory.isEmpty())
+        commandLine.workingDirectory = request.workingDirectory;
+    if (services)
+        connectToServices(commandLine, services);
+    const int code = commandLine.run(request.arguments);
+    outStream.flush();
+    errStream.flush();
+    return {code, out, err};
+}

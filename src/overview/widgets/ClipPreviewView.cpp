@@ -1,0 +1,218 @@
+#include "ClipPreviewView.h"
+
+#include "ClipCardView.h"
+#include "FileThumbnailView.h"
+#include "overview/ClipPresentation.h"
+#include "style/GlassPainter.h"
+#include "style/TextStyles.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+
+using namespace Qt::StringLiterals;
+
+const QString ClipPreviewView::footerText = u"Return to paste · Space or Esc to close"_s;
+
+namespace {
+
+QLabel* label(const QString& text, const QFont& font, QWidget* parent = nullptr) {
+    auto* widget = new QLabel(text, parent);
+    widget->setFont(font);
+    widget->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return widget;
+}
+
+QColor faded(const QPalette& palette, qreal alpha) {
+    QColor colour = palette.color(QPalette::WindowText);
+    colour.setAlphaF(alpha);
+    return colour;
+}
+
+void setTextColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+// A picture that keeps its aspect ratio at whatever size it is given.
+class FittedImage : public QWidget {
+public:
+    explicit FittedImage(QImage image) : m_image(std::move(image)) {
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QSizeF fitted = QSizeF(m_image.size()).scaled(size(), Qt::KeepAspectRatio);
+        const QRectF target(QRectF(rect()).center() - QPointF(fitted.width(), fitted.height()) / 2,
+                            fitted);
+        painter.setClipPath(GlassPainter::roundedRect(target, 12));
+        painter.drawImage(target, m_image);
+    }
+
+private:
+    QImage m_image;
+};
+
+} // namespace
+
+ClipPreviewView::ClipPreviewView(QWidget* parent)
+    : QWidget(parent), m_layout(new QVBoxLayout(this)) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    m_layout->setContentsMargins(28, 24, 28, 20);
+    m_layout->setSpacing(14);
+}
+
+QString ClipPreviewView::captureDateText(double capturedAt) {
+    const QDateTime time = QDateTime::fromMSecsSinceEpoch(qint64(capturedAt * 1000));
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    return english.toString(time.date(), u"MMM d, yyyy"_s) + " at "_L1 +
+           english.toString(time.time(), u"h:mm AP"_s);
+}
+
+void ClipPreviewView::setItem(const ClipItem& item) {
+    m_item = item;
+    while (QLayoutItem* old = m_layout->takeAt(0)) {
+        delete old->widget();
+        delete old;
+    }
+    m_layout->addWidget(header());
+    m_layout->addWidget(body(), 1);
+    auto* footer = label(footerText, styledFont(TextStyle::caption));
+    setTextColour(footer, faded(palette(), 0.4));
+    m_layout->addWidget(footer);
+}
+
+QWidget* ClipPreviewView::header() const {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(10);
+    const QString id = m_item.sourceBundleID.value_or(QString());
+    const QIcon icon = !id.isEmpty() && applicationIcon ? applicationIcon(id) : QIcon();
+    if (!icon.isNull()) {
+        auto* iconLabel = new QLabel;
+        iconLabel->setPixmap(icon.pixmap(24, 24));
+        layout->addWidget(iconLabel);
+        const QString name = applicationName ? applicationName(id) : QString();
+        if (!name.isEmpty())
+            layout->addWidget(label(name, styledFont(TextStyle::headline)));
+    }
+    layout->addStretch(1);
+    auto* date = label(captureDateText(m_item.capturedAt), styledFont(TextStyle::body));
+    setTextColour(date, faded(palette(), 0.6));
+    layout->addWidget(date);
+    return row;
+}
+
+QWidget* ClipPreviewView::body() const {
+    if (const auto* text = std::get_if<TextContent>(&m_item.content))
+        return textBody(text->text);
+    // No RTF renderer is at hand, so rich text shows its plain form.
+    if (const auto* rich = std::get_if<RichTextContent>(&m_item.content))
+        return textBody(rich->plain);
+    if (const auto* image = std::get_if<ImageContent>(&m_item.content))
+        return imageBody(image->png);
+    if (const auto* files = std::get_if<FilesContent>(&m_item.content))
+        return filesBody(files->urls);
+    return linkBody(std::get<LinkContent>(m_item.content).url);
+}
+
+QWidget* ClipPreviewView::textBody(const QString& text) const {
+    auto* view = new QPlainTextEdit;
+    view->setReadOnly(true);
+    view->setFrameShape(QFrame::NoFrame);
+    view->setFont(designFont(18));
+    view->setPlainText(text);
+    view->viewport()->setAutoFillBackground(false);
+    return view;
+}
+
+QWidget* ClipPreviewView::imageBody(const QByteArray& png) const {
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const QImage image = QImage::fromData(png);
+    if (image.isNull())
+        return box;
+    layout->addWidget(new FittedImage(image), 1);
+    auto* size =
+        label(u"%1 × %2"_s.arg(image.width()).arg(image.height()), styledFont(TextStyle::caption));
+    setTextColour(size, faded(palette(), 0.6));
+    size->setAlignment(Qt::AlignHCenter);
+    layout->addWidget(size);
+    return box;
+}
+
+QWidget* ClipPreviewView::filesBody(const QList<QUrl>& urls) const {
+    if (urls.size() == 1) {
+        auto* box = new QWidget;
+        auto* layout = new QVBoxLayout(box);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto* thumbnail = new FileThumbnailView;
+        thumbnail->setFile(urls.first(), 1000);
+        layout->addWidget(thumbnail, 1);
+        auto* path = label(fileSystemPath(urls.first()), styledFont(TextStyle::callout));
+        setTextColour(path, faded(palette(), 0.6));
+        path->setAlignment(Qt::AlignHCenter);
+        layout->addWidget(path);
+        return box;
+    }
+    auto* list = new QWidget;
+    auto* rows = new QVBoxLayout(list);
+    rows->setSpacing(12);
+    for (const QUrl& url : urls) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(14);
+        auto* icon = new QLabel;
+        icon->setPixmap(fileTypeIcon(url).pixmap(48, 48));
+        row->addWidget(icon);
+        auto* names = new QVBoxLayout;
+        QFont title = styledFont(TextStyle::title3);
+        title.setWeight(QFont::Medium);
+        names->addWidget(label(lastPathComponent(url), title));
+        auto* folder = label(QFileInfo(fileSystemPath(url)).path(), styledFont(TextStyle::caption));
+        setTextColour(folder, faded(palette(), 0.6));
+        names->addWidget(folder);
+        row->addLayout(names, 1);
+        rows->addLayout(row);
+    }
+    rows->addStretch(1);
+    auto* scroll = new QScrollArea;
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(list);
+    scroll->viewport()->setAutoFillBackground(false);
+    list->setAutoFillBackground(false);
+    return scroll;
+}
+
+QWidget* ClipPreviewView::linkBody(const QUrl& url) const {
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    QFont title = styledFont(TextStyle::largeTitle);
+    title.setWeight(QFont::DemiBold);
+    layout->addWidget(label(ClipPresentation::linkTitle(url), title));
+    auto* address = label(absoluteString(url), styledFont(TextStyle::title3));
+    address->setWordWrap(true);
+    setTextColour(address, palette().color(QPalette::Link));
+    layout->addWidget(address);
+    layout->addStretch(1);
+    return box;
+}
+
+void ClipPreviewView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    GlassPainter::paint(
+        painter, GlassPainter::roundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 28), palette());
+}

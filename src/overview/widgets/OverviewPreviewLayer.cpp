@@ -1,0 +1,114 @@
+#include "OverviewPreviewLayer.h"
+
+#include "ClipPreviewView.h"
+#include "overview/OverviewModel.h"
+#include "style/GlassPainter.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QVariantAnimation>
+
+#include <algorithm>
+
+namespace {
+
+constexpr qreal previewCornerRadius = 28;
+
+} // namespace
+
+OverviewPreviewLayer::OverviewPreviewLayer(OverviewModel& model, QWidget* parent)
+    : QWidget(parent), m_model(model), m_preview(new ClipPreviewView(this)),
+      m_fade(new QVariantAnimation(this)) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    auto* effect = new QGraphicsOpacityEffect(this);
+    effect->setEnabled(false);
+    setGraphicsEffect(effect);
+    m_fade->setDuration(fadeMilliseconds);
+    m_fade->setEasingCurve(QEasingCurve::OutCubic);
+    connect(m_fade, &QVariantAnimation::valueChanged, this, [this, effect](const QVariant& value) {
+        m_opacity = value.toReal();
+        effect->setOpacity(m_opacity);
+    });
+    connect(m_fade, &QVariantAnimation::finished, this, [this, effect] {
+        // The effect renders offscreen; only keep it while fading.
+        effect->setEnabled(false);
+        if (m_opacity == 0)
+            hide();
+    });
+    connect(&m_model, &OverviewModel::previewItemChanged, this,
+            &OverviewPreviewLayer::previewItemChanged);
+    hide();
+}
+
+void OverviewPreviewLayer::setApplicationLookup(std::function<QIcon(const QString&)> icon,
+                                                std::function<QString(const QString&)> name) {
+    m_preview->applicationIcon = std::move(icon);
+    m_preview->applicationName = std::move(name);
+}
+
+QRect OverviewPreviewLayer::previewFrame(const QSize& layer) {
+    const int width = int(std::min(layer.width() * 0.6, 1000.0));
+    const int height = int(layer.height() * 0.6);
+    return {(layer.width() - width) / 2, (layer.height() - height) / 2, width, height};
+}
+
+void OverviewPreviewLayer::previewItemChanged() {
+    const std::optional<ClipItem> item = m_model.previewItem();
+    if (item)
+        m_preview->setItem(*item);
+    const bool showing = item.has_value();
+    auto* effect = static_cast<QGraphicsOpacityEffect*>(graphicsEffect());
+    m_fade->stop();
+    if (!window()->isVisible()) {
+        // Nothing to animate on a hidden overlay.
+        m_opacity = showing ? 1 : 0;
+        effect->setEnabled(false);
+        setVisible(showing);
+        return;
+    }
+    effect->setEnabled(true);
+    effect->setOpacity(m_opacity);
+    m_fade->setStartValue(m_opacity);
+    m_fade->setEndValue(showing ? 1.0 : 0.0);
+    if (showing) {
+        show();
+        raise();
+    }
+    m_fade->start();
+}
+
+void OverviewPreviewLayer::resizeEvent(QResizeEvent*) {
+    m_preview->setGeometry(previewFrame(size()));
+}
+
+void OverviewPreviewLayer::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(0, 0, 0, int(0.35 * 255)));
+    // Glass without a blur lets the cards show through; a nearly opaque
+    // ground under the preview keeps its text readable.
+    QColor ground = palette().color(QPalette::Window);
+    ground.setAlphaF(0.85);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(GlassPainter::roundedRect(QRectF(m_preview->geometry()).adjusted(1, 1, -1, -1),
+                                               previewCornerRadius),
+                     ground);
+}
+
+void OverviewPreviewLayer::mousePressEvent(QMouseEvent* event) {
+    m_pressedOnPreview = m_preview->geometry().contains(event->position().toPoint());
+    event->accept();
+}
+
+void OverviewPreviewLayer::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton)
+        return;
+    const bool onPreview = m_preview->geometry().contains(event->position().toPoint());
+    if (onPreview && m_pressedOnPreview) {
+        if (const auto item = m_model.previewItem(); item && m_model.onPick)
+            m_model.onPick(*item);
+    } else if (!onPreview && !m_pressedOnPreview) {
+        m_model.setPreviewItem(std::nullopt);
+    }
+}

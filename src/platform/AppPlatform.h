@@ -1,0 +1,45 @@
+#pragma once
+
+#include "capture/PasteboardReading.h"
+#include "capture/PasteboardWatcher.h"
+#include "history/ClipContent.h"
+#include "overview/OverviewPanelSurface.h"
+
+#include <QRect>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class OverviewModel;
+class OverviewPanelController;
+class QKeyEvent;
+class QObject;
+
+// What the application needs of the desktop it runs on. Each platform
+// adapter fills it in (X11 today); tests fill it with substitutes.
+struct AppPlatform {
+    std::shared_ptr<PasteboardReading> pasteboard;
+    PasteboardWatcher::BundleIDFunction frontmostBundleID;
+    PasteboardWatcher::PIDFunction frontmostPID;
+    // Calls the given function at every activation of another application.
+    std::function<void(std::function<void(const std::optional<QString>&)>)> observeActivations;
+    // Paste-back: writing a clip, key-event permission, Control-V.
+    std::function<void(const ClipContent&)> write;
+    std::function<bool()> hasAccess;
+    std::function<void()> requestAccess;
+    std::function<void(qint32)> sendCommandV;
+    // Applies the "appearance" preference; optional.
+    std::function<void()> applyAppearance;
+    // The overlay window, built at its first showing; without it the
+    // overlay has a model and no window.
+    std::function<std::unique_ptr<OverviewPanelSurface>(OverviewModel&, OverviewPanelController&)>
+        makeOverviewPanel;
+    std::function<std::optional<QRect>()> screenFrameUnderPointer;
+    // The virtual key code of a key event's physical key, for matching the
+    // application's own key events against global shortcuts; optional.
+    std::function<std::optional<qint64>(const QKeyEvent&)> virtualKeyOfEvent;
+    // Calls the given function whenever the overlay window takes the
+    // keyboard or lets it go: global shortcuts cannot fire meanwhile.
+    std::function<void(std::function<void(QObject* window, bool holds)>)> observeOverlayKeyboard;
+};

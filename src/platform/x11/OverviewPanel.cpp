@@ -1,0 +1,241 @@
+#include "OverviewPanel.h"
+
+#include "overview/widgets/OverviewSearchField.h"
+#include "overview/widgets/OverviewView.h"
+
+#include <QBackingStore>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+namespace {
+
+// Where the window waits while it must stay mapped (holding the keyboard
+// and the pointer during a drag) but show nothing and receive nothing.
+constexpr QPoint outOfSight(-30000, -30000);
+
+// The grab fails until the window is viewable and while another client
+// holds the keyboard (a shortcut's keys still down): retry quickly at
+// first, then calmly.
+constexpr int quickGrabAttempts = 100;
+constexpr int quickGrabInterval = 10;
+constexpr int calmGrabInterval = 100;
+
+// Qt's first screen captures in a process are several times slower than
+// the later ones.
+constexpr int warmUpCaptures = 3;
+const QString title = QStringLiteral("Velloq");
+constexpr int warmUpWaitMilliseconds = 500;
+
+} // namespace
+
+OverviewPanel::OverviewPanel(OverviewModel& model, std::function<bool()> isCompositing,
+                             QWidget* parent)
+    : QWidget(parent, Qt::BypassWindowManagerHint | Qt::WindowStaysOnTopHint |
+                          Qt::FramelessWindowHint | Qt::Tool | Qt::WindowDoesNotAcceptFocus),
+      m_view(new OverviewView(model, cardSpacing, this)),
+      m_isCompositing(std::move(isCompositing)) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowTitle(title);
+    m_grabRetry.setSingleShot(true);
+    connect(&m_grabRetry, &QTimer::timeout, this, &OverviewPanel::tryKeyboardGrab);
+    connect(&m_fade, &QVariantAnimation::valueChanged, this,
+            [this](const QVariant& value) { setAlpha(value.toReal()); });
+    m_fadeEnd.setSingleShot(true);
+    connect(&m_fadeEnd, &QTimer::timeout, this, [this] {
+        if (auto completion = std::exchange(m_fadeCompletion, {}))
+            completion();
+    });
+    // The native window exists from the start, so the first showing is as
+    // quick as the later ones.
+    winId();
+}
+
+OverviewPanel::~OverviewPanel() = default;
+
+void OverviewPanel::warmUp() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || m_orderedIn)
+        return;
+    for (int i = 0; i < warmUpCaptures; ++i)
+        screen->grabWindow(0);
+    setFrame(screen->geometry());
+    // Drawing the view into a picture fills the caches of fonts and card
+    // pictures.
+    QImage picture(m_frame.size(), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    m_view->render(&picture);
+    showUnseen(screen);
+}
+
+void OverviewPanel::showUnseen(QScreen* screen) {
+    // The first showing of a window this large is slow on the X server as
+    // well: show it once now, drawn as an exact copy of what is under it
+    // (or fully transparent with a compositor), so nobody sees it.
+    m_composited = m_isCompositing && m_isCompositing();
+    m_backdrop = m_composited ? QPixmap() : screen->grabWindow(0);
+    m_warmingUp = true;
+    // Untitled, so that nothing looking for the overlay mistakes this for it.
+    setWindowTitle(QString());
+    m_view->setUpdatesEnabled(false);
+    // Clicks meanwhile belong to the windows it copies.
+    setIgnoresMouseEvents(true);
+    show();
+    QElapsedTimer wait;
+    wait.start();
+    while (!windowHandle()->isExposed() && wait.elapsed() < warmUpWaitMilliseconds)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    // A request to show the overlay may have come in meanwhile.
+    if (!m_warmingUp)
+        return;
+    repaint();
+    hide();
+    endWarmUp();
+    m_backdrop = QPixmap();
+}
+
+void OverviewPanel::endWarmUp() {
+    if (!m_warmingUp)
+        return;
+    m_warmingUp = false;
+    setWindowTitle(title);
+    setIgnoresMouseEvents(false);
+    m_view->setUpdatesEnabled(true);
+}
+
+void OverviewPanel::setFrame(const QRect& frame) {
+    m_frame = frame;
+    m_view->setGeometry(QRect(QPoint(0, 0), frame.size()));
+    placeWindow();
+}
+
+void OverviewPanel::placeWindow() {
+    // Without a compositor, alpha 0 can only be had by taking the window
+    // out of sight; it stays mapped so it keeps its grabs.
+    const bool hidden = !m_composited && m_alpha == 0;
+    const QRect target = hidden ? QRect(outOfSight, m_frame.size()) : m_frame;
+    if (geometry() != target)
+        setGeometry(target);
+}
+
+void OverviewPanel::setAlpha(qreal alpha) {
+    m_alpha = alpha;
+    if (m_composited)
+        setWindowOpacity(alpha);
+    placeWindow();
+}
+
+void OverviewPanel::setIgnoresMouseEvents(bool ignores) {
+    if (QWindow* window = windowHandle())
+        window->setFlag(Qt::WindowTransparentForInput, ignores);
+}
+
+void OverviewPanel::orderFrontAndTakeKeyboard() {
+    // Shown again while up: the screen now holds the overlay itself, so
+    // the backdrop captured before stays.
+    const bool wasOnScreen = QWidget::isVisible() && pos() != outOfSight && !m_warmingUp;
+    endWarmUp();
+    m_composited = m_isCompositing && m_isCompositing();
+    if (!m_composited && !wasOnScreen)
+        captureBackdrop();
+    m_fade.stop();
+    m_fadeEnd.stop();
+    m_fadeCompletion = {};
+    setAlpha(m_composited ? m_alpha : 1);
+    m_orderedIn = true;
+    show();
+    raise();
+    m_grabAttempts = 0;
+    tryKeyboardGrab();
+}
+
+void OverviewPanel::captureBackdrop() {
+    QScreen* screen = QGuiApplication::screenAt(m_frame.center());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    m_backdrop = screen ? screen->grabWindow(0) : QPixmap();
+}
+
+void OverviewPanel::tryKeyboardGrab() {
+    if (!m_orderedIn || m_holdsKeyboard)
+        return;
+    QWindow* window = windowHandle();
+    if (window && window->isExposed() && window->setKeyboardGrabEnabled(true)) {
+        m_holdsKeyboard = true;
+        // Qt sends the keys of a grabbed window to the grabbing widget.
+        m_view->searchField()->grabKeyboard();
+        Q_EMIT keyboardHeldChanged(true);
+        return;
+    }
+    ++m_grabAttempts;
+    m_grabRetry.start(m_grabAttempts < quickGrabAttempts ? quickGrabInterval : calmGrabInterval);
+}
+
+void OverviewPanel::releaseKeyboard() {
+    m_grabRetry.stop();
+    if (!m_holdsKeyboard)
+        return;
+    m_holdsKeyboard = false;
+    m_view->searchField()->releaseKeyboard();
+    if (QWindow* window = windowHandle())
+        window->setKeyboardGrabEnabled(false);
+    Q_EMIT keyboardHeldChanged(false);
+}
+
+void OverviewPanel::orderOut() {
+    m_fade.stop();
+    m_fadeEnd.stop();
+    releaseKeyboard();
+    m_orderedIn = false;
+    hide();
+    // The capture is a picture of the user's screen: keep it no longer
+    // than the overlay is up.
+    m_backdrop = QPixmap();
+}
+
+void OverviewPanel::animateAlpha(qreal target, int milliseconds, std::function<void()> completion) {
+    m_fade.stop();
+    m_fadeEnd.stop();
+    m_fadeCompletion = std::move(completion);
+    // Keys typed while the overlay fades out belong to the user's window.
+    if (target == 0)
+        releaseKeyboard();
+    if (m_composited) {
+        m_fade.setStartValue(m_alpha);
+        m_fade.setEndValue(target);
+        m_fade.setDuration(milliseconds);
+        m_fade.setEasingCurve(target > m_alpha ? QEasingCurve::OutCubic : QEasingCurve::InCubic);
+        m_fade.start();
+    } else {
+        setAlpha(target);
+    }
+    m_fadeEnd.start(milliseconds);
+}
+
+void OverviewPanel::otherWindowActivated() {
+    if (m_orderedIn && onResignKey)
+        onResignKey();
+}
+
+void OverviewPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (m_warmingUp) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        if (m_backdrop.isNull())
+            painter.fillRect(rect(), Qt::transparent);
+        else
+            painter.drawPixmap(rect(), m_backdrop);
+        return;
+    }
+    if (m_composited || m_backdrop.isNull())
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+    else
+        painter.drawPixmap(rect(), m_backdrop);
+    painter.fillRect(rect(), QColor(0, 0, 0, int(dimming * 255)));
+    painter.end();
+    if (onPainted)
+        onPainted();
+}

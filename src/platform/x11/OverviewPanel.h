@@ -1,0 +1,82 @@
+#pragma once
+
+#include "overview/OverviewPanelSurface.h"
+
+#include <QPixmap>
+#include <QTimer>
+#include <QVariantAnimation>
+#include <QWidget>
+
+#include <functional>
+
+class OverviewModel;
+class OverviewView;
+class QScreen;
+
+// The overlay window: frameless, above everything, override-redirect so the
+// window manager neither decorates nor activates it. Input focus stays on
+// the user's window; the overlay reads the keyboard through an active grab
+// while it is shown. With a compositing manager the window is translucent
+// and fades; without one the backdrop is a dimmed capture of the screen and
+// fades are instant (their completions still come after the full time).
+class OverviewPanel : public QWidget, public OverviewPanelSurface {
+    Q_OBJECT
+
+public:
+    static constexpr qreal dimming = 0.5;
+    static constexpr qreal cardSpacing = 24;
+
+    // `isCompositing` tells whether a compositing manager runs right now.
+    OverviewPanel(OverviewModel& model, std::function<bool()> isCompositing,
+                  QWidget* parent = nullptr);
+    ~OverviewPanel() override;
+
+    OverviewView* view() const { return m_view; }
+    bool holdsKeyboard() const { return m_holdsKeyboard; }
+    // Called after each paint of the window, for measurements.
+    std::function<void()> onPainted;
+
+    // Another window became active: the user turned away from the overlay.
+    void otherWindowActivated();
+
+    bool isOrderedIn() const override { return m_orderedIn; }
+    qreal alpha() const override { return m_alpha; }
+    void setAlpha(qreal alpha) override;
+    void setIgnoresMouseEvents(bool ignores) override;
+    void setFrame(const QRect& frame) override;
+    void orderFrontAndTakeKeyboard() override;
+    void orderOut() override;
+    void animateAlpha(qreal target, int milliseconds, std::function<void()> completion) override;
+    // The window's buffers, the first screen captures, the cards' pictures.
+    void warmUp() override;
+
+Q_SIGNALS:
+    // The overlay took the keyboard (true) or let it go (false).
+    void keyboardHeldChanged(bool holds);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void showUnseen(QScreen* screen);
+    void endWarmUp();
+    void captureBackdrop();
+    void tryKeyboardGrab();
+    void releaseKeyboard();
+    void placeWindow();
+
+    OverviewView* m_view;
+    std::function<bool()> m_isCompositing;
+    bool m_composited = false;
+    bool m_orderedIn = false;
+    bool m_holdsKeyboard = false;
+    bool m_warmingUp = false;
+    qreal m_alpha = 1;
+    QRect m_frame;
+    QPixmap m_backdrop;
+    QTimer m_grabRetry;
+    int m_grabAttempts = 0;
+    QVariantAnimation m_fade;
+    QTimer m_fadeEnd;
+    std::function<void()> m_fadeCompletion;
+};

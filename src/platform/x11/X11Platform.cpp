@@ -1,0 +1,120 @@
+#include "X11Platform.h"
+
+#include "GeneralPasteboard.h"
+#include "KeyboardShortcuts/Library.h"
+#include "KeyboardShortcuts/ShortcutDescription.h"
+#include "OverviewPanel.h"
+#include "VirtualKeyCodes.h"
+#include "X11Compositing.h"
+#include "X11KeyRepeat.h"
+#include "overview/OverviewPanelController.h"
+#include "overview/widgets/OverviewView.h"
+#include "preferences/Defaults.h"
+#include "preferences/Preferences.h"
+
+#include <QCursor>
+#include <QKeyEvent>
+#include <QPointer>
+#include <QScreen>
+#include <qguiapplication_platform.h>
+
+namespace {
+
+xcb_connection_t* qtConnection(QGuiApplication& app) {
+    auto* x11 = app.nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+int defaultScreenNumber() {
+    char* host = nullptr;
+    int display = 0;
+    int screen = 0;
+    const bool parsed = xcb_parse_display(nullptr, &host, &display, &screen);
+    std::free(host);
+    return parsed ? screen : 0;
+}
+
+std::optional<QRect> screenFrameUnderPointer() {
+    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen ? std::optional(screen->geometry()) : std::nullopt;
+}
+
+} // namespace
+
+X11Platform::X11Platform(QGuiApplication& app) : m_app(app), m_connection(qtConnection(app)) {
+    KeyboardShortcuts::setHotKeyPlatform(&m_hotKeys);
+    KeyboardShortcuts::setKeyToCharacter(
+        [this](qint64 keyCode) { return m_keyboardLayout.character(keyCode); });
+    const auto timing = keyRepeatTiming(m_connection);
+    if (timing)
+        KeyboardShortcuts::setKeyRepeatTiming([timing] { return *timing; });
+}
+
+X11Platform::~X11Platform() {
+    // The shortcut library must not reach the grabs once they are gone.
+    KeyboardShortcuts::setHotKeyPlatform(nullptr);
+    KeyboardShortcuts::setKeyToCharacter({});
+}
+
+std::optional<qint64> X11Platform::virtualKeyOfEvent(const QKeyEvent& event) {
+    // X key codes are evdev codes plus 8.
+    const quint32 keyCode = event.nativeScanCode();
+    if (keyCode < xKeycodeOffset)
+        return std::nullopt;
+    return virtualKeyForEvdevCode(keyCode - xKeycodeOffset);
+}
+
+AppPlatform X11Platform::platform() {
+    AppPlatform platform;
+    platform.pasteboard = std::make_shared<GeneralPasteboard>(m_app.clipboard(), m_connection);
+    platform.frontmostBundleID = [this] { return m_workspace.frontmostBundleID(); };
+    platform.frontmostPID = [this] { return m_workspace.frontmostPID(); };
+    platform.observeActivations = [this](auto handler) {
+        QObject::connect(&m_workspace, &X11Workspace::applicationActivated, &m_workspace, handler);
+    };
+    platform.write = [this](const ClipContent& content) { m_writer.write(content); };
+    platform.hasAccess = [this] { return m_pasteTarget.hasAccess(); };
+    platform.requestAccess = [] {}; // nothing to ask for on X11
+    platform.sendCommandV = [this](qint32 pid) { m_pasteTarget.sendCommandV(pid); };
+    platform.makeOverviewPanel = [this](OverviewModel& model, OverviewPanelController& controller) {
+        return makeOverviewPanel(model, controller);
+    };
+    platform.screenFrameUnderPointer = screenFrameUnderPointer;
+    platform.virtualKeyOfEvent = virtualKeyOfEvent;
+    platform.observeOverlayKeyboard = [this](auto observer) {
+        m_overlayKeyboardObserver = std::move(observer);
+    };
+    return platform;
+}
+
+std::unique_ptr<OverviewPanelSurface>
+X11Platform::makeOverviewPanel(OverviewModel& model, OverviewPanelController& controller) {
+    auto panel = std::make_unique<OverviewPanel>(
+        model, [connection = m_connection, screen = defaultScreenNumber()] {
+            return compositingManagerRuns(connection, screen);
+        });
+    OverviewView* view = panel->view();
+    const std::shared_ptr<DesktopEntries> entries = m_desktopEntries;
+    view->setApplicationLookup(
+        [entries](const QString& id) { return entries->applicationIcon(id); },
+        [entries](const QString& id) { return entries->applicationName(id); });
+    Defaults& defaults = Defaults::standard();
+    view->setShowsKeyHints(Preferences::showsKeyHints(defaults));
+    QObject::connect(&defaults, &Defaults::changed, view, [view, &defaults] {
+        view->setShowsKeyHints(Preferences::showsKeyHints(defaults));
+    });
+    view->setDragEndedHandler([controller = QPointer(&controller)] {
+        if (controller)
+            controller->dragEnded();
+    });
+    QObject::connect(&m_workspace, &X11Workspace::applicationActivated, panel.get(),
+                     [window = panel.get()] { window->otherWindowActivated(); });
+    QObject::connect(panel.get(), &OverviewPanel::keyboardHeldChanged, panel.get(),
+                     [this, window = panel.get()](bool holds) {
+                         if (m_overlayKeyboardObserver)
+                             m_overlayKeyboardObserver(window, holds);
+                     });
+    return panel;
+}

@@ -1,0 +1,79 @@
+#include "overview/widgets/ClipPreviewView.h"
+
+#include "support/TemporaryHistory.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+ClipItem itemWith(ClipContent content) {
+    return {QUuid::createUuid(), 1765000000, u"org.example.Editor"_s, std::move(content), false};
+}
+
+QStringList labelTexts(const QWidget& widget) {
+    QStringList texts;
+    for (const QLabel* label : widget.findChildren<QLabel*>())
+        if (!label->text().isEmpty())
+            texts.append(label->text());
+    return texts;
+}
+
+} // namespace
+
+class ClipPreviewViewTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void headerAndFooter();
+    void bodiesByKind();
+};
+
+void ClipPreviewViewTest::headerAndFooter() {
+    ClipPreviewView preview;
+    preview.applicationIcon = [](const QString&) { return QIcon(); };
+    preview.applicationName = [](const QString&) { return u"Text Editor"_s; };
+    preview.setItem(itemWith(TextContent{u"hello"_s}));
+    const QStringList texts = labelTexts(preview);
+    QVERIFY(texts.contains(ClipPreviewView::footerText));
+    QVERIFY(texts.contains(ClipPreviewView::captureDateText(1765000000)));
+    QVERIFY(!texts.contains(u"Text Editor"_s)); // no installed application, no name
+    const QDateTime time(QDate(2026, 12, 7), QTime(15, 30));
+    QCOMPARE(ClipPreviewView::captureDateText(double(time.toSecsSinceEpoch())),
+             u"Dec 7, 2026 at 3:30 PM"_s);
+
+    preview.applicationIcon = [](const QString&) {
+        QPixmap pixmap(24, 24);
+        pixmap.fill(Qt::blue);
+        return QIcon(pixmap);
+    };
+    preview.setItem(itemWith(TextContent{u"hello"_s}));
+    QVERIFY(labelTexts(preview).contains(u"Text Editor"_s));
+}
+
+void ClipPreviewViewTest::bodiesByKind() {
+    ClipPreviewView preview;
+    preview.setItem(itemWith(TextContent{u"all of it"_s}));
+    QCOMPARE(preview.findChild<QPlainTextEdit*>()->toPlainText(), u"all of it"_s);
+    QVERIFY(preview.findChild<QPlainTextEdit*>()->isReadOnly());
+    preview.setItem(itemWith(RichTextContent{"{\\rtf1 x}"_ba, u"plain form"_s}));
+    QCOMPARE(preview.findChild<QPlainTextEdit*>()->toPlainText(), u"plain form"_s);
+
+    preview.setItem(itemWith(ImageContent{pngBytes(2)}));
+    QVERIFY(labelTexts(preview).contains(u"2 × 2"_s));
+    preview.setItem(itemWith(ImageContent{"broken"_ba}));
+    QCOMPARE(labelTexts(preview).size(), 2); // the date and the footer only
+
+    preview.setItem(itemWith(LinkContent{QUrl(u"mailto:ann@example.com"_s)}));
+    QVERIFY(labelTexts(preview).contains(u"mailto:ann@example.com"_s));
+    preview.setItem(itemWith(FilesContent{
+        {QUrl::fromLocalFile(u"/srv/a.txt"_s), QUrl::fromLocalFile(u"/srv/b/c.txt"_s)}}));
+    const QStringList files = labelTexts(preview);
+    QVERIFY(files.contains(u"a.txt"_s) && files.contains(u"/srv/b"_s));
+}
+
+QTEST_MAIN(ClipPreviewViewTest)
+#include "ClipPreviewViewTest.moc"
