@@ -99,20 +99,13 @@ void ShortcutDescriptionTest::specialKeysHaveTheirOwnSymbols_data() {
     QTest::newRow("forward delete") << qint64(117) << u"⌦"_s;
     QTest::newRow("escape") << qint64(53) << u"⎋"_s;
     QTest::newRow("help") << qint64(114) << u"?\u20DD"_s;
-    QTest::newRow("home") << qint64(115) << u"↖"_s;
-    QTest::newRow("end") << qint64(119) << u"↘"_s;
-    QTest::newRow("page down") << qint64(121) << u"⇟"_s;
     QTest::newRow("tab") << qint64(48) << u"⇥"_s;
-    QTest::newRow("up arrow") << qint64(126) << u"↑"_s;
     QTest::newRow("space") << qint64(49) << u"Space"_s;
     QTest::newRow("F1") << qint64(122) << u"F1"_s;
-    QTest::newRow("F13") << qint64(105) << u"F13"_s;
     QTest::newRow("F20") << qint64(90) << u"F20"_s;
     QTest::newRow("keypad 0") << qint64(82) << u"0\u20E3"_s;
-    QTest::newRow("keypad 8") << qint64(91) << u"8\u20E3"_s;
     QTest::newRow("keypad clear") << qint64(71) << u"☒\u20E3"_s;
     QTest::newRow("keypad enter") << qint64(76) << u"↩\u20E3"_s;
-    QTest::newRow("keypad multiply") << qint64(67) << u"*\u20E3"_s;
 }
 
 void ShortcutDescriptionTest::specialKeysHaveTheirOwnSymbols() {
@@ -146,14 +139,10 @@ void ShortcutDescriptionTest::usLayoutWorksWithoutADisplay_data() {
     QTest::addColumn<QString>("typed");
     QTest::newRow("A") << qint64(0) << u"a"_s;
     QTest::newRow("Z") << qint64(6) << u"z"_s;
-    QTest::newRow("Y") << keyY << u"y"_s;
     QTest::newRow("0") << qint64(29) << u"0"_s;
-    QTest::newRow("5") << qint64(23) << u"5"_s;
     QTest::newRow("minus") << qint64(27) << u"-"_s;
-    QTest::newRow("right bracket") << qint64(30) << u"]"_s;
     QTest::newRow("quote") << qint64(39) << u"'"_s;
     QTest::newRow("backslash") << qint64(42) << u"\\"_s;
-    QTest::newRow("period") << qint64(47) << u"."_s;
     QTest::newRow("grave") << qint64(50) << u"`"_s;
 }
 
@@ -198,7 +187,6 @@ void ShortcutDescriptionTest::keyEquivalents_data() {
     QTest::addColumn<qint64>("keyCode");
     QTest::addColumn<QString>("keyEquivalent");
     QTest::newRow("F1") << qint64(122) << u"\uF704"_s;
-    QTest::newRow("F17") << qint64(64) << u"\uF714"_s;
     QTest::newRow("F20") << qint64(90) << u"\uF717"_s;
     QTest::newRow("return") << qint64(36) << u"↩"_s;
     QTest::newRow("help") << qint64(114) << u"?\u20DD"_s;
@@ -206,7 +194,6 @@ void ShortcutDescriptionTest::keyEquivalents_data() {
     QTest::newRow("ordinary key uncapitalized") << keyV << u"v"_s;
     QTest::newRow("keypad 5") << qint64(87) << QString();
     QTest::newRow("keypad enter") << qint64(76) << QString();
-    QTest::newRow("keypad decimal") << qint64(65) << QString();
     QTest::newRow("not on the layout") << keyIsoSection << QString();
 }
 
@@ -231,7 +218,6 @@ void ShortcutDescriptionTest::keySequences_data() {
     QTest::newRow("option return")
         << qint64(36) << CarbonModifier::option << QKeySequence(Qt::ALT | Qt::Key_Return);
     QTest::newRow("delete") << qint64(51) << qint64(0) << QKeySequence(Qt::Key_Backspace);
-    QTest::newRow("forward delete") << qint64(117) << qint64(0) << QKeySequence(Qt::Key_Delete);
     QTest::newRow("space") << qint64(49) << CarbonModifier::control
                            << QKeySequence(Qt::CTRL | Qt::Key_Space);
     QTest::newRow("F20") << qint64(90) << qint64(0) << QKeySequence(Qt::Key_F20);
