@@ -30,8 +30,6 @@ public:
     AppDelegate(const QString& historyDirectory, AppPlatform platform, InstanceServer& server);
     ~AppDelegate() override;
 
-    AppServices& services() const { return *m_services; }
-
 private:
     void trackMenus(AppPlatform& platform);
     void applicationDidFinishLaunching();
