@@ -36,14 +36,43 @@ QString rawPreview(const ClipContent& content) {
                       content);
 }
 
+// Characters a terminal would act on rather than show: C0 and C1 controls,
+// DEL, and the bidirectional overrides that reorder what follows them.
+bool isTerminalControl(char16_t c) {
+    return c < 0x20 || (c >= 0x7f && c <= 0x9f) || (c >= 0x202a && c <= 0x202e) ||
+           (c >= 0x2066 && c <= 0x2069);
+}
+
+QString visibleForm(char16_t c) {
+    if (c == 0x1b)
+        return u"\\e"_s;
+    if (c < 0x20)
+        return QString(QChar(char16_t(0x2400 + c))); // ␀, ␇, …
+    if (c == 0x7f)
+        return u"␡"_s;
+    return u"\\u%1"_s.arg(int(c), 4, 16, QLatin1Char('0'));
+}
+
 } // namespace
+
+QString ClipListing::visible(const QString& text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        if (isTerminalControl(c.unicode()))
+            shown += visibleForm(c.unicode());
+        else
+            shown += c;
+    }
+    return shown;
+}
 
 QString ClipListing::preview(const ClipItem& item, qsizetype maxLength) {
     // Only a bounded head is looked at, so a megabyte of text costs nothing.
     QString text = rawPreview(item.content).left(maxLength * 4).simplified();
     if (text.size() > maxLength)
         text = text.left(maxLength - 1) + u'…';
-    return text;
+    return visible(text);
 }
 
 QString ClipListing::plainLine(qsizetype position, const ClipItem& item) {

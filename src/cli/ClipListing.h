@@ -18,8 +18,13 @@ public:
     static QString plainLine(qsizetype position, const ClipItem& item);
 
     // A single-line preview of the content, white space collapsed, at most
-    // `maxLength` characters.
+    // `maxLength` characters, safe to print on a terminal.
     static QString preview(const ClipItem& item, qsizetype maxLength = 72);
+
+    // The text with every character a terminal would act on (escape
+    // sequences, controls, direction overrides) written out visibly: "\e",
+    // "␀", "\u202e".
+    static QString visible(const QString& text);
 
     struct NoMatch {};
     struct Ambiguous {

@@ -62,6 +62,7 @@ private Q_SLOTS:
     void init() { QStandardPaths::setTestModeEnabled(true); }
     void addListAndSearch();
     void jsonOutputIsTheStoredRecordForm();
+    void listingNeverPassesTerminalControls();
     void addsEveryKind();
     void refusedInputWritesNothing_data();
     void refusedInputWritesNothing();
@@ -107,6 +108,18 @@ void HistoryCommandLineTest::jsonOutputIsTheStoredRecordForm() {
     const QString found = run(dir, {u"search"_s, u"example"_s, u"--json"_s}).out;
     QVERIFY(found.endsWith(u"}]\n"_s));
     QCOMPARE(QJsonDocument::fromJson(found.toUtf8()).array(), QJsonArray{stored[1]});
+}
+
+void HistoryCommandLineTest::listingNeverPassesTerminalControls() {
+    TemporaryHistory dir;
+    const QByteArray hostile = "innocent\x1b[2J\x1b]0;PWNED\x07\x00\x7f\u202e\xc2\x9b"_ba;
+    QCOMPARE(run(dir, {u"add"_s}, hostile).code, 0);
+    const QString listed = run(dir, {u"list"_s}).out;
+    QVERIFY2(listed.endsWith(u"innocent\\e[2J\\e]0;PWNED␇␀␡\\u202e\\u009b\n"_s),
+             qPrintable(listed));
+    const QJsonArray json =
+        QJsonDocument::fromJson(run(dir, {u"list"_s, u"--json"_s}).out.toUtf8()).array();
+    QCOMPARE(json[0].toObject().value("text"_L1).toString(), QString::fromUtf8(hostile));
 }
 
 void HistoryCommandLineTest::addsEveryKind() {
