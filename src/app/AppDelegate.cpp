@@ -52,8 +52,17 @@ int AppDelegate::run(QApplication& app, AppPlatform platform) {
     createPrivateFolder(directory);
     QLockFile lock(directory + "/.lock"_L1);
     lock.setStaleLockTime(0);
+    if (!lock.tryLock(0) && lock.error() != QLockFile::LockFailedError) {
+        QTextStream(stderr) << "velloq: cannot use the history folder " << directory
+                            << ": it is not writable\n";
+        return 1;
+    }
     InstanceServer server;
-    if (!lock.tryLock(0) || !server.listen()) {
+    if (lock.error() == QLockFile::LockFailedError || !server.listen()) {
+        if (!server.errorString().isEmpty()) {
+            QTextStream(stderr) << server.errorString();
+            return 1;
+        }
         QTextStream(stderr) << "velloq: Velloq is already running\n";
         return 0;
     }

@@ -13,11 +13,20 @@
 
 namespace {
 
-QByteArray readAllStandardInput() {
+// Standard input up to the size the running Velloq accepts; none when it
+// holds more.
+std::optional<QByteArray> readStandardInput() {
     QFile input;
     if (!input.open(stdin, QIODevice::ReadOnly))
-        return {};
-    return input.readAll();
+        return QByteArray();
+    QByteArray bytes;
+    while (bytes.size() <= InstanceServer::maximumInputBytes) {
+        const QByteArray chunk = input.read(1024 * 1024);
+        if (chunk.isEmpty())
+            return bytes;
+        bytes += chunk;
+    }
+    return std::nullopt;
 }
 
 void connectToServices(HistoryCommandLine& commandLine, AppServices* services) {
@@ -44,8 +53,16 @@ bool CommandRouter::isApplicationLaunch(const QStringList& arguments) {
 
 int CommandRouter::runCommand(const QStringList& arguments) {
     InstanceServer::Request request{arguments, {}, QDir::currentPath()};
-    if (HistoryCommandLine::readsStandardInput(arguments))
-        request.input = readAllStandardInput();
+    if (HistoryCommandLine::readsStandardInput(arguments)) {
+        const std::optional<QByteArray> input = readStandardInput();
+        if (!input) {
+            QTextStream(stderr) << "velloq: standard input is larger than "
+                                << InstanceServer::maximumInputBytes / (1024 * 1024)
+                                << " MB; nothing was done\n";
+            return 1;
+        }
+        request.input = *input;
+    }
     auto reply = InstanceClient::send(request);
     if (!reply || reply->code == HistoryCommandLine::OtherHistory)
         reply = runHistoryCommand(request, nullptr);

@@ -4,10 +4,12 @@
 #include <QLocalSocket>
 
 std::optional<InstanceServer::Reply> InstanceClient::send(const InstanceServer::Request& request,
-                                                          int replyTimeoutMs) {
+                                                          int replyTimeoutMs,
+                                                          const QString& path) {
     QLocalSocket socket;
-    socket.connectToServer(InstanceServer::socketPath());
-    if (!socket.waitForConnected(1000))
+    socket.connectToServer(path.isEmpty() ? InstanceServer::socketPath() : path);
+    if (!socket.waitForConnected(1000) ||
+        !InstanceServer::peerIsSameUser(int(socket.socketDescriptor())))
         return std::nullopt;
     socket.write(InstanceServer::encode(request));
     const QDeadlineTimer deadline(replyTimeoutMs);

@@ -9,7 +9,9 @@ class InstanceClient {
 public:
     InstanceClient() = delete;
 
-    // nullopt when no Velloq of this user is listening.
+    // nullopt when no Velloq of this user is listening. Nothing is sent to
+    // a socket that another user answers.
     static std::optional<InstanceServer::Reply> send(const InstanceServer::Request& request,
-                                                     int replyTimeoutMs = 30000);
+                                                     int replyTimeoutMs = 30000,
+                                                     const QString& path = {});
 };

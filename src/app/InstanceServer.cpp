@@ -1,23 +1,27 @@
 #include "InstanceServer.h"
 
-#include "history/PrivateFiles.h"
-
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
 #include <QStandardPaths>
 
+#include <cerrno>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// Requests carry images and whole texts; anything larger is not ours.
-constexpr qint64 maximumRequestBytes = 512LL * 1024 * 1024;
+// Out of descriptors: wait a little before accepting again, since the
+// listener stays readable and would otherwise spin.
+constexpr int acceptPauseMilliseconds = 100;
 
 QString base64(const QByteArray& bytes) {
     return QString::fromLatin1(bytes.toBase64());
@@ -31,61 +35,174 @@ QByteArray line(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
 
+std::optional<sockaddr_un> socketAddress(const QString& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    if (name.size() >= qsizetype(sizeof address.sun_path))
+        return std::nullopt;
+    std::copy(name.begin(), name.end(), address.sun_path);
+    return address;
+}
+
+// Whether something accepts connections at `path`. A full backlog counts as
+// someone there: its owner is alive, just busy.
+bool someoneListensAt(const sockaddr_un& address) {
+    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (probe < 0)
+        return false;
+    const int result = ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    const int error = errno;
+    ::close(probe);
+    return result == 0 || error == EAGAIN || error == EINPROGRESS;
+}
+
+QString temporaryFallbackFolder() {
+    return QDir::tempPath() + "/velloq-"_L1 + QString::number(::getuid());
+}
+
+bool usesTemporaryFallback(const QString& socketFolder) {
+    return QFileInfo(socketFolder).absolutePath() == temporaryFallbackFolder();
+}
+
 } // namespace
 
 InstanceServer::InstanceServer(QObject* parent) : QObject(parent) {
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    connect(&m_server, &QLocalServer::newConnection, this, &InstanceServer::accept);
+    m_acceptPause.setSingleShot(true);
+    connect(&m_acceptPause, &QTimer::timeout, this, [this] {
+        if (m_notifier)
+            m_notifier->setEnabled(true);
+    });
+}
+
+InstanceServer::~InstanceServer() {
+    if (m_listener < 0)
+        return;
+    m_notifier.reset();
+    ::close(m_listener);
+    // Remove the socket only while it is still the one we made: a later
+    // Velloq may have replaced it.
+    struct stat status {};
+    if (::lstat(QFile::encodeName(m_path).constData(), &status) == 0 &&
+        status.st_dev == m_device && status.st_ino == m_inode)
+        ::unlink(QFile::encodeName(m_path).constData());
 }
 
 QString InstanceServer::socketPath() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
-        folder = QDir::tempPath() + "/velloq-"_L1 + QString::number(::getuid());
+        folder = temporaryFallbackFolder();
     return folder + "/velloq/instance"_L1;
 }
 
-bool InstanceServer::listen() {
-    const QString path = socketPath();
-    createPrivateFolder(QFileInfo(path).absolutePath());
-    // Listening with user-only access renames a fresh socket into place, over
-    // any socket already there, so ask first whether someone answers at it.
-    QLocalSocket probe;
-    probe.connectToServer(path);
-    if (probe.waitForConnected(500))
-        return false;
-    // What is left is a socket file from a Velloq that ended without removing it.
-    QLocalServer::removeServer(path);
-    return m_server.listen(path);
+std::optional<QString> InstanceServer::makePrivateFolder(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
+        return u"cannot create %1: %2"_s.arg(path, QString::fromLocal8Bit(::strerror(errno)));
+    struct stat status {};
+    if (::lstat(name.constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return u"%1 is not a folder"_s.arg(path);
+    if (status.st_uid != ::getuid())
+        return u"%1 belongs to another user"_s.arg(path);
+    if ((status.st_mode & 0077) != 0)
+        return u"%1 is open to other users"_s.arg(path);
+    return std::nullopt;
 }
 
-bool InstanceServer::isSameUser(QLocalSocket* socket) {
+bool InstanceServer::listen() {
+    m_errorString.clear();
+    const QString path = socketPath();
+    const QString folder = QFileInfo(path).absolutePath();
+    std::optional<QString> problem;
+    if (usesTemporaryFallback(folder))
+        problem = makePrivateFolder(temporaryFallbackFolder());
+    if (!problem)
+        problem = makePrivateFolder(folder);
+    if (problem) {
+        m_errorString = u"velloq: refusing the instance socket: %1\n"_s.arg(*problem);
+        return false;
+    }
+    return listenAt(path);
+}
+
+bool InstanceServer::listenAt(const QString& path) {
+    const auto address = socketAddress(path);
+    if (!address) {
+        m_errorString = u"velloq: the socket path %1 is too long\n"_s.arg(path);
+        return false;
+    }
+    if (someoneListensAt(*address))
+        return false;
+    // What is left is a socket file from a Velloq that ended without removing it.
+    ::unlink(address->sun_path);
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    struct stat status {};
+    if (listener < 0 ||
+        ::bind(listener, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0 ||
+        ::chmod(address->sun_path, 0600) != 0 || ::listen(listener, SOMAXCONN) != 0 ||
+        ::lstat(address->sun_path, &status) != 0) {
+        m_errorString = u"velloq: cannot listen at %1: %2\n"_s.arg(
+            path, QString::fromLocal8Bit(::strerror(errno)));
+        if (listener >= 0)
+            ::close(listener);
+        return false;
+    }
+    m_path = path;
+    m_listener = listener;
+    m_device = status.st_dev;
+    m_inode = status.st_ino;
+    m_notifier = std::make_unique<QSocketNotifier>(listener, QSocketNotifier::Read);
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, &InstanceServer::acceptAll);
+    return true;
+}
+
+void InstanceServer::acceptAll() {
+    for (;;) {
+        const int descriptor = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (descriptor >= 0) {
+            accept(descriptor);
+            continue;
+        }
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            m_notifier->setEnabled(false);
+            m_acceptPause.start(acceptPauseMilliseconds);
+        }
+        if (errno != EINTR && errno != ECONNABORTED)
+            return;
+    }
+}
+
+bool InstanceServer::peerIsSameUser(int descriptor) {
     ucred credentials{};
     socklen_t length = sizeof credentials;
-    return ::getsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &credentials,
-                        &length) == 0 &&
+    return ::getsockopt(descriptor, SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0 &&
            credentials.uid == ::getuid();
 }
 
-void InstanceServer::accept() {
-    while (QLocalSocket* socket = m_server.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        if (!isSameUser(socket)) {
-            socket->abort();
-            continue;
-        }
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { serve(socket); });
+void InstanceServer::accept(int descriptor) {
+    if (m_connections >= maximumConnections || !peerIsSameUser(descriptor)) {
+        ::close(descriptor);
+        return;
     }
+    auto* socket = new QLocalSocket(this);
+    if (!socket->setSocketDescriptor(descriptor)) {
+        ::close(descriptor);
+        delete socket;
+        return;
+    }
+    ++m_connections;
+    connect(socket, &QObject::destroyed, this, [this] { --m_connections; });
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { serve(socket); });
 }
 
 void InstanceServer::serve(QLocalSocket* socket) {
-    if (socket->bytesAvailable() > maximumRequestBytes) {
-        socket->abort();
+    if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > maximumRequestBytes)
+            socket->abort();
         return;
     }
-    if (!socket->canReadLine())
-        return;
-    const auto request = decodeRequest(socket->readLine());
+    const auto request = decodeRequest(socket->readLine(maximumRequestBytes + 1));
     Reply reply{2, {}, "velloq: the running Velloq did not understand the request\n"};
     if (request && onRequest)
         reply = onRequest(*request);

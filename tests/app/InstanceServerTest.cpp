@@ -5,9 +5,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -19,6 +26,10 @@ private Q_SLOTS:
     void requestsAndRepliesTravelWhole();
     void onlyOneInstanceListensAndStaleSocketsAreReplaced();
     void garbageGetsAnErrorReply();
+    void foldersOthersCanReachAreRefused();
+    void nothingIsSentToAnotherUsersSocket();
+    void floodsAndOversizedRequestsLeaveTheServerListening();
+    void onlyItsOwnSocketIsRemoved();
 
 private:
     std::optional<InstanceServer::Reply> sendInBackground(const InstanceServer::Request& request);
@@ -27,7 +38,7 @@ private:
 
 void InstanceServerTest::init() {
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
-    QLocalServer::removeServer(InstanceServer::socketPath());
+    QFile::remove(InstanceServer::socketPath());
 }
 
 std::optional<InstanceServer::Reply>
@@ -86,6 +97,116 @@ void InstanceServerTest::garbageGetsAnErrorReply() {
     server.onRequest = [](const InstanceServer::Request&) { return InstanceServer::Reply{}; };
     QCOMPARE(InstanceServer::decodeRequest("not json"_ba), std::nullopt);
     QCOMPARE(InstanceServer::decodeReply("{\"code\":\"x\"}"_ba), std::nullopt);
+}
+
+void InstanceServerTest::foldersOthersCanReachAreRefused() {
+    const QString folder = QFileInfo(InstanceServer::socketPath()).absolutePath();
+    QDir(folder).removeRecursively();
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(QFile::setPermissions(folder, QFile::Permissions(0x7755)));
+    InstanceServer server;
+    QVERIFY(!server.listen());
+    QVERIFY2(server.errorString().contains(u"open to other users"_s), qPrintable(server.errorString()));
+    QVERIFY(QDir().rmdir(folder));
+    QVERIFY(QFile::link(QDir::tempPath(), folder));
+    QVERIFY(!server.listen());
+    QVERIFY(server.errorString().contains(u"is not a folder"_s));
+    QVERIFY(QFile::remove(folder));
+    if (::getuid() == 0) {
+        QVERIFY(QDir().mkdir(folder));
+        QVERIFY(::chown(QFile::encodeName(folder).constData(), 65534, 65534) == 0);
+        QVERIFY(!server.listen());
+        QVERIFY(server.errorString().contains(u"belongs to another user"_s));
+        QVERIFY(QDir().rmdir(folder));
+    }
+    QVERIFY(server.listen());
+}
+
+// Another user's process listens where Velloq's socket would be; the
+// client must not hand it a single byte.
+void InstanceServerTest::nothingIsSentToAnotherUsersSocket() {
+    if (::getuid() != 0)
+        QSKIP("needs root to listen as another user");
+    QTemporaryDir open;
+    QVERIFY(QFile::setPermissions(open.path(), QFile::Permissions(0x7777)));
+    const QByteArray path = QFile::encodeName(open.path() + "/instance"_L1);
+    int received[2];
+    QVERIFY(::pipe(received) == 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::copy(path.begin(), path.end(), address.sun_path);
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(listener, 1);
+        const int connection = ::accept(listener, nullptr, nullptr);
+        char buffer[256];
+        const ssize_t bytes = ::read(connection, buffer, sizeof buffer);
+        const char count = char(bytes > 0 ? 1 : 0);
+        (void)!::write(received[1], &count, 1);
+        ::_exit(0);
+    }
+    QTRY_VERIFY(QFileInfo::exists(QFile::decodeName(path)));
+    const auto reply =
+        InstanceClient::send({{u"add"_s}, "secret"_ba, {}}, 1000, QFile::decodeName(path));
+    QCOMPARE(reply, std::nullopt);
+    char count = 9;
+    QCOMPARE(::read(received[0], &count, 1), 1);
+    QCOMPARE(count, char(0));
+    ::waitpid(child, nullptr, 0);
+    ::close(received[0]);
+    ::close(received[1]);
+}
+
+void InstanceServerTest::floodsAndOversizedRequestsLeaveTheServerListening() {
+    InstanceServer server;
+    QVERIFY(server.listen());
+    server.onRequest = [](const InstanceServer::Request&) { return InstanceServer::Reply{7, {}, {}}; };
+    server.maximumRequestBytes = 4096;
+    QLocalSocket oversized;
+    oversized.connectToServer(InstanceServer::socketPath());
+    QVERIFY(oversized.waitForConnected(1000));
+    oversized.write(QByteArray(8192, 'x'));
+    QTRY_COMPARE(oversized.state(), QLocalSocket::UnconnectedState);
+
+    // Run out of descriptors with connections that never send anything.
+    rlimit original{};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &original) == 0);
+    rlimit low = original;
+    low.rlim_cur = 128;
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &low) == 0);
+    std::vector<std::unique_ptr<QLocalSocket>> flood;
+    for (int i = 0; i < 200; ++i) {
+        auto socket = std::make_unique<QLocalSocket>();
+        socket->connectToServer(InstanceServer::socketPath());
+        if (!socket->waitForConnected(100))
+            break;
+        flood.push_back(std::move(socket));
+        QCoreApplication::processEvents();
+    }
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    flood.clear();
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &original) == 0);
+    QVERIFY(QFileInfo::exists(InstanceServer::socketPath()));
+    const auto reply = sendInBackground({{u"list"_s}, {}, {}});
+    QVERIFY(reply);
+    QCOMPARE(reply->code, 7);
+}
+
+void InstanceServerTest::onlyItsOwnSocketIsRemoved() {
+    auto first = std::make_unique<InstanceServer>();
+    QVERIFY(first->listen());
+    QVERIFY(QFile::remove(InstanceServer::socketPath()));
+    InstanceServer second;
+    QVERIFY(second.listen());
+    first.reset();
+    QVERIFY(QFileInfo::exists(InstanceServer::socketPath()));
+    second.onRequest = [](const InstanceServer::Request&) { return InstanceServer::Reply{5, {}, {}}; };
+    QCOMPARE(sendInBackground({{u"list"_s}, {}, {}})->code, 5);
 }
 
 QTEST_GUILESS_MAIN(InstanceServerTest)
