@@ -2,6 +2,7 @@
 
 #include "CommandRouter.h"
 #include "SignalQuitter.h"
+#include "cli/HistoryCommandLine.h"
 #include "history/ClipStore.h"
 #include "history/PrivateFiles.h"
 #include "overview/OverviewPanelController.h"
@@ -52,13 +53,14 @@ int AppDelegate::run(QApplication& app, AppPlatform platform) {
     createPrivateFolder(directory);
     QLockFile lock(directory + "/.lock"_L1);
     lock.setStaleLockTime(0);
-    if (!lock.tryLock(0) && lock.error() != QLockFile::LockFailedError) {
+    const bool locked = lock.tryLock(0);
+    if (!locked && !HistoryCommandLine::lockHolder(lock)) {
         QTextStream(stderr) << "velloq: cannot use the history folder " << directory
-                            << ": it is not writable\n";
+                            << ": its lock file cannot be made (is the folder writable?)\n";
         return 1;
     }
     InstanceServer server;
-    if (lock.error() == QLockFile::LockFailedError || !server.listen()) {
+    if (!locked || !server.listen()) {
         if (!server.errorString().isEmpty()) {
             QTextStream(stderr) << server.errorString();
             return 1;

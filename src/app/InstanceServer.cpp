@@ -22,6 +22,7 @@ namespace {
 // Out of descriptors: wait a little before accepting again, since the
 // listener stays readable and would otherwise spin.
 constexpr int acceptPauseMilliseconds = 100;
+constexpr int idleMilliseconds = 10000;
 
 QString base64(const QByteArray& bytes) {
     return QString::fromLatin1(bytes.toBase64());
@@ -51,7 +52,8 @@ bool someoneListensAt(const sockaddr_un& address) {
     const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (probe < 0)
         return false;
-    const int result = ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    const int result =
+        ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     const int error = errno;
     ::close(probe);
     return result == 0 || error == EAGAIN || error == EINPROGRESS;
@@ -83,8 +85,8 @@ InstanceServer::~InstanceServer() {
     // Remove the socket only while it is still the one we made: a later
     // Velloq may have replaced it.
     struct stat status {};
-    if (::lstat(QFile::encodeName(m_path).constData(), &status) == 0 &&
-        status.st_dev == m_device && status.st_ino == m_inode)
+    if (::lstat(QFile::encodeName(m_path).constData(), &status) == 0 && status.st_dev == m_device &&
+        status.st_ino == m_inode)
         ::unlink(QFile::encodeName(m_path).constData());
 }
 
@@ -191,9 +193,19 @@ void InstanceServer::accept(int descriptor) {
         return;
     }
     ++m_connections;
-    connect(socket, &QObject::destroyed, this, [this] { --m_connections; });
-    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { serve(socket); });
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+        --m_connections;
+        socket->deleteLater();
+    });
+    // A connection that stops sending gives its place up.
+    auto* idle = new QTimer(socket);
+    idle->setSingleShot(true);
+    connect(idle, &QTimer::timeout, socket, &QLocalSocket::abort);
+    idle->start(idleMilliseconds);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, idle] {
+        idle->start(idleMilliseconds);
+        serve(socket);
+    });
 }
 
 void InstanceServer::serve(QLocalSocket* socket) {

@@ -55,6 +55,7 @@ public:
     // when the socket's folder is not private (`errorString` says why).
     bool listen();
     QString errorString() const { return m_errorString; }
+    int connectionCount() const { return m_connections; }
 
     std::function<Reply(const Request&)> onRequest;
     qint64 maximumRequestBytes = defaultMaximumRequestBytes;

@@ -188,9 +188,11 @@ int HistoryCommandLine::mutate(const QString& command, const QCommandLineParser&
     // a long-running writer keeps its lock.
     lock.setStaleLockTime(0);
     if (!lock.tryLock(lockTimeoutMs)) {
-        qint64 pid = 0;
-        lock.getLockInfo(&pid, nullptr, nullptr);
-        m_err << "velloq: the history in " << directory << " is in use by process " << pid
+        const std::optional<qint64> pid = lockHolder(lock);
+        if (!pid)
+            return failure(u"cannot change the history in %1: its lock file cannot be made "
+                           "(is the folder writable?)"_s.arg(directory));
+        m_err << "velloq: the history in " << directory << " is in use by process " << *pid
               << " (a running Velloq holds it while it watches the clipboard; quit it to "
                  "change the history from the command line)"
               << Qt::endl;
@@ -199,6 +201,14 @@ int HistoryCommandLine::mutate(const QString& command, const QCommandLineParser&
     ClipStore store(directory);
     warnIfUnreadable(store);
     return change(command, parser, store);
+}
+
+std::optional<qint64> HistoryCommandLine::lockHolder(const QLockFile& lock) {
+    qint64 pid = 0;
+    if (lock.error() != QLockFile::LockFailedError || !lock.getLockInfo(&pid, nullptr, nullptr) ||
+        pid <= 0)
+        return std::nullopt;
+    return pid;
 }
 
 int HistoryCommandLine::change(const QString& command, const QCommandLineParser& parser,
@@ -246,6 +256,8 @@ int HistoryCommandLine::add(const QCommandLineParser& parser, ClipStore& store) 
     if (const auto* refusal = std::get_if<CommandLineCapture::Refusal>(&result))
         return refusal->isUsageError ? usageError(refusal->message) : failure(refusal->message);
     const ClipContent& content = std::get<ClipContent>(result);
+    const QByteArray hash = contentHash(content);
+    const bool isNew = !entryWithHash(store, hash);
     // The store's own observer (a running Velloq's) still hears the change.
     bool changed = false;
     const auto observer = store.onChange;
@@ -258,14 +270,26 @@ int HistoryCommandLine::add(const QCommandLineParser& parser, ClipStore& store) 
     store.onChange = observer;
     if (!changed)
         return failure(u"could not write the image file in %1"_s.arg(store.directory()));
-    const QByteArray hash = contentHash(content);
-    for (const ClipItem& item : store.items()) {
-        if (contentHash(item.content) == hash) {
-            m_out << idText(item.id) << '\n';
-            break;
-        }
+    const std::optional<QUuid> id = entryWithHash(store, hash);
+    if (!store.lastSaveSucceeded()) {
+        // What was not saved was not added: no id, and no picture left behind.
+        if (isNew && id)
+            store.deleteItem(*id);
+        return failure(
+            u"could not save the history in %1; nothing was added"_s.arg(store.directory()));
     }
-    return finishChange(store);
+    if (id)
+        m_out << idText(*id) << '\n';
+    return Success;
+}
+
+std::optional<QUuid> HistoryCommandLine::entryWithHash(const ClipStore& store,
+                                                       const QByteArray& hash) {
+    for (const ClipItem& item : store.items()) {
+        if (contentHash(item.content) == hash)
+            return item.id;
+    }
+    return std::nullopt;
 }
 
 std::optional<QUuid> HistoryCommandLine::findEntry(const QCommandLineParser& parser,

@@ -12,6 +12,7 @@
 class ClipStore;
 struct ClipItem;
 class QCommandLineParser;
+class QLockFile;
 
 // The `velloq SUB-COMMAND …` interface to the history: list, search, add,
 // pin, unpin, delete, clear, copy and paste, and opening the overlay, for people and scripts.
@@ -32,6 +33,10 @@ public:
 
     // Whether the command reads standard input (add without a kind option).
     static bool readsStandardInput(const QStringList& arguments);
+
+    // The process holding a lock that could not be taken; none when the lock
+    // file itself could not be made or read (a read-only folder).
+    static std::optional<qint64> lockHolder(const QLockFile& lock);
 
     std::function<QByteArray()> readStandardInput;
     std::function<double()> now;
@@ -64,6 +69,7 @@ private:
     const ClipStore& readableStore(const QString& directory, std::optional<ClipStore>& local);
     int printItems(const QCommandLineParser& parser, const QList<ClipItem>& items);
     int finishChange(const ClipStore& store);
+    static std::optional<QUuid> entryWithHash(const ClipStore& store, const QByteArray& hash);
     void warnIfUnreadable(const ClipStore& store);
     int usageError(const QString& message);
     int failure(const QString& message);

@@ -1,5 +1,7 @@
 #include "ClipStore.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 ClipStore::ClipStore(const QString& directory) : m_disk(directory) {
@@ -29,10 +31,8 @@ void ClipStore::add(const ClipContent& content, const std::optional<QString>& so
         return;
     }
     ClipItem item{QUuid::createUuid(), capturedAt, sourceBundleID, content, false};
-    if (const auto* image = std::get_if<ImageContent>(&content)) {
-        if (!m_disk.writeImage(item.id, image->png))
-            return;
-    }
+    if (!writeImageOf(item))
+        return;
     m_hashes.insert(item.id, hash);
     m_items.append(std::move(item));
     trim();
@@ -59,12 +59,8 @@ void ClipStore::deleteItem(const QUuid& id) {
 
 void ClipStore::restore(const ClipItem& item) {
     const QByteArray hash = contentHash(item.content);
-    if (indexOf(item.id) >= 0 || indexOfHash(hash) >= 0)
+    if (indexOf(item.id) >= 0 || indexOfHash(hash) >= 0 || !writeImageOf(item))
         return;
-    if (const auto* image = std::get_if<ImageContent>(&item.content)) {
-        if (!m_disk.writeImage(item.id, image->png))
-            return;
-    }
     m_items.append(item);
     m_hashes.insert(item.id, hash);
     trim(item.id);
@@ -72,13 +68,21 @@ void ClipStore::restore(const ClipItem& item) {
 }
 
 void ClipStore::clearAll() {
-    for (const ClipItem& item : std::as_const(m_items)) {
-        if (std::holds_alternative<ImageContent>(item.content))
-            m_disk.removeImage(item.id);
-    }
+    for (const ClipItem& item : std::as_const(m_items))
+        forget(item);
     m_items.clear();
-    m_hashes.clear();
     saveAndNotify();
+}
+
+bool ClipStore::writeImageOf(const ClipItem& item) {
+    const auto* image = std::get_if<ImageContent>(&item.content);
+    if (!image)
+        return true;
+    if (!m_disk.writeImage(item.id, image->png))
+        return false;
+    m_staleImages.remove(item.id);
+    m_unsavedImages.insert(item.id);
+    return true;
 }
 
 qsizetype ClipStore::indexOf(const QUuid& id) const {
@@ -95,44 +99,65 @@ qsizetype ClipStore::indexOfHash(const QByteArray& hash) const {
     return -1;
 }
 
-std::optional<qsizetype>
-ClipStore::oldestUnpinnedIndex(const std::optional<QUuid>& protectedId) const {
-    std::optional<qsizetype> oldest;
-    for (qsizetype i = 0; i < m_items.size(); ++i) {
-        const ClipItem& item = m_items[i];
-        if (item.isPinned || item.id == protectedId)
-            continue;
-        if (!oldest || item.capturedAt < m_items[*oldest].capturedAt)
-            oldest = i;
-    }
-    return oldest;
-}
-
 bool ClipStore::trim(const std::optional<QUuid>& protectedId) {
-    bool removed = false;
-    for (;;) {
-        const auto unpinned = std::count_if(m_items.cbegin(), m_items.cend(),
-                                            [](const ClipItem& item) { return !item.isPinned; });
-        if (unpinned <= m_limit)
-            break;
-        const auto victim = oldestUnpinnedIndex(protectedId);
-        if (!victim)
-            break;
-        removeAt(*victim);
-        removed = true;
+    const auto unpinned = std::count_if(m_items.cbegin(), m_items.cend(),
+                                        [](const ClipItem& item) { return !item.isPinned; });
+    if (unpinned <= m_limit)
+        return false;
+    // The oldest unpinned entries go, earlier ones first among equal times;
+    // chosen in one pass and removed in another, so a history far over the
+    // limit (a lowered limit, an old file) is trimmed in linear time.
+    QList<qsizetype> candidates;
+    for (qsizetype i = 0; i < m_items.size(); ++i) {
+        if (!m_items[i].isPinned && m_items[i].id != protectedId)
+            candidates.append(i);
     }
-    return removed;
+    const qsizetype excess = std::min<qsizetype>(unpinned - m_limit, candidates.size());
+    if (excess <= 0)
+        return false;
+    const auto older = [this](qsizetype a, qsizetype b) {
+        return std::pair(m_items[a].capturedAt, a) < std::pair(m_items[b].capturedAt, b);
+    };
+    std::nth_element(candidates.begin(), candidates.begin() + (excess - 1), candidates.end(),
+                     older);
+    QSet<qsizetype> victims(candidates.cbegin(), candidates.cbegin() + excess);
+    QList<ClipItem> kept;
+    kept.reserve(m_items.size() - excess);
+    for (qsizetype i = 0; i < m_items.size(); ++i) {
+        if (victims.contains(i))
+            forget(m_items[i]);
+        else
+            kept.append(std::move(m_items[i]));
+    }
+    m_items = std::move(kept);
+    return true;
 }
 
 void ClipStore::removeAt(qsizetype index) {
-    const ClipItem item = m_items.takeAt(index);
+    forget(m_items.takeAt(index));
+}
+
+void ClipStore::forget(const ClipItem& item) {
     m_hashes.remove(item.id);
-    if (std::holds_alternative<ImageContent>(item.content))
+    if (!std::holds_alternative<ImageContent>(item.content))
+        return;
+    // An image the saved history never named goes at once; one it names
+    // stays until a history without it is saved, so a failed save loses no
+    // picture and a successful one leaves no orphan.
+    if (m_unsavedImages.remove(item.id))
         m_disk.removeImage(item.id);
+    else
+        m_staleImages.insert(item.id);
 }
 
 void ClipStore::saveAndNotify() {
     m_lastSaveSucceeded = m_disk.save(m_items);
+    if (m_lastSaveSucceeded) {
+        for (const QUuid& id : std::as_const(m_staleImages))
+            m_disk.removeImage(id);
+        m_staleImages.clear();
+        m_unsavedImages.clear();
+    }
     if (onChange)
         onChange();
 }

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QUuid>
 
@@ -52,15 +53,20 @@ public:
 private:
     qsizetype indexOf(const QUuid& id) const;
     qsizetype indexOfHash(const QByteArray& hash) const;
-    std::optional<qsizetype> oldestUnpinnedIndex(const std::optional<QUuid>& protectedId) const;
     bool trim(const std::optional<QUuid>& protectedId = std::nullopt);
     void removeAt(qsizetype index);
+    void forget(const ClipItem& item);
+    bool writeImageOf(const ClipItem& item);
     void saveAndNotify();
 
     int m_limit = defaultLimit;
     QList<ClipItem> m_items;
     ClipDisk m_disk;
     QHash<QUuid, QByteArray> m_hashes;
+    // Image files written since the last successful save, and image files of
+    // removed entries that the saved history still names.
+    QSet<QUuid> m_unsavedImages;
+    QSet<QUuid> m_staleImages;
     bool m_lastSaveSucceeded = true;
     bool m_startedFromUnreadableHistory = false;
 };

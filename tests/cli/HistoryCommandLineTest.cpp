@@ -15,6 +15,9 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -69,6 +72,7 @@ private Q_SLOTS:
     void changesByIdOrPrefix();
     void busyHistoryFailsAfterWaiting();
     void unreadableHistoryIsReportedAndKept();
+    void failedSavesPrintNoIdAndLeaveNoFile();
 };
 
 void HistoryCommandLineTest::addListAndSearch() {
@@ -248,6 +252,36 @@ void HistoryCommandLineTest::unreadableHistoryIsReportedAndKept() {
     QCOMPARE(run(dir, {u"add"_s}, "fresh"_ba).code, 0);
     QCOMPARE(QDir(dir.path()).entryList({u"items.json.unreadable-*"_s}).size(), 1);
     QCOMPARE(ClipStore(dir.path()).items().size(), 1);
+}
+
+void HistoryCommandLineTest::failedSavesPrintNoIdAndLeaveNoFile() {
+    TemporaryHistory dir;
+    QCOMPARE(run(dir, {u"add"_s}, QByteArray(100000, 'a')).code, 0);
+    const QString png = writeFile(dir, u"picture.png"_s, pngBytes(4));
+    // A file size limit below the history file's size stands in for a full
+    // disk: the picture fits, the history file does not.
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit original{};
+    ::getrlimit(RLIMIT_FSIZE, &original);
+    rlimit full = original;
+    full.rlim_cur = 50000;
+    ::setrlimit(RLIMIT_FSIZE, &full);
+    QList<Outcome> outcomes;
+    for (const QStringList& arguments : {QStringList{u"add"_s}, {u"add"_s, u"--image"_s, png}})
+        outcomes.append(run(dir, arguments, "second"_ba));
+    ::setrlimit(RLIMIT_FSIZE, &original);
+    for (const Outcome& added : outcomes) {
+        QCOMPARE(added.code, 1);
+        QCOMPARE(added.out, QString());
+        QVERIFY2(added.err.contains(u"nothing was added"_s), qPrintable(added.err));
+    }
+    QCOMPARE(QDir(dir.imagesFolder()).entryList(QDir::Files), QStringList());
+    QCOMPARE(ClipStore(dir.path()).items().size(), 1);
+    // A lock file that cannot be made is said plainly, not taken for a running Velloq.
+    QVERIFY(QDir().mkdir(dir.path() + "/.lock"_L1));
+    const Outcome locked = run(dir, {u"add"_s}, "third"_ba);
+    QCOMPARE(locked.code, 1);
+    QVERIFY2(locked.err.contains(u"is the folder writable?"_s), qPrintable(locked.err));
 }
 
 QTEST_GUILESS_MAIN(HistoryCommandLineTest)

@@ -69,6 +69,8 @@ private Q_SLOTS:
     void historySurvivesReopening();
     void failedImageWriteDropsTheCapture();
     void failedSaveKeepsMemoryAndLeavesNoPartialFile();
+    void failedSavesLoseNoPictureAndLeaveNoOrphan();
+    void farOverTheLimitTrimsTheOldestInOneGo();
     void historyIsPrivateWhateverTheUmask();
     void unreadableHistoryIsMovedAsideNotDestroyed();
     void queriesOrderNewestFirstAndStable();
@@ -322,6 +324,47 @@ void ClipStoreTest::failedSaveKeepsMemoryAndLeavesNoPartialFile() {
     store.add(textClip(u"second"_s), std::nullopt, 2);
     QVERIFY(store.lastSaveSucceeded());
     QCOMPARE(ClipStore(dir.path()).items().size(), 2);
+}
+
+void ClipStoreTest::failedSavesLoseNoPictureAndLeaveNoOrphan() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    store.setLimit(1);
+    store.add(ImageContent{pngBytes(1)}, std::nullopt, 1);
+    const QUuid saved = store.items().first().id;
+    const QDir images(dir.imagesFolder());
+    QVERIFY(QFile::rename(dir.historyFile(), dir.historyFile() + ".good"_L1));
+    QVERIFY(QDir().mkdir(dir.historyFile()));
+    // Trimmed while saving fails: the saved history still names its picture.
+    store.add(ImageContent{pngBytes(2)}, std::nullopt, 2);
+    QVERIFY(!store.lastSaveSucceeded());
+    const QUuid unsaved = store.items().first().id;
+    QVERIFY(images.exists(idText(saved) + ".png"_L1));
+    QVERIFY(images.exists(idText(unsaved) + ".png"_L1));
+    // A picture no saved history names goes with its entry.
+    store.deleteItem(unsaved);
+    QVERIFY(!images.exists(idText(unsaved) + ".png"_L1));
+    QVERIFY(QDir().rmdir(dir.historyFile()));
+    QVERIFY(QFile::rename(dir.historyFile() + ".good"_L1, dir.historyFile()));
+    QCOMPARE(ClipStore(dir.path()).items().first().id, saved);
+    store.add(textClip(u"saved again"_s), std::nullopt, 3);
+    QVERIFY(store.lastSaveSucceeded());
+    QCOMPARE(images.entryList(QDir::Files), QStringList());
+}
+
+void ClipStoreTest::farOverTheLimitTrimsTheOldestInOneGo() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    store.setLimit(100000);
+    for (int i = 0; i < 50; ++i)
+        store.add(textClip(QString::number(i)), std::nullopt, i % 2 ? 100 : i);
+    store.setPinned(true, store.items()[4].id);
+    store.setLimit(3);
+    QStringList kept;
+    for (const ClipItem& item : store.items())
+        kept.append(std::get<TextContent>(item.content).text);
+    // Equal times: the earlier entries go first.
+    QCOMPARE(kept, QStringList({u"4"_s, u"45"_s, u"47"_s, u"49"_s}));
 }
 
 void ClipStoreTest::historyIsPrivateWhateverTheUmask() {
