@@ -85,6 +85,8 @@ AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
     m_services = std::make_unique<AppServices>(
         Defaults::standard(), std::make_unique<ClipStore>(historyDirectory), std::move(platform));
     m_appearance.apply(currentAppearance(Defaults::standard()));
+    connect(m_services.get(), &AppServices::writeFailed, this,
+            [this](const QString& message) { m_tray.showWarning(message); });
     server.onRequest = [services = m_services.get()](const InstanceServer::Request& request) {
         if (CommandRouter::isApplicationLaunch(request.arguments)) {
             if (request.arguments.contains(showOverviewArgument))

@@ -10,6 +10,9 @@
 
 #include <QDateTime>
 #include <QPointer>
+#include <QTextStream>
+
+using namespace Qt::StringLiterals;
 
 AppServices::AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, Platform platform,
                          QObject* parent)
@@ -23,6 +26,9 @@ AppServices::AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, P
     Preferences::registerGridSizeDefault(m_defaults);
     Preferences::registerPreferenceDefaults(m_defaults);
     m_store->setLimit(Preferences::currentHistoryLimit(m_defaults));
+    m_store->onWriteFailure = [this](ClipStore::WriteFailure failure) {
+        reportWriteFailure(failure);
+    };
 
     const std::optional<QString> frontmost = platform.frontmostBundleID();
     m_watcher = new PasteboardWatcher(platform.pasteboard, platform.frontmostBundleID,
@@ -105,6 +111,20 @@ void AppServices::capture(const ClipContent& content, const std::optional<QStrin
     if (m_exclusion->shouldSkip(bundleID))
         return;
     m_store->add(content, bundleID, double(QDateTime::currentMSecsSinceEpoch()) / 1000.0);
+}
+
+void AppServices::reportWriteFailure(ClipStore::WriteFailure failure) {
+    if (m_reportedFailures.contains(failure))
+        return;
+    m_reportedFailures.insert(failure);
+    const QString what = failure == ClipStore::WriteFailure::history
+                             ? u"the history file"_s
+                             : u"a copied picture"_s;
+    const QString message =
+        u"Velloq could not save %1 in %2 (a full disk, or a read-only folder?). New copies "
+        "stay in memory and are saved again at the next change."_s.arg(what, m_store->directory());
+    QTextStream(stderr) << "velloq: " << message << '\n';
+    Q_EMIT writeFailed(message);
 }
 
 void AppServices::preferencesChanged() {

@@ -1,16 +1,17 @@
 #pragma once
 
 #include "capture/PasteboardWatcher.h"
+#include "history/ClipStore.h"
 #include "paste/PasteService.h"
 #include "platform/AppPlatform.h"
 
 #include <QObject>
+#include <QSet>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
-class ClipStore;
 class Defaults;
 class ExclusionGuard;
 class OverviewModel;
@@ -45,10 +46,16 @@ public:
     // capturing.
     static constexpr const char* testHostVariable = "XCTestConfigurationFilePath";
 
+Q_SIGNALS:
+    // The history could not be written; said once per kind of failure (the
+    // history file, a picture), also on standard error.
+    void writeFailed(const QString& message);
+
 private:
     void createPasteService(Platform& platform);
     void createOverview(Platform& platform);
     void capture(const ClipContent& content, const std::optional<QString>& bundleID);
+    void reportWriteFailure(ClipStore::WriteFailure failure);
 
     Defaults& m_defaults;
     std::unique_ptr<ClipStore> m_store;
@@ -58,4 +65,5 @@ private:
     OverviewModel* m_overviewModel = nullptr;
     OverviewPanelController* m_overview = nullptr;
     std::function<void()> m_applyAppearance;
+    QSet<ClipStore::WriteFailure> m_reportedFailures;
 };

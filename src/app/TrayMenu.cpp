@@ -15,6 +15,11 @@ TrayMenu::TrayMenu(QObject* parent) : QObject(parent) {
         m_icon.show();
 }
 
+void TrayMenu::showWarning(const QString& message) {
+    if (isShown())
+        m_icon.showMessage(u"Velloq"_s, message, QSystemTrayIcon::Warning);
+}
+
 QIcon TrayMenu::gridIcon() {
     QIcon icon;
     for (const int size : {16, 22, 24, 32, 48, 64})

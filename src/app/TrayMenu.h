@@ -13,6 +13,8 @@ public:
 
     // False when the desktop has no system tray; Velloq runs on without it.
     bool isShown() const { return m_icon.isVisible(); }
+    // A warning balloon from the tray icon, where there is one.
+    void showWarning(const QString& message);
 
     // The tray icon: the 3×2 grid symbol, rendered at every size the tray
     // may ask for.

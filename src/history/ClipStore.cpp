@@ -78,8 +78,11 @@ bool ClipStore::writeImageOf(const ClipItem& item) {
     const auto* image = std::get_if<ImageContent>(&item.content);
     if (!image)
         return true;
-    if (!m_disk.writeImage(item.id, image->png))
+    if (!m_disk.writeImage(item.id, image->png)) {
+        if (onWriteFailure)
+            onWriteFailure(WriteFailure::image);
         return false;
+    }
     m_staleImages.remove(item.id);
     m_unsavedImages.insert(item.id);
     return true;
@@ -157,6 +160,8 @@ void ClipStore::saveAndNotify() {
             m_disk.removeImage(id);
         m_staleImages.clear();
         m_unsavedImages.clear();
+    } else if (onWriteFailure) {
+        onWriteFailure(WriteFailure::history);
     }
     if (onChange)
         onChange();

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QUuid>
 
+#include <functional>
+
 #include <optional>
 
 // The bounded, persistent clip history. At most `limit` unpinned entries are
@@ -19,6 +21,12 @@
 class ClipStore final : public ClipStoring {
 public:
     static constexpr int defaultLimit = 27;
+
+    enum class WriteFailure { history, image };
+    // Called when the history file or a picture could not be written. The
+    // store keeps the change in memory and writes everything again at the
+    // next change.
+    std::function<void(WriteFailure)> onWriteFailure;
 
     explicit ClipStore(const QString& directory = ClipDisk::defaultDirectory());
 

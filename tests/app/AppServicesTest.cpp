@@ -11,6 +11,8 @@
 #include "support/RecordingHotKeys.h"
 #include "support/TemporaryHistory.h"
 
+#include <QDir>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -62,6 +64,7 @@ class AppServicesTest : public QObject {
 private Q_SLOTS:
     void init() { QStandardPaths::setTestModeEnabled(true); }
     void copiesAreStoredUnlessExcluded();
+    void unsavedCopiesAreReportedOnceAndSavedLater();
     void historyLimitFollowsThePreference();
     void testHostStopsCapturing();
     void pasteTargetsTheLastOtherApplication();
@@ -83,6 +86,21 @@ void AppServicesTest::copiesAreStoredUnlessExcluded() {
     f.copy(u"right after leaving the password manager"_s);
     QCOMPARE(f.services->store().items().size(), 1);
     QVERIFY(f.services->exclusion().lastExcludedLeftAt().has_value());
+}
+
+void AppServicesTest::unsavedCopiesAreReportedOnceAndSavedLater() {
+    Fixture f;
+    QSignalSpy reports(f.services.get(), &AppServices::writeFailed);
+    f.copy(u"saved"_s);
+    QVERIFY(QFile::remove(f.history.historyFile()));
+    QVERIFY(QDir().mkdir(f.history.historyFile()));
+    f.copy(u"not saved"_s);
+    f.copy(u"not saved either"_s);
+    QCOMPARE(reports.size(), 1);
+    QVERIFY(reports[0][0].toString().contains(u"history file"_s));
+    QVERIFY(QDir().rmdir(f.history.historyFile()));
+    f.copy(u"saved again"_s);
+    QCOMPARE(ClipStore(f.history.path()).items().size(), 4);
 }
 
 void AppServicesTest::historyLimitFollowsThePreference() {
