@@ -43,8 +43,9 @@ QList<ClipItem> ClipDisk::load() {
     if (!file.exists())
         return {};
     std::optional<QList<ClipDiskItem>> records;
+    QList<QJsonObject> objects;
     if (file.open(QIODevice::ReadOnly))
-        records = decode(file.readAll());
+        records = decode(file.readAll(), &objects);
     if (!records) {
         m_unreadableHistory = true;
         return {};
@@ -52,11 +53,16 @@ QList<ClipItem> ClipDisk::load() {
     QList<ClipItem> items;
     QSet<QUuid> seen;
     const QString images = imagesDirectory();
-    for (const ClipDiskItem& record : *records) {
+    m_keptRecords.clear();
+    for (qsizetype i = 0; i < records->size(); ++i) {
+        const ClipDiskItem& record = (*records)[i];
         // A hand-edited file may repeat an id; the first record keeps it.
         if (seen.contains(record.id))
             continue;
-        if (auto item = record.toItem(images)) {
+        if (!record.hasKnownKind()) {
+            seen.insert(record.id);
+            m_keptRecords.append(objects[i]);
+        } else if (auto item = record.toItem(images)) {
             seen.insert(record.id);
             items.append(std::move(*item));
         }
@@ -67,7 +73,7 @@ QList<ClipItem> ClipDisk::load() {
 bool ClipDisk::save(const QList<ClipItem>& items) {
     if (m_unreadableHistory && !moveUnreadableHistoryAside())
         return false;
-    return writePrivateFileAtomically(historyFilePath(), encode(items));
+    return writePrivateFileAtomically(historyFilePath(), encode(items, m_keptRecords));
 }
 
 bool ClipDisk::moveUnreadableHistoryAside() {
@@ -85,14 +91,14 @@ void ClipDisk::removeImage(const QUuid& id) const {
     QFile::remove(imagePath(id));
 }
 
-QByteArray ClipDisk::encode(const QList<ClipItem>& items) {
+QByteArray ClipDisk::encode(const QList<ClipItem>& items, const QList<QJsonObject>& kept) {
     QByteArray out("{\"items\":");
-    out.append(encodeRecords(items));
+    out.append(encodeRecords(items, kept));
     out.append('}');
     return out;
 }
 
-QByteArray ClipDisk::encodeRecords(const QList<ClipItem>& items) {
+QByteArray ClipDisk::encodeRecords(const QList<ClipItem>& items, const QList<QJsonObject>& kept) {
     QByteArray out;
     out.append('[');
     for (qsizetype i = 0; i < items.size(); ++i) {
@@ -100,11 +106,17 @@ QByteArray ClipDisk::encodeRecords(const QList<ClipItem>& items) {
             out.append(',');
         ClipDiskItem::fromItem(items[i]).appendJson(out);
     }
+    for (qsizetype i = 0; i < kept.size(); ++i) {
+        if (i > 0 || !items.isEmpty())
+            out.append(',');
+        out.append(QJsonDocument(kept[i]).toJson(QJsonDocument::Compact));
+    }
     out.append(']');
     return out;
 }
 
-std::optional<QList<ClipDiskItem>> ClipDisk::decode(const QByteArray& document) {
+std::optional<QList<ClipDiskItem>> ClipDisk::decode(const QByteArray& document,
+                                                    QList<QJsonObject>* objects) {
     QJsonParseError error;
     const QJsonDocument json = QJsonDocument::fromJson(document, &error);
     if (error.error != QJsonParseError::NoError || !json.isObject())
@@ -120,6 +132,8 @@ std::optional<QList<ClipDiskItem>> ClipDisk::decode(const QByteArray& document) 
         if (!record)
             return std::nullopt;
         records.append(std::move(*record));
+        if (objects)
+            objects->append(value.toObject());
     }
     return records;
 }

@@ -4,6 +4,7 @@
 #include "ClipItem.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 
@@ -45,15 +46,21 @@ public:
     // True while an unreadable history document waits to be moved aside.
     bool holdsUnreadableHistory() const { return m_unreadableHistory; }
 
-    static QByteArray encode(const QList<ClipItem>& items);
+    // `kept` are records of kinds this version does not know, written back
+    // after the entries as they were read.
+    static QByteArray encode(const QList<ClipItem>& items, const QList<QJsonObject>& kept = {});
     // The entries as a JSON array of records, in the given order.
-    static QByteArray encodeRecords(const QList<ClipItem>& items);
-    // nullopt when the document as a whole is unreadable.
-    static std::optional<QList<ClipDiskItem>> decode(const QByteArray& document);
+    static QByteArray encodeRecords(const QList<ClipItem>& items,
+                                    const QList<QJsonObject>& kept = {});
+    // nullopt when the document as a whole is unreadable. `objects`, when
+    // given, receives each record's JSON object, in the same order.
+    static std::optional<QList<ClipDiskItem>> decode(const QByteArray& document,
+                                                     QList<QJsonObject>* objects = nullptr);
 
 private:
     bool moveUnreadableHistoryAside();
 
     QString m_directory;
     bool m_unreadableHistory = false;
+    QList<QJsonObject> m_keptRecords;
 };

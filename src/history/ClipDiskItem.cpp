@@ -3,7 +3,9 @@
 #include "JsonText.h"
 #include "Overloaded.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 
 using namespace Qt::StringLiterals;
@@ -57,8 +59,18 @@ bool isBase64Character(QChar c) {
            c == u'+' || c == u'/';
 }
 
+// The picture of an image record. A file named after the id in other
+// letters (written by hand or by another tool) is found and renamed to the
+// usual name, so later saves and removals find it too.
 std::optional<ClipContent> imageContent(const QString& imagesDirectory, const QUuid& id) {
-    QFile file(imagesDirectory + u'/' + idText(id) + ".png"_L1);
+    const QString name = idText(id) + ".png"_L1;
+    const QString path = imagesDirectory + u'/' + name;
+    if (!QFileInfo::exists(path)) {
+        const QStringList others = QDir(imagesDirectory).entryList({name}, QDir::Files);
+        if (others.isEmpty() || !QFile::rename(imagesDirectory + u'/' + others.first(), path))
+            return std::nullopt;
+    }
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return ImageContent{file.readAll()};
@@ -177,6 +189,11 @@ void ClipDiskItem::appendOptionalMembers(QByteArray& out) const {
         out.append(']');
     }
     optionalString(",\"link\":", link);
+}
+
+bool ClipDiskItem::hasKnownKind() const {
+    static const QStringList known{u"text"_s, u"richText"_s, u"image"_s, u"files"_s, u"link"_s};
+    return known.contains(kind);
 }
 
 std::optional<ClipItem> ClipDiskItem::toItem(const QString& imagesDirectory) const {

@@ -23,6 +23,10 @@ struct ClipDiskItem {
 
     static ClipDiskItem fromItem(const ClipItem& item);
 
+    // Whether this version knows the record's kind. Records of other kinds
+    // come from a newer Velloq and are kept as they are.
+    bool hasKnownKind() const;
+
     // Strict decoding: nullopt when an always-present member is missing or
     // mistyped, the id is not UUID text, or an optional member is mistyped.
     // Any of these makes the whole document unreadable.

@@ -3,6 +3,7 @@
 #include "history/ClipStore.h"
 #include "support/TemporaryHistory.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -46,6 +47,7 @@ private Q_SLOTS:
     void recordLevelErrorsSkipOnlyThatRecord();
     void lenientReadingOfOptionalMembers();
     void missingImageFileDropsTheRecordAtNextSave();
+    void recordsOfNewerKindsAndOtherLetterCaseSurviveSaves();
     void encodedTextReadsBackExactly_data();
     void encodedTextReadsBackExactly();
     void strictBase64_data();
@@ -205,6 +207,32 @@ void ClipDiskTest::missingImageFileDropsTheRecordAtNextSave() {
     QVERIFY(dir.readHistoryFile().contains(idText(imageId).toLatin1()));
     store.add(textClip(u"next"_s), std::nullopt, 2);
     QVERIFY(!dir.readHistoryFile().contains(idText(imageId).toLatin1()));
+}
+
+void ClipDiskTest::recordsOfNewerKindsAndOtherLetterCaseSurviveSaves() {
+    TemporaryHistory dir;
+    const QString future =
+        u"{\"capturedAt\":3,\"id\":\"%1\",\"isPinned\":true,\"kind\":\"video\",\"x\":[1]}"_s.arg(
+            idB);
+    const QString lowerImage =
+        u"{\"id\":\"%1\",\"capturedAt\":2,\"isPinned\":false,\"kind\":\"image\"}"_s.arg(
+            idA.toLower());
+    QVERIFY(QDir().mkpath(dir.imagesFolder()));
+    QFile png(dir.imagesFolder() + u'/' + idA.toLower() + ".png"_L1);
+    QVERIFY(png.open(QIODevice::WriteOnly) && png.write(pngBytes(2)) > 0);
+    png.close();
+    dir.writeHistoryFile(document(future + u',' + lowerImage));
+    {
+        ClipStore store(dir.path());
+        QCOMPARE(store.items().size(), 1);
+        store.add(textClip(u"next"_s), std::nullopt, 4);
+    }
+    const QJsonArray records =
+        QJsonDocument::fromJson(dir.readHistoryFile()).object().value("items"_L1).toArray();
+    QCOMPARE(records.size(), 3);
+    QVERIFY(records.contains(QJsonDocument::fromJson(future.toUtf8()).object()));
+    QCOMPARE(QDir(dir.imagesFolder()).entryList(QDir::Files), QStringList{idA + ".png"_L1});
+    QCOMPARE(load(dir).size(), 2);
 }
 
 void ClipDiskTest::encodedTextReadsBackExactly_data() {
