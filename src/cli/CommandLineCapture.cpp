@@ -1,6 +1,7 @@
 #include "CommandLineCapture.h"
 
 #include "capture/ClipClassification.h"
+#include "history/PrivateFiles.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -21,11 +22,10 @@ CommandLineCapture::Refusal refusal(const QString& message) {
     return {message, false};
 }
 
+// Files named on the command line: regular files only, as large as the
+// running Velloq accepts on standard input.
 std::optional<QByteArray> readFile(const QString& path) {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.readAll();
+    return readRegularFile(path, 256LL << 20);
 }
 
 } // namespace

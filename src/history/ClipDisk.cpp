@@ -39,13 +39,12 @@ void ClipDisk::createFolders() const {
 }
 
 QList<ClipItem> ClipDisk::load() {
-    QFile file(historyFilePath());
-    if (!file.exists())
+    if (!QFileInfo::exists(historyFilePath()))
         return {};
     std::optional<QList<ClipDiskItem>> records;
     QList<QJsonObject> objects;
-    if (file.open(QIODevice::ReadOnly))
-        records = decode(file.readAll(), &objects);
+    if (const auto document = readRegularFile(historyFilePath(), maximumHistoryBytes))
+        records = decode(*document, &objects);
     if (!records) {
         m_unreadableHistory = true;
         return {};

@@ -16,6 +16,10 @@
 // atomically, so a reader never sees a half-written file.
 class ClipDisk {
 public:
+    // Larger history documents and pictures are not read: they are not ours.
+    static constexpr qint64 maximumHistoryBytes = 1LL << 30;
+    static constexpr qint64 maximumImageBytes = 256LL << 20;
+
     explicit ClipDisk(QString directory);
 
     // $XDG_DATA_HOME/Velloq, or the temporary folder + "Velloq" when the

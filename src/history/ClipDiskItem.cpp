@@ -1,7 +1,9 @@
 #include "ClipDiskItem.h"
 
+#include "ClipDisk.h"
 #include "JsonText.h"
 #include "Overloaded.h"
+#include "PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,10 +72,10 @@ std::optional<ClipContent> imageContent(const QString& imagesDirectory, const QU
         if (others.isEmpty() || !QFile::rename(imagesDirectory + u'/' + others.first(), path))
             return std::nullopt;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto png = readRegularFile(path, ClipDisk::maximumImageBytes);
+    if (!png)
         return std::nullopt;
-    return ImageContent{file.readAll()};
+    return ImageContent{*png};
 }
 
 } // namespace

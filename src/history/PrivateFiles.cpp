@@ -5,6 +5,10 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr QFile::Permissions ownerOnlyFolder = QFile::ReadOwner | QFile::WriteOwner |
@@ -24,6 +28,27 @@ bool createPrivateFolder(const QString& path) {
     if (!QDir().mkdir(path))
         return QFileInfo(path).isDir();
     return QFile::setPermissions(path, ownerOnlyFolder);
+}
+
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes) {
+    const int descriptor =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return std::nullopt;
+    struct stat status {};
+    std::optional<QByteArray> bytes;
+    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+        status.st_size <= maxBytes) {
+        QFile file;
+        // Read one byte past the size: a file that grew since is refused too.
+        if (file.open(descriptor, QIODevice::ReadOnly)) {
+            QByteArray read = file.read(status.st_size + 1);
+            if (read.size() <= status.st_size)
+                bytes = std::move(read);
+        }
+    }
+    ::close(descriptor);
+    return bytes;
 }
 
 bool writePrivateFileAtomically(const QString& path, const QByteArray& bytes) {

@@ -116,11 +116,10 @@ std::optional<QStringList> Defaults::stringList(const QString& key) const {
 
 void Defaults::reload() {
     watchFile();
-    QFile file(m_filePath);
     QJsonObject loaded;
-    if (file.open(QIODevice::ReadOnly)) {
+    if (const auto bytes = readRegularFile(m_filePath, maximumFileBytes)) {
         QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+        const QJsonDocument document = QJsonDocument::fromJson(*bytes, &error);
         // A half-edited or corrupt file keeps the values we have, and is
         // kept aside rather than overwritten by our next write.
         if (error.error != QJsonParseError::NoError || !document.isObject()) {
@@ -129,6 +128,9 @@ void Defaults::reload() {
         }
         loaded = document.object();
     } else if (QFileInfo::exists(m_filePath)) {
+        // Not a regular file of a sensible size (a FIFO, a device, a huge
+        // file): keep our values, and keep the file aside at our next write.
+        m_unreadableFile = true;
         return;
     }
     m_unreadableFile = false;

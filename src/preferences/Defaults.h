@@ -20,6 +20,9 @@ class Defaults : public QObject, public KeyboardShortcuts::ShortcutStoring {
     Q_OBJECT
 
 public:
+    // A larger settings file is not read.
+    static constexpr qint64 maximumFileBytes = 16LL << 20;
+
     explicit Defaults(QString filePath, QObject* parent = nullptr);
 
     static QString defaultFilePath();

@@ -12,6 +12,8 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -48,6 +50,7 @@ private Q_SLOTS:
     void lenientReadingOfOptionalMembers();
     void missingImageFileDropsTheRecordAtNextSave();
     void recordsOfNewerKindsAndOtherLetterCaseSurviveSaves();
+    void specialFilesAreNeverRead();
     void encodedTextReadsBackExactly_data();
     void encodedTextReadsBackExactly();
     void strictBase64_data();
@@ -233,6 +236,22 @@ void ClipDiskTest::recordsOfNewerKindsAndOtherLetterCaseSurviveSaves() {
     QVERIFY(records.contains(QJsonDocument::fromJson(future.toUtf8()).object()));
     QCOMPARE(QDir(dir.imagesFolder()).entryList(QDir::Files), QStringList{idA + ".png"_L1});
     QCOMPARE(load(dir).size(), 2);
+}
+
+void ClipDiskTest::specialFilesAreNeverRead() {
+    TemporaryHistory dir;
+    const QString imageRecord =
+        u"{\"id\":\"%1\",\"capturedAt\":2,\"isPinned\":true,\"kind\":\"image\"}"_s;
+    dir.writeHistoryFile(document(imageRecord.arg(idA) + u',' + imageRecord.arg(idB)));
+    QVERIFY(QDir().mkpath(dir.imagesFolder()));
+    QVERIFY(QFile::link(u"/dev/zero"_s, dir.imagesFolder() + u'/' + idA + ".png"_L1));
+    QVERIFY(::mkfifo(QFile::encodeName(dir.imagesFolder() + u'/' + idB + ".png"_L1), 0600) == 0);
+    QCOMPARE(load(dir).size(), 0);
+    QVERIFY(QFile::remove(dir.historyFile()));
+    QVERIFY(::mkfifo(QFile::encodeName(dir.historyFile()), 0600) == 0);
+    ClipStore store(dir.path());
+    QVERIFY(store.items().isEmpty());
+    QVERIFY(store.startedFromUnreadableHistory());
 }
 
 void ClipDiskTest::encodedTextReadsBackExactly_data() {

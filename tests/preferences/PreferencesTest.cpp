@@ -185,6 +185,19 @@ void PreferencesTest::unreadableSettingsAreKeptAside() {
     QVERIFY(keptFile.open(QIODevice::ReadOnly));
     QCOMPARE(keptFile.readAll(), "{\"gridSize\": 9, oops"_ba);
     QCOMPARE(readJson(path), QJsonObject({{Preferences::appearanceKey, u"dark"_s}}));
+
+    // Special files are never read: a FIFO would hang, a device never ends.
+    QVERIFY(QFile::remove(path));
+    QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    Defaults fromFifo(path);
+    QCOMPARE(fromFifo.keys(), QStringList());
+    QVERIFY(QFile::remove(path));
+    writeOutside(path, R"({"gridSize":9})"_ba);
+    Defaults running(path);
+    QCOMPARE(Preferences::currentGridSize(running), 9);
+    QVERIFY(QFile::remove(path) && QFile::link(u"/dev/zero"_s, path));
+    QTest::qWait(300);
+    QCOMPARE(Preferences::currentGridSize(running), 9);
 }
 
 QTEST_GUILESS_MAIN(PreferencesTest)
