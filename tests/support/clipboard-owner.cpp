@@ -31,7 +31,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: velloq-clipboard-owner [--silent] [--incr-above BYTES] [--chunk BYTES]\n"
-    "         [--stop-after BYTES] [--exit-after-requests N] [TARGET=VALUE...]\n"
+    "         [--stop-after BYTES] [--exit-after-requests N] [--extra-targets N]\n"
+    "         [TARGET=VALUE...]\n"
     "  VALUE is literal text, or @PATH for the bytes of a file. A target may carry MIME\n"
     "  parameters: in text/plain;charset=utf-8=hi the target is text/plain;charset=utf-8.\n";
 
@@ -66,6 +67,7 @@ struct Options {
     std::size_t chunk = kDefaultChunk;
     std::optional<std::size_t> stopAfter;
     std::size_t exitAfterRequests = 0; // 0: never
+    std::size_t extraTargets = 0;      // listed in TARGETS, never served
     std::vector<Offer> offers;
 };
 
@@ -149,6 +151,8 @@ Options parseArguments(std::span<char* const> arguments) {
             options.stopAfter = count();
         else if (argument == "--exit-after-requests")
             options.exitAfterRequests = count();
+        else if (argument == "--extra-targets")
+            options.extraTargets = count();
         else if (argument.starts_with('-'))
             throw UsageError{"unknown option " + std::string(argument)};
         else
@@ -265,6 +269,7 @@ private:
     Transfers m_transfers;
     xcb_atom_t m_clipboard = XCB_ATOM_NONE;
     xcb_atom_t m_targets = XCB_ATOM_NONE;
+    std::vector<xcb_atom_t> m_extraTargets;
     xcb_atom_t m_timestamp = XCB_ATOM_NONE;
     xcb_atom_t m_incr = XCB_ATOM_NONE;
     xcb_atom_t m_utf8String = XCB_ATOM_NONE;
@@ -295,6 +300,10 @@ bool ClipboardOwner::internAll() {
                                            "_NET_WM_PID"};
     for (const Offer& offer : m_options.offers)
         names.push_back(offer.name);
+    std::vector<std::string> extraNames;
+    for (std::size_t i = 0; i < m_options.extraTargets; ++i)
+        extraNames.push_back("x-velloq-extra-" + std::to_string(i));
+    names.insert(names.end(), extraNames.begin(), extraNames.end());
     const auto atoms = internAtoms(m_c, names);
     if (std::ranges::find(atoms, xcb_atom_t{XCB_ATOM_NONE}) != atoms.end())
         return false;
@@ -314,6 +323,7 @@ bool ClipboardOwner::internAll() {
         else
             offer.type = offer.atom; // UTF8_STRING and STRING are their own types as well
     }
+    m_extraTargets.assign(atoms.end() - std::ptrdiff_t(extraNames.size()), atoms.end());
     return true;
 }
 
@@ -452,6 +462,7 @@ void ClipboardOwner::writeTargets(xcb_window_t window, xcb_atom_t property) {
     std::vector<xcb_atom_t> targets = {m_targets, m_timestamp};
     for (const Offer& offer : m_options.offers)
         targets.push_back(offer.atom);
+    targets.insert(targets.end(), m_extraTargets.begin(), m_extraTargets.end());
     xcb_change_property(m_c, XCB_PROP_MODE_REPLACE, window, property, XCB_ATOM_ATOM, 32,
                         targets.size(), targets.data());
 }

@@ -12,6 +12,24 @@ namespace {
 const QByteArrayList utf8TextTargets{"UTF8_STRING", "text/plain;charset=utf-8", "text/plain"};
 const QByteArrayList rtfTargets{"text/rtf", "application/rtf", "text/richtext"};
 
+const QByteArrayList markerTargets{"org.nspasteboard.ConcealedType",
+                                   "org.nspasteboard.TransientType", "x-kde-passwordManagerHint"};
+
+// Every target a snapshot may look at.
+QByteArrayList wantedTargets() {
+    QByteArrayList names = utf8TextTargets + rtfTargets + markerTargets;
+    names << "STRING"
+          << "image/png"
+          << "image/tiff"
+          << "text/uri-list"
+          << "x-special/gnome-copied-files";
+    for (const QByteArray& type : QImageReader::supportedMimeTypes()) {
+        if (type.startsWith("image/") && !names.contains(type))
+            names.append(type);
+    }
+    return names;
+}
+
 QString withoutTrailingNul(QString text) {
     // Some owners count the C string terminator as part of the data.
     while (text.endsWith(QChar(0)))
@@ -24,6 +42,7 @@ QString withoutTrailingNul(QString text) {
 GeneralPasteboard::GeneralPasteboard(QClipboard* clipboard, xcb_connection_t* qtConnection,
                                      QObject* parent)
     : QObject(parent), m_clipboard(clipboard) {
+    m_reader.setWantedTargets(wantedTargets());
     if (qtConnection) {
         const xcb_setup_t* setup = xcb_get_setup(qtConnection);
         m_reader.ignoreOwnersOfClient(setup->resource_id_base, setup->resource_id_mask);
@@ -43,11 +62,8 @@ qint64 GeneralPasteboard::changeCount() {
 }
 
 bool GeneralPasteboard::hasMarker(const QByteArrayList& targets) {
-    static const QByteArrayList markers{"org.nspasteboard.ConcealedType",
-                                        "org.nspasteboard.TransientType",
-                                        "x-kde-passwordManagerHint"};
     return std::any_of(targets.cbegin(), targets.cend(),
-                       [](const QByteArray& target) { return markers.contains(target); });
+                       [](const QByteArray& target) { return markerTargets.contains(target); });
 }
 
 bool GeneralPasteboard::isConcealedOrTransient() {

@@ -55,24 +55,40 @@ quint64 X11ClipboardReader::ownerChanges() {
     return m_ownerChanges;
 }
 
+void X11ClipboardReader::setWantedTargets(const QByteArrayList& names) {
+    m_connection.internAtoms(names);
+    m_wantedTargets.clear();
+    for (const QByteArray& name : names) {
+        if (const xcb_atom_t atom = m_connection.atom(name); atom != XCB_ATOM_NONE)
+            m_wantedTargets.insert(atom, name);
+    }
+}
+
 QByteArrayList X11ClipboardReader::targets(QDeadlineTimer deadline) {
-    const auto bytes = convert(m_connection.atom("TARGETS"), deadline);
+    // A longer list is cut, not refused: the first targets are the usual ones.
+    const auto list = convert(m_connection.atom("TARGETS"), deadline,
+                              maximumTargets * qint64(sizeof(xcb_atom_t)));
     QByteArrayList names;
-    if (!bytes)
+    if (!list)
         return names;
-    const qsizetype count = bytes->size() / qsizetype(sizeof(xcb_atom_t));
+    const qsizetype count =
+        std::min<qsizetype>(list->bytes.size() / qsizetype(sizeof(xcb_atom_t)), maximumTargets);
     for (qsizetype i = 0; i < count; ++i) {
         xcb_atom_t atom = XCB_ATOM_NONE;
-        std::memcpy(&atom, bytes->constData() + i * qsizetype(sizeof atom), sizeof atom);
-        if (atom != XCB_ATOM_NONE)
-            names.append(m_connection.atomName(atom));
+        std::memcpy(&atom, list->bytes.constData() + i * qsizetype(sizeof atom), sizeof atom);
+        const auto wanted = m_wantedTargets.constFind(atom);
+        if (wanted != m_wantedTargets.constEnd() && !names.contains(*wanted))
+            names.append(*wanted);
     }
     return names;
 }
 
 std::optional<QByteArray> X11ClipboardReader::read(const QByteArray& target,
                                                    QDeadlineTimer deadline) {
-    return convert(m_connection.atom(target), deadline);
+    const auto transfer = convert(m_connection.atom(target), deadline, maximumBytes);
+    if (!transfer || transfer->truncated)
+        return std::nullopt;
+    return transfer->bytes;
 }
 
 xcb_atom_t X11ClipboardReader::nextProperty() {
@@ -80,7 +96,8 @@ xcb_atom_t X11ClipboardReader::nextProperty() {
     return m_connection.atom("VELLOQ_SELECTION_" + QByteArray::number(m_propertyIndex));
 }
 
-std::optional<QByteArray> X11ClipboardReader::convert(xcb_atom_t target, QDeadlineTimer deadline) {
+std::optional<X11ClipboardReader::Transfer>
+X11ClipboardReader::convert(xcb_atom_t target, QDeadlineTimer deadline, qint64 limit) {
     if (!isValid() || target == XCB_ATOM_NONE)
         return std::nullopt;
     xcb_connection_t* c = m_connection.get();
@@ -102,16 +119,19 @@ std::optional<QByteArray> X11ClipboardReader::convert(xcb_atom_t target, QDeadli
         deadline);
     if (!answered || *answered == XCB_ATOM_NONE)
         return std::nullopt;
-    XcbConnection::Property value = m_connection.property(m_window, property, true);
+    XcbConnection::Property value =
+        m_connection.property(m_window, property, true, XCB_GET_PROPERTY_TYPE_ANY, limit);
     if (value.type == m_connection.atom("INCR"))
-        return readIncrementally(property, deadline);
+        return readIncrementally(property, deadline, limit);
     if (value.type == XCB_ATOM_NONE)
         return std::nullopt;
-    return value.bytes;
+    if (value.truncated)
+        xcb_delete_property(c, m_window, property);
+    return Transfer{value.bytes.left(limit), value.truncated};
 }
 
-std::optional<QByteArray> X11ClipboardReader::readIncrementally(xcb_atom_t property,
-                                                                QDeadlineTimer deadline) {
+std::optional<X11ClipboardReader::Transfer>
+X11ClipboardReader::readIncrementally(xcb_atom_t property, QDeadlineTimer deadline, qint64 limit) {
     // Deleting the INCR property (done when it was read) asks for the first
     // chunk; each chunk read and deleted asks for the next; an empty chunk
     // ends the transfer.
@@ -131,7 +151,10 @@ std::optional<QByteArray> X11ClipboardReader::readIncrementally(xcb_atom_t prope
             return std::nullopt;
         const XcbConnection::Property chunk = m_connection.property(m_window, property, true);
         if (chunk.bytes.isEmpty())
-            return data;
+            return Transfer{data, false};
         data.append(chunk.bytes);
+        // Past the limit the owner is left to time out: nothing more is asked.
+        if (data.size() > limit)
+            return Transfer{data.left(limit), true};
     }
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QDeadlineTimer>
+#include <QHash>
 
 #include <optional>
 
@@ -25,17 +26,31 @@ public:
     quint64 ownerChanges();
     void ignoreOwnersOfClient(uint32_t resourceIdBase, uint32_t resourceIdMask);
 
-    // The target names the owner offers; empty when it offers none or does
-    // not answer in time.
+    // Targets beyond this many are not looked at.
+    static constexpr qint64 maximumTargets = 4096;
+    // No single representation larger than this is read.
+    static constexpr qint64 maximumBytes = 256LL << 20;
+
+    // The target names `targets` may report: interned once, so an owner
+    // offering thousands of others costs no round trip per name.
+    void setWantedTargets(const QByteArrayList& names);
+
+    // The wanted targets the owner offers, in its order; empty when it
+    // offers none or does not answer in time.
     QByteArrayList targets(QDeadlineTimer deadline);
 
     // The owner's data for `target`; nullopt when it refuses, does not answer
-    // in time, or breaks off.
+    // in time, breaks off, or sends more than `maximumBytes`.
     std::optional<QByteArray> read(const QByteArray& target, QDeadlineTimer deadline);
 
 private:
-    std::optional<QByteArray> convert(xcb_atom_t target, QDeadlineTimer deadline);
-    std::optional<QByteArray> readIncrementally(xcb_atom_t property, QDeadlineTimer deadline);
+    struct Transfer {
+        QByteArray bytes;
+        bool truncated = false;
+    };
+    std::optional<Transfer> convert(xcb_atom_t target, QDeadlineTimer deadline, qint64 limit);
+    std::optional<Transfer> readIncrementally(xcb_atom_t property, QDeadlineTimer deadline,
+                                              qint64 limit);
     xcb_atom_t nextProperty();
     // Counts owner changes; true for other events the caller may want.
     bool countOwnerChange(xcb_generic_event_t* event);
@@ -49,4 +64,5 @@ private:
     uint32_t m_ignoredBase = 0;
     uint32_t m_ignoredMask = 0;
     unsigned m_propertyIndex = 0;
+    QHash<xcb_atom_t, QByteArray> m_wantedTargets;
 };

@@ -89,11 +89,29 @@ void XcbConnection::drainEvents(const std::function<void(xcb_generic_event_t*)>&
     }
 }
 
+void XcbConnection::internAtoms(const QByteArrayList& names) {
+    QList<std::pair<QByteArray, xcb_intern_atom_cookie_t>> requests;
+    for (const QByteArray& name : names) {
+        if (!m_atoms.contains(name))
+            requests.append(
+                {name, xcb_intern_atom(m_connection, 0, uint16_t(name.size()), name.constData())});
+    }
+    for (const auto& [name, cookie] : std::as_const(requests)) {
+        XcbReply<xcb_intern_atom_reply_t> reply(
+            xcb_intern_atom_reply(m_connection, cookie, nullptr));
+        if (reply && reply->atom != XCB_ATOM_NONE)
+            m_atoms.insert(name, reply->atom);
+    }
+}
+
 XcbConnection::Property XcbConnection::property(xcb_window_t window, xcb_atom_t property,
-                                                bool remove, xcb_atom_t type) {
-    // Asking for up to 4 GiB returns the whole value in one reply.
+                                                bool remove, xcb_atom_t type, qint64 maximumBytes) {
+    // The length is counted in 4-byte units; one unit more than the limit
+    // tells a value at the limit from a longer one. The server deletes the
+    // property only when the whole value was read.
+    const uint32_t units = uint32_t(std::min<qint64>(maximumBytes / 4 + 1, UINT32_MAX / 4));
     const auto cookie =
-        xcb_get_property(m_connection, remove ? 1 : 0, window, property, type, 0, UINT32_MAX / 4);
+        xcb_get_property(m_connection, remove ? 1 : 0, window, property, type, 0, units);
     XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_connection, cookie, nullptr));
     Property result;
     if (!reply)
@@ -101,6 +119,7 @@ XcbConnection::Property XcbConnection::property(xcb_window_t window, xcb_atom_t 
     result.type = reply->type;
     result.format = reply->format;
     const int length = xcb_get_property_value_length(reply.get());
+    result.truncated = reply->bytes_after > 0 || length > maximumBytes;
     if (length > 0)
         result.bytes =
             QByteArray(static_cast<const char*>(xcb_get_property_value(reply.get())), length);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QDeadlineTimer>
 #include <QHash>
 #include <QString>
@@ -27,6 +28,8 @@ public:
 
     // The atom of that name, created when missing; cached.
     xcb_atom_t atom(const QByteArray& name);
+    // Interns all these names in one round trip, for later atom() calls.
+    void internAtoms(const QByteArrayList& names);
     QByteArray atomName(xcb_atom_t atom);
 
     // Creates an unmapped 1×1 input-only window with the given event mask.
@@ -44,9 +47,12 @@ public:
         xcb_atom_t type = XCB_ATOM_NONE;
         uint8_t format = 0;
         QByteArray bytes;
+        // More than `maximumBytes` were there; `bytes` holds only the start.
+        bool truncated = false;
     };
     Property property(xcb_window_t window, xcb_atom_t property, bool remove = false,
-                      xcb_atom_t type = XCB_GET_PROPERTY_TYPE_ANY);
+                      xcb_atom_t type = XCB_GET_PROPERTY_TYPE_ANY,
+                      qint64 maximumBytes = qint64(UINT32_MAX));
 
 private:
     xcb_connection_t* m_connection = nullptr;
