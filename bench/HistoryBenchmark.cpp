@@ -43,6 +43,19 @@ void BM_AddAndSave(benchmark::State& state) {
     state.counters["entries"] = double(store.items().size());
 }
 
+// A history holding one clip at the default size limit: every change
+// rewrites it.
+void BM_AddNextToALargeClip(benchmark::State& state) {
+    QTemporaryDir dir;
+    ClipStore store(dir.path());
+    store.add(TextContent{filler(32 * 1024 * 1024, 0)}, std::nullopt, 1);
+    int next = 1'000'000;
+    for (auto _ : state) {
+        store.add(TextContent{filler(1024, next)}, std::nullopt, next);
+        ++next;
+    }
+}
+
 void BM_Load(benchmark::State& state) {
     QTemporaryDir dir;
     writeHistory(dir.path(), int(state.range(0)), state.range(1));
@@ -83,6 +96,7 @@ void historyShapes(benchmark::internal::Benchmark* b) {
 } // namespace
 
 BENCHMARK(BM_AddAndSave)->Apply(historyShapes);
+BENCHMARK(BM_AddNextToALargeClip)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Load)->Apply(historyShapes);
 BENCHMARK(BM_Encode)->Apply(historyShapes);
 BENCHMARK(BM_Search)->Arg(1024)->Arg(100 * 1024)->ArgName("bytes")->Unit(benchmark::kMillisecond);

@@ -14,6 +14,14 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+qint64 megabytes(qint64 bytes) {
+    return (bytes + 1024 * 1024 - 1) / (1024 * 1024);
+}
+
+} // namespace
+
 AppServices::AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, Platform platform,
                          QObject* parent)
     : QObject(parent), m_defaults(defaults), m_store(std::move(store)),
@@ -110,6 +118,14 @@ AppServices::~AppServices() {
 void AppServices::capture(const ClipContent& content, const std::optional<QString>& bundleID) {
     if (m_exclusion->shouldSkip(bundleID))
         return;
+    const qint64 size = byteSize(content);
+    const qint64 maximum = Preferences::maximumClipBytes(m_defaults);
+    if (size > maximum) {
+        QTextStream(stderr) << "velloq: a copy of " << megabytes(size)
+                            << " MB was not kept: larger than the limit of " << megabytes(maximum)
+                            << " MB (\"maximumClipMegabytes\" in settings.json)\n";
+        return;
+    }
     m_store->add(content, bundleID, double(QDateTime::currentMSecsSinceEpoch()) / 1000.0);
 }
 
@@ -117,9 +133,8 @@ void AppServices::reportWriteFailure(ClipStore::WriteFailure failure) {
     if (m_reportedFailures.contains(failure))
         return;
     m_reportedFailures.insert(failure);
-    const QString what = failure == ClipStore::WriteFailure::history
-                             ? u"the history file"_s
-                             : u"a copied picture"_s;
+    const QString what =
+        failure == ClipStore::WriteFailure::history ? u"the history file"_s : u"a copied picture"_s;
     const QString message =
         u"Velloq could not save %1 in %2 (a full disk, or a read-only folder?). New copies "
         "stay in memory and are saved again at the next change."_s.arg(what, m_store->directory());

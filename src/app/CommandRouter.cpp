@@ -5,6 +5,8 @@
 #include "cli/HistoryCommandLine.h"
 #include "history/ClipStore.h"
 #include "overview/OverviewPanelController.h"
+#include "preferences/Defaults.h"
+#include "preferences/Preferences.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -87,6 +89,7 @@ InstanceServer::Reply CommandRouter::runHistoryCommand(const InstanceServer::Req
     QTextStream errStream(&errBuffer);
     HistoryCommandLine commandLine(outStream, errStream);
     commandLine.readStandardInput = [&request] { return request.input; };
+    commandLine.maximumClipBytes = Preferences::maximumClipBytes(Defaults::standard());
     if (!request.workingDirectory.isEmpty())
         commandLine.workingDirectory = request.workingDirectory;
     if (services)

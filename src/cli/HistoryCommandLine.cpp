@@ -256,6 +256,9 @@ int HistoryCommandLine::add(const QCommandLineParser& parser, ClipStore& store) 
     if (const auto* refusal = std::get_if<CommandLineCapture::Refusal>(&result))
         return refusal->isUsageError ? usageError(refusal->message) : failure(refusal->message);
     const ClipContent& content = std::get<ClipContent>(result);
+    if (byteSize(content) > maximumClipBytes)
+        return failure(u"the content is larger than the limit of %1 MB (\"maximumClipMegabytes\" "
+                       "in settings.json); nothing was added"_s.arg(maximumClipBytes >> 20));
     const QByteArray hash = contentHash(content);
     const bool isNew = !entryWithHash(store, hash);
     // The store's own observer (a running Velloq's) still hears the change.

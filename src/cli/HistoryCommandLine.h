@@ -41,6 +41,8 @@ public:
     std::function<QByteArray()> readStandardInput;
     std::function<double()> now;
     int lockTimeoutMs = 2000;
+    // Larger content is refused by `add`, as the clipboard's is.
+    qint64 maximumClipBytes = 32LL * 1024 * 1024;
     // Relative paths in arguments are taken from here.
     QString workingDirectory;
 

@@ -66,6 +66,37 @@ QByteArray contentHash(const ClipContent& content) {
     return hash.result();
 }
 
+namespace {
+
+// Counted without converting, so a huge text costs no copy.
+qint64 utf8Size(const QString& text) {
+    qint64 bytes = 0;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        // A surrogate pair is four bytes in UTF-8: two for each half.
+        bytes += u < 0x80 ? 1 : (u < 0x800 || c.isSurrogate()) ? 2 : 3;
+    }
+    return bytes;
+}
+
+} // namespace
+
+qint64 byteSize(const ClipContent& content) {
+    return std::visit(Overloaded{
+                          [](const TextContent& c) { return utf8Size(c.text); },
+                          [](const RichTextContent& c) { return c.rtf.size() + utf8Size(c.plain); },
+                          [](const ImageContent& c) { return qint64(c.png.size()); },
+                          [](const FilesContent& c) {
+                              qint64 bytes = 0;
+                              for (const QUrl& url : c.urls)
+                                  bytes += utf8Size(absoluteString(url));
+                              return bytes;
+                          },
+                          [](const LinkContent& c) { return utf8Size(absoluteString(c.url)); },
+                      },
+                      content);
+}
+
 QString searchText(const ClipContent& content) {
     return std::visit(Overloaded{
                           [](const TextContent& c) { return c.text; },

@@ -43,6 +43,10 @@ using ClipContent =
 // exactly when their content hashes are equal.
 QByteArray contentHash(const ClipContent& content);
 
+// How large the clip is: UTF-8 bytes of its text, bytes of its picture or
+// RTF, and of its addresses.
+qint64 byteSize(const ClipContent& content);
+
 // The text a history search looks in; empty for images.
 QString searchText(const ClipContent& content);
 

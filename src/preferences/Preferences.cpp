@@ -13,6 +13,7 @@ const QString Preferences::showKeyHintsKey = u"showKeyHints"_s;
 const QString Preferences::historyLimitKey = u"historyLimit"_s;
 const QString Preferences::excludedBundleIDsKey = u"excludedBundleIDs"_s;
 const QString Preferences::onboardingShownKey = u"onboardingShown"_s;
+const QString Preferences::maximumClipMegabytesKey = u"maximumClipMegabytes"_s;
 const QList<int> Preferences::historyLimitOptions{9, 18, 27};
 
 QStringList Preferences::builtInExcludedBundleIDs() {
@@ -68,6 +69,13 @@ void Preferences::registerPreferenceDefaults(Defaults& defaults) {
         {historyLimitKey, defaultHistoryLimit},
         {excludedBundleIDsKey, QJsonArray::fromStringList(builtInExcludedBundleIDs())},
     });
+}
+
+qint64 Preferences::maximumClipBytes(const Defaults& defaults) {
+    qint64 megabytes = defaults.integer(maximumClipMegabytesKey);
+    if (megabytes < 1 || megabytes > largestMaximumClipMegabytes)
+        megabytes = defaultMaximumClipMegabytes;
+    return megabytes * 1024 * 1024;
 }
 
 int Preferences::currentHistoryLimit(const Defaults& defaults) {

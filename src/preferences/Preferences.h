@@ -21,9 +21,12 @@ public:
     static const QString historyLimitKey;
     static const QString excludedBundleIDsKey;
     static const QString onboardingShownKey;
+    static const QString maximumClipMegabytesKey;
 
     static constexpr int defaultGridSize = 6;
     static constexpr int defaultHistoryLimit = 27;
+    static constexpr int defaultMaximumClipMegabytes = 32;
+    static constexpr int largestMaximumClipMegabytes = 1024;
     static const QList<int> historyLimitOptions;
 
     // Password managers whose copies are never stored, by macOS bundle id,
@@ -41,6 +44,9 @@ public:
     static void registerPreferenceDefaults(Defaults& defaults);
 
     static int currentHistoryLimit(const Defaults& defaults);
+    // Copies larger than this are not kept: "maximumClipMegabytes", 1 to
+    // 1024, else 32.
+    static qint64 maximumClipBytes(const Defaults& defaults);
     static int currentGridSize(const Defaults& defaults);
     static bool showsKeyHints(const Defaults& defaults);
 

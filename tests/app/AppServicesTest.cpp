@@ -65,6 +65,7 @@ private Q_SLOTS:
     void init() { QStandardPaths::setTestModeEnabled(true); }
     void copiesAreStoredUnlessExcluded();
     void unsavedCopiesAreReportedOnceAndSavedLater();
+    void copiesOverTheSizeLimitAreNotKept();
     void historyLimitFollowsThePreference();
     void testHostStopsCapturing();
     void pasteTargetsTheLastOtherApplication();
@@ -101,6 +102,18 @@ void AppServicesTest::unsavedCopiesAreReportedOnceAndSavedLater() {
     QVERIFY(QDir().rmdir(f.history.historyFile()));
     f.copy(u"saved again"_s);
     QCOMPARE(ClipStore(f.history.path()).items().size(), 4);
+}
+
+void AppServicesTest::copiesOverTheSizeLimitAreNotKept() {
+    Fixture f;
+    f.defaults.set(Preferences::maximumClipMegabytesKey, 1);
+    f.copy(QString(1024 * 1024 + 1, u'x'));
+    QVERIFY(f.services->store().items().isEmpty());
+    f.copy(QString(1024 * 1024, u'x'));
+    QCOMPARE(f.services->store().items().size(), 1);
+    // A limit outside 1 to 1024 MB reads as the default.
+    f.defaults.set(Preferences::maximumClipMegabytesKey, 0);
+    QCOMPARE(Preferences::maximumClipBytes(f.defaults), 32LL << 20);
 }
 
 void AppServicesTest::historyLimitFollowsThePreference() {

@@ -5,6 +5,7 @@ set -euo pipefail
 velloq=$1
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
+export XDG_CONFIG_HOME="$dir/config"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 id=$(printf 'from a pipe' | "$velloq" add --data-dir "$dir")
@@ -20,6 +21,10 @@ set -e
 [[ $code == 1 ]] || fail "unknown id exited $code"
 [[ $usage == 2 ]] || fail "unknown command exited $usage"
 "$velloq" --help | grep -q 'search QUERY' || fail "help"
+set +e
+large=$(head -c 40000000 /dev/zero | tr '\0' x | "$velloq" add --data-dir "$dir" 2>&1); code=$?
+set -e
+[[ $code == 1 && $large == *"larger than the limit of 32 MB"* ]] || fail "40 MB add exited $code: $large"
 
 # Starting the application where it has no platform adapter, or no display
 # at all, says why and fails, instead of crashing inside Qt.
