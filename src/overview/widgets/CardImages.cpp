@@ -7,6 +7,8 @@
 #include <QMutexLocker>
 #include <QThreadPool>
 
+#include <mutex>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -15,13 +17,7 @@ namespace {
 constexpr int imageDecodeLimit = 900;
 
 QImage decodeForCard(const QByteArray& png) {
-    QByteArray bytes = png;
-    QBuffer buffer(&bytes);
-    QImageReader reader(&buffer);
-    const QSize size = reader.size();
-    if (size.isValid() && (size.width() > imageDecodeLimit || size.height() > imageDecodeLimit))
-        reader.setScaledSize(size.scaled(imageDecodeLimit, imageDecodeLimit, Qt::KeepAspectRatio));
-    return reader.read();
+    return decodedPicture(png, imageDecodeLimit);
 }
 
 struct DecodedImages {
@@ -51,6 +47,22 @@ void keep(const QString& key, const QImage& image) {
 }
 
 } // namespace
+
+QImage decodedPicture(const QByteArray& png, int longestSide) {
+    // Decoding a large photo scaled down still needs the whole picture in
+    // memory once; Qt's default limit (256 MB) would refuse a 64 MP one.
+    static std::once_flag raised;
+    std::call_once(raised, [] { QImageReader::setAllocationLimit(1024); });
+    QByteArray bytes = png;
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (!size.isValid() || qint64(size.width()) * size.height() > maximumPicturePixels)
+        return {};
+    if (size.width() > longestSide || size.height() > longestSide)
+        reader.setScaledSize(size.scaled(longestSide, longestSide, Qt::KeepAspectRatio));
+    return reader.read();
+}
 
 QImage cardImage(const ClipItem& item) {
     const auto* image = std::get_if<ImageContent>(&item.content);

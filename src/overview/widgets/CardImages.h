@@ -18,3 +18,12 @@ void prefetchCardImages(const QList<ClipItem>& items);
 
 // Waits for the decoding started by prefetchCardImages (tests, benchmarks).
 void waitForCardImagePrefetch();
+
+// Pictures with more pixels than this are never decoded: a small file can
+// claim a huge picture and take minutes to unpack. Real photos (64 MP) stay
+// well below it.
+constexpr qint64 maximumPicturePixels = 150'000'000;
+
+// The picture scaled to fit `longestSide`, or null when it does not decode or
+// has more than maximumPicturePixels.
+QImage decodedPicture(const QByteArray& png, int longestSide);

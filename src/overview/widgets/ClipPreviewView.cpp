@@ -1,14 +1,17 @@
 #include "ClipPreviewView.h"
 
+#include "CardImages.h"
 #include "ClipCardView.h"
 #include "FileThumbnailView.h"
 #include "overview/ClipPresentation.h"
 #include "style/GlassPainter.h"
 #include "style/TextStyles.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QImageReader>
 #include <QLabel>
 #include <QLocale>
 #include <QPainter>
@@ -20,6 +23,8 @@ using namespace Qt::StringLiterals;
 const QString ClipPreviewView::footerText = u"Return to paste · Space or Esc to close"_s;
 
 namespace {
+
+constexpr int previewDecodeSide = 2560;
 
 QLabel* label(const QString& text, const QFont& font, QWidget* parent = nullptr) {
     auto* widget = new QLabel(text, parent);
@@ -141,12 +146,17 @@ QWidget* ClipPreviewView::imageBody(const QByteArray& png) const {
     auto* box = new QWidget;
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
-    const QImage image = QImage::fromData(png);
-    if (image.isNull())
+    QByteArray bytes = png;
+    QBuffer buffer(&bytes);
+    const QSize pixels = QImageReader(&buffer).size();
+    // Decoded at about the largest size a screen shows it.
+    const QImage image = decodedPicture(png, previewDecodeSide);
+    if (!pixels.isValid())
         return box;
-    layout->addWidget(new FittedImage(image), 1);
-    auto* size =
-        label(u"%1 × %2"_s.arg(image.width()).arg(image.height()), styledFont(TextStyle::caption));
+    if (!image.isNull())
+        layout->addWidget(new FittedImage(image), 1);
+    auto* size = label(u"%1 × %2"_s.arg(pixels.width()).arg(pixels.height()),
+                       styledFont(TextStyle::caption));
     setTextColour(size, faded(palette(), 0.6));
     size->setAlignment(Qt::AlignHCenter);
     layout->addWidget(size);

@@ -1,10 +1,12 @@
 #include "overview/widgets/ClipCardView.h"
 
+#include "overview/widgets/CardImages.h"
 #include "overview/widgets/FileThumbnailView.h"
 #include "style/Symbols.h"
 #include "support/TemporaryHistory.h"
 
 #include <QApplication>
+#include <QDataStream>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -33,6 +35,7 @@ private Q_SLOTS:
     void longTextStaysInsideTheCard();
     void missingApplicationAndBrokenImageLeaveEmptyStates();
     void fileThumbnailsLoadOffTheMainThread();
+    void hugePicturesAreRefusedAndLargePhotosShown();
     void selectionAnimatesOnScreen();
 };
 
@@ -147,6 +150,49 @@ void ClipCardViewTest::selectionAnimatesOnScreen() {
     card.setSelected(false);
     card.setSelected(true);
     QCOMPARE(card.grab().toImage(), settled);
+}
+
+namespace {
+
+quint32 crc32(const QByteArray& bytes) {
+    quint32 crc = 0xffffffff;
+    for (const char byte : bytes) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
+    }
+    return ~crc;
+}
+
+QByteArray chunk(const QByteArray& type, const QByteArray& data) {
+    QByteArray out;
+    QDataStream stream(&out, QIODevice::WriteOnly);
+    stream << quint32(data.size());
+    out += type + data;
+    QDataStream tail(&out, QIODevice::Append);
+    tail << crc32(type + data);
+    return out;
+}
+
+// A black picture as a real PNG, grey or RGB: a small file for any size.
+QByteArray blackPng(quint32 width, quint32 height, bool rgb) {
+    QByteArray header;
+    QDataStream stream(&header, QIODevice::WriteOnly);
+    stream << width << height << quint8(8) << quint8(rgb ? 2 : 0) << quint8(0) << quint8(0)
+           << quint8(0);
+    const QByteArray pixels(qsizetype(height) * (qsizetype(width) * (rgb ? 3 : 1) + 1), '\0');
+    return "\x89PNG\r\n\x1a\n"_ba + chunk("IHDR", header) +
+           chunk("IDAT", qCompress(pixels, 1).mid(4)) + chunk("IEND", {});
+}
+
+} // namespace
+
+void ClipCardViewTest::hugePicturesAreRefusedAndLargePhotosShown() {
+    // 156 MP: unpacked scaled down, this took the main thread for seconds.
+    QVERIFY(decodedPicture(blackPng(12500, 12500, false), 900).isNull());
+    // A 72 MP photo needs more memory than Qt allows by default.
+    const QImage photo = decodedPicture(blackPng(8500, 8500, true), 900);
+    QCOMPARE(photo.size(), QSize(900, 900));
 }
 
 QTEST_MAIN(ClipCardViewTest)
