@@ -39,6 +39,8 @@ AppServices::AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, P
     };
 
     const std::optional<QString> frontmost = platform.frontmostBundleID();
+    m_pasteboard = platform.pasteboard;
+    m_pasteboard->setMaximumBytes(Preferences::maximumClipBytes(m_defaults));
     m_watcher = new PasteboardWatcher(platform.pasteboard, platform.frontmostBundleID,
                                       platform.frontmostPID, 0.5, this);
     createPasteService(platform);
@@ -146,6 +148,8 @@ void AppServices::preferencesChanged() {
     const int limit = Preferences::currentHistoryLimit(m_defaults);
     if (limit != m_store->limit())
         m_store->setLimit(limit);
+    // Copies over the size limit are not even read.
+    m_pasteboard->setMaximumBytes(Preferences::maximumClipBytes(m_defaults));
     if (m_applyAppearance)
         m_applyAppearance();
 }

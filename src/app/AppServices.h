@@ -59,6 +59,7 @@ private:
 
     Defaults& m_defaults;
     std::unique_ptr<ClipStore> m_store;
+    std::shared_ptr<PasteboardReading> m_pasteboard;
     PasteboardWatcher* m_watcher = nullptr;
     std::unique_ptr<PasteService> m_pasteService;
     ExclusionGuard* m_exclusion = nullptr;

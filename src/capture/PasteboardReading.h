@@ -18,6 +18,10 @@ public:
 
     virtual PasteboardSnapshot snapshot() = 0;
 
+    // Representations larger than this are not read (they would not be
+    // kept); a reader that cannot stop early may ignore it.
+    virtual void setMaximumBytes(qint64 bytes) { Q_UNUSED(bytes); }
+
 protected:
     PasteboardReading() = default;
     PasteboardReading(const PasteboardReading&) = default;

@@ -51,6 +51,7 @@ private Q_SLOTS:
     void silentOwnerCostsAtMostTheBudget();
     void ownerStoppedMidTransferCostsAtMostTheBudget();
     void thousandsOfTargetsCostNoMoreThanTheBudget();
+    void representationsOverTheLimitAreNotRead();
     void ownWritesCountOnceAndAtOnce();
 
 private:
@@ -205,6 +206,20 @@ void GeneralPasteboardTest::thousandsOfTargetsCostNoMoreThanTheBudget() {
     QVERIFY2(timer.elapsed() < GeneralPasteboard::readBudgetMs + 300,
              qPrintable(QString::number(timer.elapsed())));
     QCOMPARE(snapshot.string, u"among many"_s);
+}
+
+void GeneralPasteboardTest::representationsOverTheLimitAreNotRead() {
+    const QByteArray text(300 * 1024, 'z');
+    offer({u"--incr-above"_s, u"65536"_s, u"UTF8_STRING=@"_s + file(u"big.txt"_s, text),
+           u"text/uri-list=https://example.com/"_s});
+    m_pasteboard->setMaximumBytes(200 * 1024);
+    const PasteboardSnapshot snapshot = m_pasteboard->snapshot();
+    QCOMPARE(snapshot.string, std::nullopt);
+    QCOMPARE(snapshot.webURLs, QList<QUrl>{QUrl(u"https://example.com/"_s)});
+    m_pasteboard->setMaximumBytes(400 * 1024);
+    m_owner.stop();
+    offer({u"--incr-above"_s, u"65536"_s, u"UTF8_STRING=@"_s + file(u"big.txt"_s, text)});
+    QCOMPARE(m_pasteboard->snapshot().string, QString::fromLatin1(text));
 }
 
 void GeneralPasteboardTest::ownWritesCountOnceAndAtOnce() {

@@ -98,7 +98,7 @@ PasteboardSnapshot GeneralPasteboard::snapshot() {
 std::optional<QByteArray> GeneralPasteboard::readFirst(const QByteArrayList& candidates) {
     for (const QByteArray& target : candidates) {
         if (m_targets.contains(target))
-            return m_reader.read(target, m_deadline);
+            return m_reader.read(target, m_deadline, m_maximumBytes);
     }
     return std::nullopt;
 }
@@ -116,11 +116,11 @@ std::optional<QByteArray> GeneralPasteboard::readOtherImage(bool pngFound) {
     if (pngFound)
         return std::nullopt;
     if (m_targets.contains("image/tiff"))
-        return m_reader.read("image/tiff", m_deadline);
+        return m_reader.read("image/tiff", m_deadline, m_maximumBytes);
     const QByteArrayList decodable = QImageReader::supportedMimeTypes();
     for (const QByteArray& target : std::as_const(m_targets)) {
         if (target.startsWith("image/") && target != "image/png" && decodable.contains(target))
-            return m_reader.read(target, m_deadline);
+            return m_reader.read(target, m_deadline, m_maximumBytes);
     }
     return std::nullopt;
 }

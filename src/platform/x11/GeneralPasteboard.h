@@ -29,6 +29,7 @@ public:
     qint64 changeCount() override;
     bool isConcealedOrTransient() override;
     PasteboardSnapshot snapshot() override;
+    void setMaximumBytes(qint64 bytes) override { m_maximumBytes = bytes; }
 
     // The marker targets: the owner says the content is secret or fleeting.
     static bool hasMarker(const QByteArrayList& targets);
@@ -41,6 +42,7 @@ private:
     void readURLs(PasteboardSnapshot& snapshot);
 
     X11ClipboardReader m_reader;
+    qint64 m_maximumBytes = X11ClipboardReader::maximumBytes;
     QPointer<QClipboard> m_clipboard;
     qint64 m_ownWrites = 0;
     std::optional<qint64> m_targetsChangeCount;

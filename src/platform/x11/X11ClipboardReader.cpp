@@ -84,8 +84,9 @@ QByteArrayList X11ClipboardReader::targets(QDeadlineTimer deadline) {
 }
 
 std::optional<QByteArray> X11ClipboardReader::read(const QByteArray& target,
-                                                   QDeadlineTimer deadline) {
-    const auto transfer = convert(m_connection.atom(target), deadline, maximumBytes);
+                                                   QDeadlineTimer deadline, qint64 limit) {
+    const auto transfer =
+        convert(m_connection.atom(target), deadline, std::clamp<qint64>(limit, 0, maximumBytes));
     if (!transfer || transfer->truncated)
         return std::nullopt;
     return transfer->bytes;

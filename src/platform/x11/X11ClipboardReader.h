@@ -40,8 +40,10 @@ public:
     QByteArrayList targets(QDeadlineTimer deadline);
 
     // The owner's data for `target`; nullopt when it refuses, does not answer
-    // in time, breaks off, or sends more than `maximumBytes`.
-    std::optional<QByteArray> read(const QByteArray& target, QDeadlineTimer deadline);
+    // in time, breaks off, or sends more than `limit` bytes (at most
+    // `maximumBytes`).
+    std::optional<QByteArray> read(const QByteArray& target, QDeadlineTimer deadline,
+                                   qint64 limit = maximumBytes);
 
 private:
     struct Transfer {
