@@ -4,8 +4,7 @@
 #include <QLocalSocket>
 
 std::optional<InstanceServer::Reply> InstanceClient::send(const InstanceServer::Request& request,
-                                                          int replyTimeoutMs,
-                                                          const QString& path) {
+                                                          int replyTimeoutMs, const QString& path) {
     QLocalSocket socket;
     socket.connectToServer(path.isEmpty() ? InstanceServer::socketPath() : path);
     if (!socket.waitForConnected(1000) ||

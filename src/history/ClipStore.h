@@ -11,7 +11,6 @@
 #include <QUuid>
 
 #include <functional>
-
 #include <optional>
 
 // The bounded, persistent clip history. At most `limit` unpinned entries are
