@@ -260,7 +260,7 @@ int HistoryCommandLine::add(const QCommandLineParser& parser, ClipStore& store) 
         return failure(u"the content is larger than the limit of %1 MB (\"maximumClipMegabytes\" "
                        "in settings.json); nothing was added"_s.arg(maximumClipBytes >> 20));
     const QByteArray hash = contentHash(content);
-    const bool isNew = !entryWithHash(store, hash);
+    const bool isNew = !store.idOfContent(hash);
     // The store's own observer (a running Velloq's) still hears the change.
     bool changed = false;
     const auto observer = store.onChange;
@@ -273,7 +273,7 @@ int HistoryCommandLine::add(const QCommandLineParser& parser, ClipStore& store) 
     store.onChange = observer;
     if (!changed)
         return failure(u"could not write the image file in %1"_s.arg(store.directory()));
-    const std::optional<QUuid> id = entryWithHash(store, hash);
+    const std::optional<QUuid> id = store.idOfContent(hash);
     if (!store.lastSaveSucceeded()) {
         // What was not saved was not added: no id, and no picture left behind.
         if (isNew && id)
@@ -284,15 +284,6 @@ int HistoryCommandLine::add(const QCommandLineParser& parser, ClipStore& store) 
     if (id)
         m_out << idText(*id) << '\n';
     return Success;
-}
-
-std::optional<QUuid> HistoryCommandLine::entryWithHash(const ClipStore& store,
-                                                       const QByteArray& hash) {
-    for (const ClipItem& item : store.items()) {
-        if (contentHash(item.content) == hash)
-            return item.id;
-    }
-    return std::nullopt;
 }
 
 std::optional<QUuid> HistoryCommandLine::findEntry(const QCommandLineParser& parser,

@@ -71,7 +71,6 @@ private:
     const ClipStore& readableStore(const QString& directory, std::optional<ClipStore>& local);
     int printItems(const QCommandLineParser& parser, const QList<ClipItem>& items);
     int finishChange(const ClipStore& store);
-    static std::optional<QUuid> entryWithHash(const ClipStore& store, const QByteArray& hash);
     void warnIfUnreadable(const ClipStore& store);
     int usageError(const QString& message);
     int failure(const QString& message);

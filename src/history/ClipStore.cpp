@@ -88,6 +88,11 @@ bool ClipStore::writeImageOf(const ClipItem& item) {
     return true;
 }
 
+std::optional<QUuid> ClipStore::idOfContent(const QByteArray& hash) const {
+    const qsizetype index = indexOfHash(hash);
+    return index < 0 ? std::nullopt : std::optional(m_items[index].id);
+}
+
 qsizetype ClipStore::indexOf(const QUuid& id) const {
     const auto it = std::find_if(m_items.cbegin(), m_items.cend(),
                                  [&](const ClipItem& item) { return item.id == id; });

@@ -42,6 +42,9 @@ public:
     void restore(const ClipItem& item) override;
     void clearAll() override;
 
+    // The entry holding content with this hash (see contentHash), if any.
+    std::optional<QUuid> idOfContent(const QByteArray& hash) const;
+
     // Whether the most recent write of the history file succeeded. The store
     // keeps working from memory either way; callers that report to a person
     // (the command line) use this to avoid announcing a change that was not
