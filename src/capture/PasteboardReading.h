@@ -4,6 +4,9 @@
 
 #include <QtGlobal>
 
+#include <functional>
+#include <optional>
+
 // The clipboard as the watcher polls it.
 class PasteboardReading {
 public:
@@ -13,10 +16,15 @@ public:
     // never decreases.
     virtual qint64 changeCount() = 0;
 
-    // True when the owner marks the content as secret or short-lived.
-    virtual bool isConcealedOrTransient() = 0;
+    // nullopt: nothing to capture (the owner marks the content as secret or
+    // short-lived, the clipboard is Velloq's own, or a newer copy replaced it
+    // before the read ended).
+    using SnapshotHandler = std::function<void(std::optional<PasteboardSnapshot>)>;
 
-    virtual PasteboardSnapshot snapshot() = 0;
+    // Reads the current content and hands it to `done` on the calling
+    // thread, either before returning or later from its event loop; a reader
+    // that waits for other applications must never block the caller.
+    virtual void readSnapshot(SnapshotHandler done) = 0;
 
     // Representations larger than this are not read (they would not be
     // kept); a reader that cannot stop early may ignore it.

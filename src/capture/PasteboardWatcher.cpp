@@ -2,6 +2,8 @@
 
 #include "ClipClassification.h"
 
+#include <QPointer>
+
 #include <cmath>
 
 PasteboardWatcher::PasteboardWatcher(std::shared_ptr<PasteboardReading> pasteboard,
@@ -21,6 +23,12 @@ void PasteboardWatcher::start() {
     m_timer->start();
 }
 
+void PasteboardWatcher::setLastChangeCount(qint64 count) {
+    m_lastChangeCount = count;
+    // Our own write replaces whatever copy was not read yet.
+    m_unreadChange = false;
+}
+
 void PasteboardWatcher::handleTick() {
     if (const auto pid = m_frontmostPID())
         m_lastOtherPID = pid;
@@ -30,16 +38,33 @@ void PasteboardWatcher::handleTick() {
     // Handled from here on, whatever follows: a refused or empty copy is not
     // looked at again.
     m_lastChangeCount = count;
-    if (m_pasteboard->isConcealedOrTransient())
-        return;
-    const auto content = readCapture();
-    if (!content || !onCapture)
-        return;
-    onCapture(*content, m_frontmostBundleID());
+    m_unreadChange = true;
+    readLatest();
 }
 
-std::optional<ClipContent> PasteboardWatcher::readCapture() {
-    if (m_pasteboard->isConcealedOrTransient())
-        return std::nullopt;
-    return clipContent(m_pasteboard->snapshot());
+void PasteboardWatcher::readLatest() {
+    if (m_reading || !m_unreadChange)
+        return;
+    m_reading = true;
+    m_unreadChange = false;
+    const qint64 count = m_lastChangeCount;
+    // The application in front when the copy was noticed is where it came from.
+    const std::optional<QString> bundleID = m_frontmostBundleID();
+    m_pasteboard->readSnapshot(
+        [self = QPointer(this), count, bundleID](std::optional<PasteboardSnapshot> snapshot) {
+            if (!self)
+                return;
+            self->m_reading = false;
+            if (snapshot && count == self->m_lastChangeCount)
+                self->capture(*snapshot, bundleID);
+            if (self)
+                self->readLatest();
+        });
+}
+
+void PasteboardWatcher::capture(const PasteboardSnapshot& snapshot,
+                                const std::optional<QString>& bundleID) {
+    const auto content = clipContent(snapshot);
+    if (content && onCapture)
+        onCapture(*content, bundleID);
 }

@@ -15,7 +15,9 @@
 // main-thread timer (X11 offers change notifications, but a counter keeps
 // the watcher independent of the platform and of our own writes), and
 // remembers the last other application in front, the paste target when
-// Velloq itself is in front.
+// Velloq itself is in front. One read runs at a time; a copy noticed while
+// it runs is read when it ends, and the result of a read overtaken by a
+// newer copy is dropped.
 class PasteboardWatcher : public QObject {
     Q_OBJECT
 
@@ -34,7 +36,7 @@ public:
     // Set by the owner after each of Velloq's own clipboard writes, so that
     // they are never captured again.
     qint64 lastChangeCount() const { return m_lastChangeCount; }
-    void setLastChangeCount(qint64 count) { m_lastChangeCount = count; }
+    void setLastChangeCount(qint64 count);
 
     bool isStarted() const { return m_timer != nullptr; }
     void start();
@@ -42,14 +44,19 @@ public:
     // One poll; the timer calls it.
     void handleTick();
 
+    bool isReading() const { return m_reading; }
+
 private:
-    std::optional<ClipContent> readCapture();
+    void readLatest();
+    void capture(const PasteboardSnapshot& snapshot, const std::optional<QString>& bundleID);
 
     std::optional<qint32> m_lastOtherPID;
     std::shared_ptr<PasteboardReading> m_pasteboard;
     BundleIDFunction m_frontmostBundleID;
     PIDFunction m_frontmostPID;
     qint64 m_lastChangeCount;
+    bool m_unreadChange = false;
+    bool m_reading = false;
     QTimer* m_timer = nullptr;
     double m_pollInterval;
 };

@@ -43,6 +43,7 @@ private Q_SLOTS:
     void copiesWithinOneTickGiveOneCapture();
     void markedCopiesAreConsumedUnread();
     void ownWritesReportedBackAreNotCaptured();
+    void copiesDuringASlowReadAreReadAfterIt();
     void emptyCopiesAndMissingHandlerConsumeTheChange();
     void lastOtherPIDSurvivesOurOwnTurnInFront();
     void timerPollsOnceStarted();
@@ -91,6 +92,41 @@ void PasteboardWatcherTest::ownWritesReportedBackAreNotCaptured() {
     f.watcher->handleTick();
     QCOMPARE(f.captures.size(), 0);
     QCOMPARE(f.pasteboard->snapshotCalls, 0);
+}
+
+void PasteboardWatcherTest::copiesDuringASlowReadAreReadAfterIt() {
+    Fixture f;
+    f.pasteboard->holdReads = true;
+    f.pasteboard->copy(textSnapshot(u"slow"_s));
+    f.watcher->handleTick();
+    QVERIFY(f.watcher->isReading());
+    f.frontBundle = u"org.kde.kate"_s;
+    f.pasteboard->copy(textSnapshot(u"newer"_s));
+    f.watcher->handleTick();
+    f.watcher->handleTick();
+    QCOMPARE(f.pasteboard->heldReads.size(), 1); // one read at a time
+
+    // The overtaken read is dropped and the newest copy read next.
+    f.pasteboard->finishRead();
+    QCOMPARE(f.captures.size(), 0);
+    QCOMPARE(f.pasteboard->heldReads.size(), 1);
+    f.pasteboard->finishRead();
+    QCOMPARE(f.captures.size(), 1);
+    QCOMPARE(f.captures[0].content, ClipContent(TextContent{u"newer"_s}));
+    QCOMPARE(f.captures[0].bundleID, u"org.kde.kate"_s);
+    QVERIFY(!f.watcher->isReading());
+
+    // A write of ours during a read replaces the copy not read yet.
+    f.pasteboard->copy(textSnapshot(u"theirs"_s));
+    f.watcher->handleTick();
+    f.pasteboard->copy(textSnapshot(u"unread"_s));
+    f.watcher->handleTick();
+    f.pasteboard->copy(textSnapshot(u"pasted by us"_s));
+    f.watcher->setLastChangeCount(f.pasteboard->changeCount());
+    f.pasteboard->finishRead();
+    QCOMPARE(f.captures.size(), 1);
+    QVERIFY(f.pasteboard->heldReads.isEmpty());
+    QVERIFY(!f.watcher->isReading());
 }
 
 void PasteboardWatcherTest::emptyCopiesAndMissingHandlerConsumeTheChange() {

@@ -2,14 +2,31 @@
 
 #include "capture/PasteboardReading.h"
 
-// A clipboard that tests fill by hand; it counts how often it is read.
+#include <QList>
+
+#include <utility>
+
+// A clipboard that tests fill by hand; it counts how often it is read, and
+// answers at once unless told to hold reads until `finishRead`.
 class FakePasteboard final : public PasteboardReading {
 public:
     qint64 changeCount() override { return count; }
-    bool isConcealedOrTransient() override { return concealed; }
-    PasteboardSnapshot snapshot() override {
+    void readSnapshot(SnapshotHandler done) override {
+        if (concealed) {
+            done(std::nullopt);
+            return;
+        }
         ++snapshotCalls;
-        return contents;
+        if (holdReads)
+            heldReads.append({contents, std::move(done)});
+        else
+            done(contents);
+    }
+
+    // Ends the oldest held read with what was on the clipboard when it began.
+    void finishRead() {
+        auto [snapshot, done] = heldReads.takeFirst();
+        done(snapshot);
     }
 
     // A copy by another application: new contents and a moved counter.
@@ -23,6 +40,8 @@ public:
     bool concealed = false;
     PasteboardSnapshot contents;
     int snapshotCalls = 0;
+    bool holdReads = false;
+    QList<std::pair<PasteboardSnapshot, SnapshotHandler>> heldReads;
 };
 
 inline PasteboardSnapshot textSnapshot(const QString& text) {

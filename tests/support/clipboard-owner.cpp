@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -32,6 +33,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: velloq-clipboard-owner [--silent] [--incr-above BYTES] [--chunk BYTES]\n"
     "         [--stop-after BYTES] [--exit-after-requests N] [--extra-targets N]\n"
+    "         [--retake-every MS]\n"
     "         [TARGET=VALUE...]\n"
     "  VALUE is literal text, or @PATH for the bytes of a file. A target may carry MIME\n"
     "  parameters: in text/plain;charset=utf-8=hi the target is text/plain;charset=utf-8.\n";
@@ -68,6 +70,7 @@ struct Options {
     std::optional<std::size_t> stopAfter;
     std::size_t exitAfterRequests = 0; // 0: never
     std::size_t extraTargets = 0;      // listed in TARGETS, never served
+    std::size_t retakeEveryMs = 0;     // 0: never; else takes the clipboard anew this often
     std::vector<Offer> offers;
 };
 
@@ -153,6 +156,8 @@ Options parseArguments(std::span<char* const> arguments) {
             options.exitAfterRequests = count();
         else if (argument == "--extra-targets")
             options.extraTargets = count();
+        else if (argument == "--retake-every")
+            options.retakeEveryMs = count();
         else if (argument.starts_with('-'))
             throw UsageError{"unknown option " + std::string(argument)};
         else
@@ -266,6 +271,7 @@ private:
     std::size_t m_chunk = 0;
     std::size_t m_answered = 0;
     bool m_stopped = false;
+    bool m_retakeDue = false;
     Transfers m_transfers;
     xcb_atom_t m_clipboard = XCB_ATOM_NONE;
     xcb_atom_t m_targets = XCB_ATOM_NONE;
@@ -389,6 +395,11 @@ int ClipboardOwner::serve(const sigset_t& waitMask) {
         xcb_flush(m_c);
         if (!waitForServer(waitMask))
             return 0;
+        if (m_retakeDue) {
+            // A new ownership (a new copy to clipboard watchers) with the same content.
+            xcb_set_selection_owner(m_c, m_window, m_clipboard, XCB_CURRENT_TIME);
+            m_retakeDue = false;
+        }
     }
 }
 
@@ -568,9 +579,17 @@ bool ClipboardOwner::servedEnough() const {
 // Returns false when a termination signal arrived.
 bool ClipboardOwner::waitForServer(const sigset_t& waitMask) {
     pollfd server{xcb_get_file_descriptor(m_c), POLLIN, 0};
-    while (!g_terminated && ppoll(&server, 1, nullptr, &waitMask) < 0) {
-        if (errno != EINTR)
+    const std::size_t retakeMs = m_options.retakeEveryMs;
+    const timespec interval{static_cast<time_t>(retakeMs / 1000),
+                            static_cast<long>(retakeMs % 1000) * 1000000L};
+    for (;;) {
+        const int ready = ppoll(&server, 1, retakeMs ? &interval : nullptr, &waitMask);
+        if (g_terminated || ready > 0 || (ready < 0 && errno != EINTR))
             break;
+        if (ready == 0) {
+            m_retakeDue = true;
+            break;
+        }
     }
     return !g_terminated;
 }

@@ -3,17 +3,22 @@
 #include "X11ClipboardReader.h"
 #include "capture/PasteboardReading.h"
 
-#include <QByteArrayList>
-#include <QDeadlineTimer>
 #include <QObject>
 #include <QPointer>
+#include <QThread>
+
+#include <atomic>
+#include <memory>
 
 class QClipboard;
+class X11SnapshotReader;
 
-// The X11 CLIPBOARD selection as the watcher sees it. Other clients' data is
-// read on a private connection (never through QClipboard, which blocks the
-// main thread for seconds per format when an owner does not answer), within
-// one budget of `readBudgetMs` for everything one copy needs.
+// The X11 CLIPBOARD selection as the watcher sees it. Changes are counted on
+// the calling thread; other clients' data is read on a thread and a
+// connection of its own (never through QClipboard, which blocks the main
+// thread for seconds per format when an owner does not answer), within one
+// budget of `readBudgetMs` for everything one copy needs. A new copy ends
+// the read of the one it replaces.
 class GeneralPasteboard final : public QObject, public PasteboardReading {
     Q_OBJECT
 
@@ -25,27 +30,18 @@ public:
     // therefore not counted a second time. Either may be null.
     GeneralPasteboard(QClipboard* clipboard, xcb_connection_t* qtConnection,
                       QObject* parent = nullptr);
+    ~GeneralPasteboard() override;
 
     qint64 changeCount() override;
-    bool isConcealedOrTransient() override;
-    PasteboardSnapshot snapshot() override;
+    void readSnapshot(SnapshotHandler done) override;
     void setMaximumBytes(qint64 bytes) override { m_maximumBytes = bytes; }
 
-    // The marker targets: the owner says the content is secret or fleeting.
-    static bool hasMarker(const QByteArrayList& targets);
-
 private:
-    const QByteArrayList& currentTargets();
-    std::optional<QByteArray> readFirst(const QByteArrayList& candidates);
-    std::optional<QString> readText();
-    std::optional<QByteArray> readOtherImage(bool pngFound);
-    void readURLs(PasteboardSnapshot& snapshot);
-
-    X11ClipboardReader m_reader;
-    qint64 m_maximumBytes = X11ClipboardReader::maximumBytes;
+    X11ClipboardReader m_changes;
+    std::unique_ptr<X11SnapshotReader> m_snapshots;
+    QThread m_readingThread;
+    QObject* m_readingContext = nullptr;
+    std::atomic<qint64> m_maximumBytes = X11ClipboardReader::maximumBytes;
     QPointer<QClipboard> m_clipboard;
     qint64 m_ownWrites = 0;
-    std::optional<qint64> m_targetsChangeCount;
-    QByteArrayList m_targets;
-    QDeadlineTimer m_deadline;
 };

@@ -42,11 +42,29 @@ bool X11ClipboardReader::countOwnerChange(xcb_generic_event_t* event) {
         (event->response_type & 0x7f) != m_xfixesEventBase + XCB_XFIXES_SELECTION_NOTIFY)
         return true;
     const auto* notify = reinterpret_cast<xcb_xfixes_selection_notify_event_t*>(event);
-    const bool ours = m_ignoredMask != 0 && notify->owner != XCB_NONE &&
-                      (notify->owner & ~m_ignoredMask) == m_ignoredBase;
-    if (notify->selection == m_clipboard && !ours)
+    const bool ours = isIgnoredOwner(notify->owner);
+    if (notify->selection != m_clipboard)
+        return false;
+    ++m_selectionChanges;
+    if (!ours)
         ++m_ownerChanges;
     return false;
+}
+
+bool X11ClipboardReader::isIgnoredOwner(xcb_window_t owner) const {
+    return m_ignoredMask != 0 && owner != XCB_NONE && (owner & ~m_ignoredMask) == m_ignoredBase;
+}
+
+bool X11ClipboardReader::startCopy() {
+    if (!isValid())
+        return false;
+    xcb_connection_t* c = m_connection.get();
+    // Events sent before the reply are queued by the time it arrives.
+    XcbReply<xcb_get_selection_owner_reply_t> owner(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_clipboard), nullptr));
+    m_connection.drainEvents([this](xcb_generic_event_t* event) { countOwnerChange(event); });
+    m_copyStart = m_selectionChanges;
+    return owner && owner->owner != XCB_NONE && !isIgnoredOwner(owner->owner);
 }
 
 quint64 X11ClipboardReader::ownerChanges() {
@@ -99,7 +117,7 @@ xcb_atom_t X11ClipboardReader::nextProperty() {
 
 std::optional<X11ClipboardReader::Transfer>
 X11ClipboardReader::convert(xcb_atom_t target, QDeadlineTimer deadline, qint64 limit) {
-    if (!isValid() || target == XCB_ATOM_NONE)
+    if (!isValid() || target == XCB_ATOM_NONE || copyReplaced())
         return std::nullopt;
     xcb_connection_t* c = m_connection.get();
     const xcb_atom_t property = nextProperty();
@@ -108,7 +126,9 @@ X11ClipboardReader::convert(xcb_atom_t target, QDeadlineTimer deadline, qint64 l
     std::optional<xcb_atom_t> answered;
     m_connection.waitForEvent(
         [&](xcb_generic_event_t* event) {
-            if (!countOwnerChange(event) || (event->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
+            if (!countOwnerChange(event))
+                return copyReplaced();
+            if ((event->response_type & 0x7f) != XCB_SELECTION_NOTIFY)
                 return false;
             const auto* notify = reinterpret_cast<xcb_selection_notify_event_t*>(event);
             if (notify->requestor != m_window || notify->selection != m_clipboard ||
@@ -140,15 +160,16 @@ X11ClipboardReader::readIncrementally(xcb_atom_t property, QDeadlineTimer deadli
     for (;;) {
         const bool arrived = m_connection.waitForEvent(
             [&](xcb_generic_event_t* event) {
-                if (!countOwnerChange(event) ||
-                    (event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
+                if (!countOwnerChange(event))
+                    return copyReplaced();
+                if ((event->response_type & 0x7f) != XCB_PROPERTY_NOTIFY)
                     return false;
                 const auto* notify = reinterpret_cast<xcb_property_notify_event_t*>(event);
                 return notify->window == m_window && notify->atom == property &&
                        notify->state == XCB_PROPERTY_NEW_VALUE;
             },
             deadline);
-        if (!arrived)
+        if (!arrived || copyReplaced())
             return std::nullopt;
         const XcbConnection::Property chunk = m_connection.property(m_window, property, true);
         if (chunk.bytes.isEmpty())

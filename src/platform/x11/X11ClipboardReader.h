@@ -31,6 +31,14 @@ public:
     // No single representation larger than this is read.
     static constexpr qint64 maximumBytes = 256LL << 20;
 
+    // From here on, reads end early and without a result once the clipboard
+    // changes owner (anyone, ourselves included): what they would return
+    // belongs to a replaced copy. Costs one round trip, so that every change
+    // made before the call is known by then. False when there is nothing to
+    // read: no owner, or one created by the ignored client.
+    bool startCopy();
+    bool copyReplaced() const { return m_copyStart && *m_copyStart != m_selectionChanges; }
+
     // The target names `targets` may report: interned once, so an owner
     // offering thousands of others costs no round trip per name.
     void setWantedTargets(const QByteArrayList& names);
@@ -54,6 +62,7 @@ private:
     std::optional<Transfer> readIncrementally(xcb_atom_t property, QDeadlineTimer deadline,
                                               qint64 limit);
     xcb_atom_t nextProperty();
+    bool isIgnoredOwner(xcb_window_t owner) const;
     // Counts owner changes; true for other events the caller may want.
     bool countOwnerChange(xcb_generic_event_t* event);
 
@@ -63,6 +72,8 @@ private:
     uint8_t m_xfixesEventBase = 0;
     bool m_hasXfixes = false;
     quint64 m_ownerChanges = 0;
+    quint64 m_selectionChanges = 0;
+    std::optional<quint64> m_copyStart;
     uint32_t m_ignoredBase = 0;
     uint32_t m_ignoredMask = 0;
     unsigned m_propertyIndex = 0;
