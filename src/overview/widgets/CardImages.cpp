@@ -2,9 +2,13 @@
 
 #include <QBuffer>
 #include <QCache>
+#include <QCoreApplication>
+#include <QHash>
 #include <QImageReader>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QPointer>
+#include <QSet>
 #include <QThreadPool>
 
 #include <mutex>
@@ -46,6 +50,49 @@ void keep(const QString& key, const QImage& image) {
     decoded().images.insert(key, new QImage(image), qMax<qsizetype>(1, image.sizeInBytes()));
 }
 
+// Who waits for which picture, and which are being decoded: touched on the
+// main thread only.
+struct Waiter {
+    QPointer<QObject> receiver;
+    std::function<void()> notify;
+};
+
+QHash<QString, QList<Waiter>>& waiting() {
+    static QHash<QString, QList<Waiter>> waiters;
+    return waiters;
+}
+
+QSet<QString>& decoding() {
+    static QSet<QString> keys;
+    return keys;
+}
+
+// Lives on the main thread (first used there), where decoders report back.
+QObject& mainThreadContext() {
+    static QObject context;
+    return context;
+}
+
+void finishDecoding(const QString& key) {
+    decoding().remove(key);
+    for (const Waiter& waiter : waiting().take(key)) {
+        if (waiter.receiver)
+            waiter.notify();
+    }
+}
+
+void startDecoding(const QString& key, const QByteArray& png) {
+    if (decoding().contains(key))
+        return;
+    decoding().insert(key);
+    QObject* context = &mainThreadContext();
+    QThreadPool::globalInstance()->start([key, png, context] {
+        if (!kept(key))
+            keep(key, decodeForCard(png));
+        QMetaObject::invokeMethod(context, [key] { finishDecoding(key); });
+    });
+}
+
 } // namespace
 
 QImage decodedPicture(const QByteArray& png, int longestSide) {
@@ -64,38 +111,51 @@ QImage decodedPicture(const QByteArray& png, int longestSide) {
     return reader.read();
 }
 
-QImage cardImage(const ClipItem& item) {
+QSize pictureSize(const QByteArray& png) {
+    QByteArray bytes = png;
+    QBuffer buffer(&bytes);
+    return QImageReader(&buffer).size();
+}
+
+std::optional<QImage> cardImage(const ClipItem& item, QObject* receiver,
+                                std::function<void()> whenDecoded) {
     const auto* image = std::get_if<ImageContent>(&item.content);
     if (!image)
-        return {};
+        return QImage();
     const QString key = keyOf(item, image->png);
     if (auto found = kept(key))
-        return *found;
-    const QImage picture = decodeForCard(image->png);
-    keep(key, picture);
-    return picture;
+        return found;
+    if (receiver && whenDecoded)
+        waiting()[key].append({receiver, std::move(whenDecoded)});
+    startDecoding(key, image->png);
+    return std::nullopt;
 }
 
 void prefetchCardImages(const QList<ClipItem>& items) {
-    QList<std::pair<QString, QByteArray>> missing;
     for (const ClipItem& item : items) {
         const auto* image = std::get_if<ImageContent>(&item.content);
         if (!image)
             continue;
         const QString key = keyOf(item, image->png);
         if (!kept(key))
-            missing.append({key, image->png});
+            startDecoding(key, image->png);
     }
-    if (missing.isEmpty())
-        return;
-    QThreadPool::globalInstance()->start([missing] {
-        for (const auto& [key, png] : missing) {
-            if (!kept(key))
-                keep(key, decodeForCard(png));
-        }
-    });
+}
+
+void decodePictureLater(const QByteArray& png, int longestSide, QObject* receiver,
+                        std::function<void(const QImage&)> done) {
+    QObject* context = &mainThreadContext();
+    QThreadPool::globalInstance()->start(
+        [png, longestSide, context, receiver = QPointer(receiver), done = std::move(done)] {
+            QImage picture = decodedPicture(png, longestSide);
+            QMetaObject::invokeMethod(context, [receiver, done, picture = std::move(picture)] {
+                if (receiver)
+                    done(picture);
+            });
+        });
 }
 
 void waitForCardImagePrefetch() {
     QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents(&mainThreadContext());
 }

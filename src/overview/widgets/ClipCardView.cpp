@@ -58,13 +58,23 @@ ClipCardView::ClipCardView(QWidget* parent)
 void ClipCardView::setItem(const ClipItem& item) {
     const bool sameImage = item.id == m_item.id && item.content == m_item.content;
     m_item = item;
-    if (!sameImage) {
-        const auto* image = std::get_if<ImageContent>(&item.content);
-        m_image = image ? cardImage(item) : QImage();
-    }
+    if (!sameImage)
+        showPicture();
     placeFileThumbnail();
     updateAccessibleText();
     update();
+}
+
+void ClipCardView::showPicture() {
+    const auto* image = std::get_if<ImageContent>(&m_item.content);
+    m_pictureSize = image ? pictureSize(image->png) : QSize();
+    const std::optional<QImage> picture = cardImage(m_item, this, [this, id = m_item.id] {
+        if (m_item.id == id) {
+            showPicture();
+            update();
+        }
+    });
+    m_image = picture.value_or(QImage());
 }
 
 void ClipCardView::resizeEvent(QResizeEvent*) {
@@ -255,8 +265,10 @@ void ClipCardView::paintText(QPainter& painter, const QRectF& area, const QStrin
 }
 
 void ClipCardView::paintImage(QPainter& painter, const QRectF& area) const {
-    if (m_image.isNull())
+    if (m_image.isNull()) {
+        paintPicturePlaceholder(painter, area);
         return;
+    }
     const QSizeF fitted = QSizeF(m_image.size()).scaled(area.size(), Qt::KeepAspectRatio);
     const QRectF target(area.center() - QPointF(fitted.width(), fitted.height()) / 2, fitted);
     const QSize pixels = (fitted * devicePixelRatioF()).toSize();
@@ -274,6 +286,25 @@ void ClipCardView::paintImage(QPainter& painter, const QRectF& area) const {
     scaled.setDevicePixelRatio(devicePixelRatioF());
     painter.setClipPath(GlassPainter::roundedRect(target, 10), Qt::IntersectClip);
     painter.drawPixmap(target.topLeft(), scaled);
+}
+
+// While a picture is decoded, or when it is too large to be: a symbol and
+// its size. A picture without a readable size draws nothing.
+void ClipCardView::paintPicturePlaceholder(QPainter& painter, const QRectF& area) const {
+    if (!m_pictureSize.isValid())
+        return;
+    constexpr int side = 56;
+    const QFont caption = styledFont(TextStyle::caption);
+    const qreal lineHeight = QFontMetricsF(caption).height();
+    const QPointF symbolOrigin(area.center().x() - side / 2.0,
+                               area.center().y() - (side + 8 + lineHeight) / 2);
+    painter.drawPixmap(symbolOrigin,
+                       Symbols::pixmap(u"photo"_s, side, secondaryText(), devicePixelRatioF()));
+    painter.setFont(caption);
+    painter.setPen(secondaryText());
+    const QRectF line(area.left(), symbolOrigin.y() + side + 8, area.width(), lineHeight);
+    painter.drawText(line, Qt::AlignHCenter | Qt::AlignTop,
+                     u"%1 × %2"_s.arg(m_pictureSize.width()).arg(m_pictureSize.height()));
 }
 
 void ClipCardView::paintFiles(QPainter& painter, const QRectF& area,

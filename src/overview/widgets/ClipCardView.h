@@ -35,7 +35,8 @@ public:
     std::function<QIcon(const QString& bundleID)> applicationIcon;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 
-    // The decoded picture of an image clip; null when it cannot be decoded.
+    // The decoded picture of an image clip; null while it is being decoded,
+    // and when it cannot be decoded or is too large.
     const QImage& image() const { return m_image; }
 
     FileThumbnailView* fileThumbnail() const { return m_fileThumbnail; }
@@ -55,6 +56,8 @@ private:
     void paintBody(QPainter& painter, const QRectF& area) const;
     void paintText(QPainter& painter, const QRectF& area, const QString& text) const;
     void paintImage(QPainter& painter, const QRectF& area) const;
+    void paintPicturePlaceholder(QPainter& painter, const QRectF& area) const;
+    void showPicture();
     void paintFiles(QPainter& painter, const QRectF& area, const QList<QUrl>& urls) const;
     void paintLink(QPainter& painter, const QRectF& area, const QUrl& url) const;
     QColor secondaryText() const;
@@ -68,6 +71,8 @@ private:
     QVariantAnimation* m_selectionAnimation;
     std::optional<qint64> m_number;
     QImage m_image;
+    // What the picture's header claims, known before (and without) decoding.
+    QSize m_pictureSize;
     FileThumbnailView* m_fileThumbnail;
 };
 

@@ -48,8 +48,11 @@ void setTextColour(QWidget* widget, const QColor& colour) {
 // A picture that keeps its aspect ratio at whatever size it is given.
 class FittedImage : public QWidget {
 public:
-    explicit FittedImage(QImage image) : m_image(std::move(image)) {
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    FittedImage() { setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding); }
+
+    void setImage(const QImage& image) {
+        m_image = image;
+        update();
     }
 
 protected:
@@ -146,15 +149,15 @@ QWidget* ClipPreviewView::imageBody(const QByteArray& png) const {
     auto* box = new QWidget;
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
-    QByteArray bytes = png;
-    QBuffer buffer(&bytes);
-    const QSize pixels = QImageReader(&buffer).size();
-    // Decoded at about the largest size a screen shows it.
-    const QImage image = decodedPicture(png, previewDecodeSide);
+    const QSize pixels = pictureSize(png);
     if (!pixels.isValid())
         return box;
-    if (!image.isNull())
-        layout->addWidget(new FittedImage(image), 1);
+    // Decoded at about the largest size a screen shows it, off the main
+    // thread: a large photo takes a while.
+    auto* picture = new FittedImage;
+    layout->addWidget(picture, 1);
+    decodePictureLater(png, previewDecodeSide, picture,
+                       [picture](const QImage& image) { picture->setImage(image); });
     auto* size = label(u"%1 × %2"_s.arg(pixels.width()).arg(pixels.height()),
                        styledFont(TextStyle::caption));
     setTextColour(size, faded(palette(), 0.6));
