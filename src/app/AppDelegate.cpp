@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 
 #include "CommandRouter.h"
+#include "InstanceClient.h"
 #include "SignalQuitter.h"
 #include "cli/HistoryCommandLine.h"
 #include "history/ClipStore.h"
@@ -22,6 +23,9 @@ using namespace Qt::StringLiterals;
 const QString AppDelegate::showOverviewArgument = u"-ShowOverview"_s;
 
 namespace {
+
+// How long a launch waits for the history lock held by someone else.
+constexpr int lockWaitMs = 5000;
 
 QString historyDirectory(const QStringList& arguments) {
     const qsizetype option = arguments.indexOf(u"--data-dir"_s);
@@ -53,10 +57,20 @@ int AppDelegate::run(QApplication& app, AppPlatform platform) {
     createPrivateFolder(directory);
     QLockFile lock(directory + "/.lock"_L1);
     lock.setStaleLockTime(0);
-    const bool locked = lock.tryLock(0);
-    if (!locked && !HistoryCommandLine::lockHolder(lock)) {
+    // Nobody answered on the socket, so a holder is a history command saving
+    // offline (for a moment) or a Velloq still starting.
+    const bool locked = lock.tryLock(0) || lock.tryLock(lockWaitMs);
+    const std::optional<qint64> holder =
+        locked ? std::nullopt : HistoryCommandLine::lockHolder(lock);
+    if (!locked && !holder) {
         QTextStream(stderr) << "velloq: cannot use the history folder " << directory
                             << ": its lock file cannot be made (is the folder writable?)\n";
+        return 1;
+    }
+    if (!locked && !InstanceClient::send(
+                       {QApplication::arguments().mid(1), {}, QDir::currentPath()}, lockWaitMs)) {
+        QTextStream(stderr) << "velloq: the history in " << directory << " is in use by process "
+                            << *holder << "; start Velloq again once it has finished\n";
         return 1;
     }
     InstanceServer server;
