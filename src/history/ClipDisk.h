@@ -47,6 +47,9 @@ public:
     bool writeImage(const QUuid& id, const QByteArray& png) const;
     void removeImage(const QUuid& id) const;
 
+    // Clearing the history drops the records this version cannot show too.
+    void forgetKeptRecords() { m_keptRecords.clear(); }
+
     // True while an unreadable history document waits to be moved aside.
     bool holdsUnreadableHistory() const { return m_unreadableHistory; }
 

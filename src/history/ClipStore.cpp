@@ -71,6 +71,7 @@ void ClipStore::clearAll() {
     for (const ClipItem& item : std::as_const(m_items))
         forget(item);
     m_items.clear();
+    m_disk.forgetKeptRecords();
     saveAndNotify();
 }
 

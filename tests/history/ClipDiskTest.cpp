@@ -236,6 +236,11 @@ void ClipDiskTest::recordsOfNewerKindsAndOtherLetterCaseSurviveSaves() {
     QVERIFY(records.contains(QJsonDocument::fromJson(future.toUtf8()).object()));
     QCOMPARE(QDir(dir.imagesFolder()).entryList(QDir::Files), QStringList{idA + ".png"_L1});
     QCOMPARE(load(dir).size(), 2);
+
+    // Clearing everything leaves nothing behind, shown or not.
+    ClipStore(dir.path()).clearAll();
+    QCOMPARE(QJsonDocument::fromJson(dir.readHistoryFile()).object().value("items"_L1).toArray(),
+             QJsonArray());
 }
 
 void ClipDiskTest::specialFilesAreNeverRead() {
