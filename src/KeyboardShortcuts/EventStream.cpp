@@ -28,7 +28,7 @@ RepeatingKeyDownStream::RepeatingKeyDownStream(std::optional<Name> name,
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &RepeatingKeyDownStream::repeat);
     m_events = std::make_unique<EventStream>(m_name, m_shortcut, std::nullopt);
-    m_events->onEvent = [this](EventType type) { event(type); };
+    m_events->onEvent = [this](EventType type) { handle(type); };
 }
 
 RepeatingKeyDownStream::~RepeatingKeyDownStream() {
@@ -36,7 +36,7 @@ RepeatingKeyDownStream::~RepeatingKeyDownStream() {
     m_events.reset();
 }
 
-void RepeatingKeyDownStream::event(EventType type) {
+void RepeatingKeyDownStream::handle(EventType type) {
     if (type == EventType::keyUp) {
         m_timer.stop();
         return;

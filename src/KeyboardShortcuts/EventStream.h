@@ -52,7 +52,7 @@ public:
     std::function<void()> onKeyDown;
 
 private:
-    void event(EventType type);
+    void handle(EventType type);
     void repeat();
     bool isStillLive() const;
 

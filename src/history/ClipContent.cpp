@@ -23,6 +23,13 @@ QString fileSystemPath(const QUrl& url) {
     return url.toLocalFile();
 }
 
+QUrl localFileURL(const QString& path) {
+    qsizetype slashes = 0;
+    while (slashes < path.size() && path[slashes] == u'/')
+        ++slashes;
+    return QUrl::fromLocalFile(slashes > 1 ? path.mid(slashes - 1) : path);
+}
+
 QString lastPathComponent(const QUrl& url) {
     QString path = url.isLocalFile() ? url.toLocalFile() : url.path();
     while (path.size() > 1 && path.endsWith(u'/'))

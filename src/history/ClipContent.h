@@ -56,6 +56,11 @@ QString kindName(const ClipContent& content);
 // URL readings shared by hashing, search and storage.
 QString absoluteString(const QUrl& url);
 QString fileSystemPath(const QUrl& url);
+
+// The file URL of a local path, such that fileSystemPath gives the path
+// back: repeated leading slashes (the root, on Linux) are made one, as a
+// URL would read them as a host.
+QUrl localFileURL(const QString& path);
 QString lastPathComponent(const QUrl& url);
 
 size_t qHash(const TextContent& value, size_t seed = 0) noexcept;

@@ -210,7 +210,7 @@ std::optional<ClipItem> ClipDiskItem::toItem(const QString& imagesDirectory) con
     } else if (kind == "files"_L1 && files) {
         FilesContent list;
         for (const QString& path : *files)
-            list.urls.append(QUrl::fromLocalFile(path));
+            list.urls.append(localFileURL(path));
         content = list;
     } else if (kind == "link"_L1 && link) {
         const QUrl url(*link, QUrl::StrictMode);

@@ -48,6 +48,7 @@ private Q_SLOTS:
     void recordLevelErrorsSkipOnlyThatRecord_data();
     void recordLevelErrorsSkipOnlyThatRecord();
     void lenientReadingOfOptionalMembers();
+    void extraLeadingSlashesInPathsNameTheRoot();
     void missingImageFileDropsTheRecordAtNextSave();
     void recordsOfNewerKindsAndOtherLetterCaseSurviveSaves();
     void specialFilesAreNeverRead();
@@ -195,6 +196,22 @@ void ClipDiskTest::lenientReadingOfOptionalMembers() {
     QCOMPARE(items[3].content, ClipContent(RichTextContent{}));
 }
 
+void ClipDiskTest::extraLeadingSlashesInPathsNameTheRoot() {
+    // A URL would read "//Server" as a host, and "///x" as no path at all.
+    TemporaryHistory dir;
+    dir.writeHistoryFile(document(
+        u"{\"id\":\"%1\",\"capturedAt\":1,\"isPinned\":true,\"kind\":\"files\",\"files\":[\"///x\",\"//Server/a\"]}"_s
+            .arg(idA)));
+    const FilesContent expected{
+        {QUrl::fromLocalFile(u"/x"_s), QUrl::fromLocalFile(u"/Server/a"_s)}};
+    QCOMPARE(load(dir).first().content, ClipContent(expected));
+    ClipStore(dir.path()).add(textClip(u"next"_s), std::nullopt, 2);
+    const QList<ClipItem> saved = load(dir);
+    QVERIFY(std::any_of(saved.cbegin(), saved.cend(), [&](const ClipItem& item) {
+        return item.content == ClipContent(expected);
+    }));
+}
+
 void ClipDiskTest::missingImageFileDropsTheRecordAtNextSave() {
     TemporaryHistory dir;
     QUuid imageId;
@@ -268,6 +285,8 @@ void ClipDiskTest::encodedTextReadsBackExactly_data() {
     QTest::newRow("quotes and backslashes") << u"say \"\\n\" and \\\\ / \\u0041"_s;
     QTest::newRow("beyond ASCII") << u"é ü 漢字 🎉 \u2028\u2029"_s;
     QTest::newRow("empty") << QString();
+    // Valid JSON escapes, yet no UTF-8 can hold them.
+    QTest::newRow("lone surrogates") << u"a"_s + QChar(0xd800) + u"b"_s + QChar(0xdc00);
 }
 
 void ClipDiskTest::encodedTextReadsBackExactly() {

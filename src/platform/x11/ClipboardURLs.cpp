@@ -1,6 +1,15 @@
 #include "ClipboardURLs.h"
 
+#include "history/ClipContent.h"
+
+#include <QSysInfo>
+
 namespace {
+
+bool isThisMachine(const QString& host) {
+    return host.isEmpty() || host.compare(u"localhost", Qt::CaseInsensitive) == 0 ||
+           host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
+}
 
 ClipboardURLs fromLines(const QList<QByteArray>& lines) {
     ClipboardURLs urls;
@@ -11,7 +20,19 @@ ClipboardURLs fromLines(const QList<QByteArray>& lines) {
         const QUrl url(QString::fromUtf8(line), QUrl::StrictMode);
         if (!url.isValid() || url.isRelative())
             return {};
-        (url.isLocalFile() ? urls.fileURLs : urls.webURLs).append(url);
+        if (!url.isLocalFile()) {
+            urls.webURLs.append(url);
+            continue;
+        }
+        // Files of other machines are no paths here.
+        if (!isThisMachine(url.host()))
+            return {};
+        // Kept the way the history stores it, so that the same files copied
+        // again are the same clip.
+        const QString path = url.path(QUrl::FullyDecoded);
+        if (!path.startsWith(u'/'))
+            return {};
+        urls.fileURLs.append(localFileURL(path));
     }
     return urls;
 }

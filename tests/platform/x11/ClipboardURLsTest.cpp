@@ -26,6 +26,20 @@ void ClipboardURLsTest::uriListsSplitIntoFilesAndOthers() {
     QVERIFY(spoiled.fileURLs.isEmpty() && spoiled.webURLs.isEmpty());
     QVERIFY(ClipboardURLs::fromUriList("relative/path"_ba).fileURLs.isEmpty());
     QVERIFY(ClipboardURLs::fromUriList(QByteArray()).fileURLs.isEmpty());
+
+    // Files are taken as the history stores them, so that copying them again
+    // gives the same clip after a restart: extra leading slashes name the
+    // root, a host other than this machine or a path not from the root is no
+    // file here.
+    QCOMPARE(ClipboardURLs::fromUriList("file:////Server/Share/Report.pdf\r\n"
+                                        "file://///srv/x\r\nfile://localhost/tmp/y"_ba)
+                 .fileURLs,
+             QList<QUrl>({QUrl::fromLocalFile(u"/Server/Share/Report.pdf"_s),
+                          QUrl::fromLocalFile(u"/srv/x"_s), QUrl::fromLocalFile(u"/tmp/y"_s)}));
+    for (const QByteArray& other : {"file:e:/x"_ba, "file://elsewhere.example/x"_ba}) {
+        const auto refused = ClipboardURLs::fromUriList(other);
+        QVERIFY2(refused.fileURLs.isEmpty() && refused.webURLs.isEmpty(), other.constData());
+    }
 }
 
 void ClipboardURLsTest::gnomeCopiedFilesKeepFilesOnly() {
