@@ -33,7 +33,11 @@ struct FilesContent {
 
 struct LinkContent {
     QUrl url;
-    friend bool operator==(const LinkContent&, const LinkContent&) = default;
+    // By the form the history stores: QUrl keeps how a URL was written
+    // ("#a#b" and "#a%23b" differ to it), which a saved link does not.
+    friend bool operator==(const LinkContent& a, const LinkContent& b) {
+        return a.url.toString(QUrl::FullyEncoded) == b.url.toString(QUrl::FullyEncoded);
+    }
 };
 
 using ClipContent =

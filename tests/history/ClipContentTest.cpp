@@ -61,6 +61,10 @@ void ClipContentTest::contentHashSeparatesLookalikes() {
     QVERIFY(contentHash(TextContent{u"https://x.org"_s}) !=
             contentHash(LinkContent{QUrl(u"https://x.org"_s)}));
     QVERIFY(contentHash(ImageContent{"\x89PNG"_ba}) != contentHash(TextContent{u"\x89PNG"_s}));
+    // A link is what it reads back as: a saved "#a#b" comes back as "#a%23b".
+    QCOMPARE(LinkContent{QUrl(u"https://x.org/#a#b"_s)},
+             LinkContent{QUrl(u"https://x.org/#a%23b"_s)});
+    QVERIFY(LinkContent{QUrl(u"https://x.org/a"_s)} != LinkContent{QUrl(u"https://x.org/b"_s)});
 }
 
 void ClipContentTest::searchTextPerKind() {
