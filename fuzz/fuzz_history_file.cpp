@@ -35,14 +35,8 @@ QString imagesDirectory() {
     return folder.path();
 }
 
-struct Loaded {
-    QList<ClipItem> items;
-    QList<QJsonObject> kept;
-};
+using Loaded = ClipDisk::Entries;
 
-// What ClipDisk::load makes of a document, without the file: the first
-// record of an id wins, records of unknown kinds are kept as they were, and
-// the others become entries when their content can be built.
 std::optional<Loaded> load(const QByteArray& document) {
     QList<QJsonObject> objects;
     const auto records = ClipDisk::decode(document, &objects);
@@ -50,21 +44,7 @@ std::optional<Loaded> load(const QByteArray& document) {
         return std::nullopt;
     if (objects.size() != records->size())
         fuzz::fail("decode gave a different number of records and objects");
-    Loaded loaded;
-    QSet<QUuid> seen;
-    for (qsizetype i = 0; i < records->size(); ++i) {
-        const ClipDiskItem& record = (*records)[i];
-        if (seen.contains(record.id))
-            continue;
-        if (!record.hasKnownKind()) {
-            seen.insert(record.id);
-            loaded.kept.append(objects[i]);
-        } else if (auto item = record.toItem(imagesDirectory())) {
-            seen.insert(record.id);
-            loaded.items.append(std::move(*item));
-        }
-    }
-    return loaded;
+    return ClipDisk::entries(*records, objects, imagesDirectory());
 }
 
 QString describe(const ClipItem& item) {

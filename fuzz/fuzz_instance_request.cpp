@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -35,34 +36,22 @@ bool operator==(const InstanceServer::Reply& a, const InstanceServer::Reply& b) 
     return a.code == b.code && a.out == b.out && a.err == b.err;
 }
 
-void checkRequest(const QByteArray& line) {
-    const auto request = InstanceServer::decodeRequest(line);
-    if (!request)
+// `kind` names the message in failures: "request" or "reply".
+template <class Message>
+void checkRoundTrip(const QByteArray& line,
+                    std::optional<Message> (*decode)(const QByteArray& line), const QString& kind) {
+    const auto message = decode(line);
+    if (!message)
         return;
-    const QByteArray encoded = InstanceServer::encode(*request);
+    const QByteArray encoded = InstanceServer::encode(*message);
     if (!encoded.endsWith('\n') || encoded.count('\n') != 1)
-        fuzz::fail("an encoded request is not one line", fuzz::visible(encoded));
-    const auto again = InstanceServer::decodeRequest(encoded);
+        fuzz::fail("an encoded message is not one line", kind + u": "_s + fuzz::visible(encoded));
+    const auto again = decode(encoded);
     if (!again)
-        fuzz::fail("an encoded request does not decode", describe(*request));
-    if (!(*again == *request))
-        fuzz::fail("a request changes when encoded and decoded",
-                   describe(*request) + u"\nbecomes\n"_s + describe(*again));
-}
-
-void checkReply(const QByteArray& line) {
-    const auto reply = InstanceServer::decodeReply(line);
-    if (!reply)
-        return;
-    const QByteArray encoded = InstanceServer::encode(*reply);
-    if (!encoded.endsWith('\n') || encoded.count('\n') != 1)
-        fuzz::fail("an encoded reply is not one line", fuzz::visible(encoded));
-    const auto again = InstanceServer::decodeReply(encoded);
-    if (!again)
-        fuzz::fail("an encoded reply does not decode", describe(*reply));
-    if (!(*again == *reply))
-        fuzz::fail("a reply changes when encoded and decoded",
-                   describe(*reply) + u"\nbecomes\n"_s + describe(*again));
+        fuzz::fail("an encoded message does not decode", kind + u": "_s + describe(*message));
+    if (!(*again == *message))
+        fuzz::fail("a message changes when encoded and decoded",
+                   kind + u": "_s + describe(*message) + u"\nbecomes\n"_s + describe(*again));
 }
 
 } // namespace
@@ -74,7 +63,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray line = fuzz::bytes(data, size);
-    checkRequest(line);
-    checkReply(line);
+    checkRoundTrip(line, &InstanceServer::decodeRequest, u"request"_s);
+    checkRoundTrip(line, &InstanceServer::decodeReply, u"reply"_s);
     return 0;
 }

@@ -49,24 +49,30 @@ QList<ClipItem> ClipDisk::load() {
         m_unreadableHistory = true;
         return {};
     }
-    QList<ClipItem> items;
+    Entries found = entries(*records, objects, imagesDirectory());
+    m_keptRecords = std::move(found.kept);
+    return std::move(found.items);
+}
+
+ClipDisk::Entries ClipDisk::entries(const QList<ClipDiskItem>& records,
+                                    const QList<QJsonObject>& objects,
+                                    const QString& imagesDirectory) {
+    Entries found;
     QSet<QUuid> seen;
-    const QString images = imagesDirectory();
-    m_keptRecords.clear();
-    for (qsizetype i = 0; i < records->size(); ++i) {
-        const ClipDiskItem& record = (*records)[i];
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const ClipDiskItem& record = records[i];
         // A hand-edited file may repeat an id; the first record keeps it.
         if (seen.contains(record.id))
             continue;
         if (!record.hasKnownKind()) {
             seen.insert(record.id);
-            m_keptRecords.append(objects[i]);
-        } else if (auto item = record.toItem(images)) {
+            found.kept.append(objects.value(i));
+        } else if (auto item = record.toItem(imagesDirectory)) {
             seen.insert(record.id);
-            items.append(std::move(*item));
+            found.items.append(std::move(*item));
         }
     }
-    return items;
+    return found;
 }
 
 bool ClipDisk::save(const QList<ClipItem>& items) {

@@ -64,6 +64,17 @@ public:
     static std::optional<QList<ClipDiskItem>> decode(const QByteArray& document,
                                                      QList<QJsonObject>* objects = nullptr);
 
+    // A decoded document's entries: the first record of an id wins, records
+    // of unknown kinds are kept as they were, and the others become entries
+    // when their content can be built (pictures are looked for in
+    // `imagesDirectory`).
+    struct Entries {
+        QList<ClipItem> items;
+        QList<QJsonObject> kept;
+    };
+    static Entries entries(const QList<ClipDiskItem>& records, const QList<QJsonObject>& objects,
+                           const QString& imagesDirectory);
+
 private:
     bool moveUnreadableHistoryAside();
 
