@@ -52,11 +52,14 @@ AppServices::AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, P
         },
         [] { return QDateTime::currentDateTimeUtc(); }, frontmost, this);
     if (platform.observeActivations) {
-        platform.observeActivations(
-            [guard = QPointer(m_exclusion)](const std::optional<QString>& id) {
-                if (guard)
-                    guard->activated(id);
-            });
+        platform.observeActivations([guard = QPointer(m_exclusion), watcher = QPointer(m_watcher)](
+                                        const std::optional<QString>& id) {
+            if (guard)
+                guard->activated(id);
+            // The paste target when Velloq's own window is in front.
+            if (watcher)
+                watcher->noteFrontmost();
+        });
     }
     m_watcher->onCapture = [this](const ClipContent& content,
                                   const std::optional<QString>& bundleID) {

@@ -16,6 +16,14 @@ public:
     // never decreases.
     virtual qint64 changeCount() = 0;
 
+    // Calls `changed` on the calling thread whenever the counter may have
+    // moved, so that nobody needs to poll; false when this reader cannot
+    // tell, and must be polled.
+    virtual bool watchChanges(std::function<void()> changed) {
+        Q_UNUSED(changed);
+        return false;
+    }
+
     // nullopt: nothing to capture (the owner marks the content as secret or
     // short-lived, the clipboard is Velloq's own, or a newer copy replaced it
     // before the read ended).

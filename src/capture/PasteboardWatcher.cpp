@@ -14,7 +14,13 @@ PasteboardWatcher::PasteboardWatcher(std::shared_ptr<PasteboardReading> pasteboa
       m_lastChangeCount(m_pasteboard->changeCount()), m_pollInterval(pollInterval) {}
 
 void PasteboardWatcher::start() {
-    if (m_timer)
+    if (m_started)
+        return;
+    m_started = true;
+    if (m_pasteboard->watchChanges([self = QPointer(this)] {
+            if (self)
+                self->handleTick();
+        }))
         return;
     m_timer = new QTimer(this);
     m_timer->setTimerType(Qt::PreciseTimer);
@@ -29,9 +35,13 @@ void PasteboardWatcher::setLastChangeCount(qint64 count) {
     m_unreadChange = false;
 }
 
-void PasteboardWatcher::handleTick() {
+void PasteboardWatcher::noteFrontmost() {
     if (const auto pid = m_frontmostPID())
         m_lastOtherPID = pid;
+}
+
+void PasteboardWatcher::handleTick() {
+    noteFrontmost();
     const qint64 count = m_pasteboard->changeCount();
     if (count == m_lastChangeCount)
         return;

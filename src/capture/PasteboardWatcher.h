@@ -11,11 +11,10 @@
 #include <memory>
 #include <optional>
 
-// Notices every new copy by polling the clipboard's change counter on a
-// main-thread timer (X11 offers change notifications, but a counter keeps
-// the watcher independent of the platform and of our own writes), and
-// remembers the last other application in front, the paste target when
-// Velloq itself is in front. One read runs at a time; a copy noticed while
+// Notices every new copy through the clipboard's change counter, looked at
+// when the clipboard announces a change (or, where it cannot, on a
+// main-thread timer), and remembers the last other application in front,
+// the paste target when Velloq itself is in front. One read runs at a time; a copy noticed while
 // it runs is read when it ends, and the result of a read overtaken by a
 // newer copy is dropped.
 class PasteboardWatcher : public QObject {
@@ -38,11 +37,14 @@ public:
     qint64 lastChangeCount() const { return m_lastChangeCount; }
     void setLastChangeCount(qint64 count);
 
-    bool isStarted() const { return m_timer != nullptr; }
+    bool isStarted() const { return m_started; }
     void start();
 
-    // One poll; the timer calls it.
+    // One look at the counter; change notices or the timer call it.
     void handleTick();
+
+    // Another application may have come to the front.
+    void noteFrontmost();
 
     bool isReading() const { return m_reading; }
 
@@ -58,5 +60,6 @@ private:
     bool m_unreadChange = false;
     bool m_reading = false;
     QTimer* m_timer = nullptr;
+    bool m_started = false;
     double m_pollInterval;
 };

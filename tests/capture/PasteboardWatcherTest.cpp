@@ -47,6 +47,7 @@ private Q_SLOTS:
     void emptyCopiesAndMissingHandlerConsumeTheChange();
     void lastOtherPIDSurvivesOurOwnTurnInFront();
     void timerPollsOnceStarted();
+    void announcedChangesAreReadAtOnceWithoutPolling();
 };
 
 void PasteboardWatcherTest::launchContentIsNotCapturedButTheNextCopyIs() {
@@ -163,6 +164,18 @@ void PasteboardWatcherTest::timerPollsOnceStarted() {
     QCOMPARE(f.watcher->findChildren<QTimer*>().size(), 1);
     f.pasteboard->copy(textSnapshot(u"polled"_s));
     QTRY_COMPARE_WITH_TIMEOUT(f.captures.size(), 1, 2000);
+}
+
+void PasteboardWatcherTest::announcedChangesAreReadAtOnceWithoutPolling() {
+    Fixture f;
+    f.pasteboard->announcesChanges = true;
+    f.watcher->start();
+    QVERIFY(f.watcher->findChildren<QTimer*>().isEmpty());
+    // Copies in quick succession are each captured, not merged by a poll.
+    f.pasteboard->copy(textSnapshot(u"one"_s));
+    f.pasteboard->copy(textSnapshot(u"two"_s));
+    QCOMPARE(f.captures.size(), 2);
+    QCOMPARE(f.captures[1].content, ClipContent(TextContent{u"two"_s}));
 }
 
 QTEST_GUILESS_MAIN(PasteboardWatcherTest)

@@ -11,6 +11,11 @@
 class FakePasteboard final : public PasteboardReading {
 public:
     qint64 changeCount() override { return count; }
+    bool watchChanges(std::function<void()> changed) override {
+        if (announcesChanges)
+            announce = std::move(changed);
+        return announcesChanges;
+    }
     void readSnapshot(SnapshotHandler done) override {
         if (concealed) {
             done(std::nullopt);
@@ -34,6 +39,8 @@ public:
         contents = snapshot;
         concealed = markedSecret;
         ++count;
+        if (announce)
+            announce();
     }
 
     qint64 count = 0;
@@ -41,6 +48,8 @@ public:
     PasteboardSnapshot contents;
     int snapshotCalls = 0;
     bool holdReads = false;
+    bool announcesChanges = false;
+    std::function<void()> announce;
     QList<std::pair<PasteboardSnapshot, SnapshotHandler>> heldReads;
 };
 

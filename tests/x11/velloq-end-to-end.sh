@@ -43,6 +43,14 @@ copy "after the secret"
 eventually stored "after the secret" || fail "copy after the secret not stored"
 stored hunter2 && fail "a copy marked secret was stored"
 
+# Each copy is read when the clipboard announces it: two copies 50 ms apart
+# are two entries.
+copy "quick one"
+sleep 0.05
+copy "quick two"
+eventually stored "quick two" || fail "the second of two quick copies not stored"
+stored "quick one" || fail "the first of two copies 50 ms apart was merged away"
+
 # An owner that never answers and keeps taking the clipboard anew must not
 # hold up the command line: reading it is never the main thread's business.
 start "$owner" --silent --retake-every 300 UTF8_STRING=never-sent >/dev/null

@@ -3,6 +3,7 @@
 #include "X11SnapshotReader.h"
 
 #include <QClipboard>
+#include <QSocketNotifier>
 
 GeneralPasteboard::GeneralPasteboard(QClipboard* clipboard, xcb_connection_t* qtConnection,
                                      QObject* parent)
@@ -31,6 +32,19 @@ GeneralPasteboard::~GeneralPasteboard() {
     // A read in progress ends within its budget.
     m_readingThread.quit();
     m_readingThread.wait();
+}
+
+bool GeneralPasteboard::watchChanges(std::function<void()> changed) {
+    const int descriptor = m_changes.fileDescriptor();
+    if (descriptor < 0 || !m_changes.announcesOwnerChanges())
+        return false;
+    m_changeNotices = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
+    // Every event on this connection is an owner change (or our own, which
+    // the counter leaves out); the handler reads them all.
+    connect(m_changeNotices.get(), &QSocketNotifier::activated, this, [changed] { changed(); });
+    // For changes already read off the connection before anyone listened.
+    QMetaObject::invokeMethod(this, changed, Qt::QueuedConnection);
+    return true;
 }
 
 qint64 GeneralPasteboard::changeCount() {

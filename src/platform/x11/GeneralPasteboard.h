@@ -11,10 +11,11 @@
 #include <memory>
 
 class QClipboard;
+class QSocketNotifier;
 class X11SnapshotReader;
 
 // The X11 CLIPBOARD selection as the watcher sees it. Changes are counted on
-// the calling thread; other clients' data is read on a thread and a
+// the calling thread, as XFixes announces them; other clients' data is read on a thread and a
 // connection of its own (never through QClipboard, which blocks the main
 // thread for seconds per format when an owner does not answer), within one
 // budget of `readBudgetMs` for everything one copy needs. A new copy ends
@@ -33,11 +34,13 @@ public:
     ~GeneralPasteboard() override;
 
     qint64 changeCount() override;
+    bool watchChanges(std::function<void()> changed) override;
     void readSnapshot(SnapshotHandler done) override;
     void setMaximumBytes(qint64 bytes) override { m_maximumBytes = bytes; }
 
 private:
     X11ClipboardReader m_changes;
+    std::unique_ptr<QSocketNotifier> m_changeNotices;
     std::unique_ptr<X11SnapshotReader> m_snapshots;
     QThread m_readingThread;
     QObject* m_readingContext = nullptr;

@@ -24,6 +24,11 @@ public:
     // (the client whose resource ids share that base: our own Qt connection,
     // whose writes are counted where they happen).
     quint64 ownerChanges();
+    // Whether owner changes are announced (XFixes): the connection then
+    // becomes readable when one happens.
+    bool announcesOwnerChanges() const { return m_hasXfixes; }
+    // -1 without a connection.
+    int fileDescriptor() const { return isValid() ? m_connection.fileDescriptor() : -1; }
     void ignoreOwnersOfClient(uint32_t resourceIdBase, uint32_t resourceIdMask);
 
     // Targets beyond this many are not looked at.
