@@ -1,0 +1,193 @@
+#!/usr/bin/env python3
+"""What a user feels of the running application, measured on the real binary.
+
+Starts `velloq` with private data, settings and runtime folders under the X
+server in $DISPLAY (scripts/bench starts one) and prints one table:
+- copy → in the history: from starting `xclip` until the running Velloq
+  lists the new entry, for a short text, a screenshot-like PNG of 430 kB, a
+  5 MB text and an 8.6 MB PNG (median of 7 copies each);
+- resident (RSS) and proportional (PSS) memory: idle with an empty history,
+  after 200 texts and 20 screenshot-like PNGs, and after opening and closing
+  the overlay 20 times;
+- wake-ups (context switches of all its threads) over an idle period.
+
+usage: desktop.py VELLOQ [IDLE_SECONDS]
+"""
+import base64
+import json
+import os
+import random
+import socket
+import statistics
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import zlib
+
+
+def png(width, height, noise_rows, seed):
+    """A PNG like a screenshot: flat colour with `noise_rows` rows of noise."""
+    rng = random.Random(seed)
+    flat = bytes([0, 0xF2, 0xF2, 0xF7]) + bytes([0xF2, 0xF2, 0xF7]) * (width - 1)
+    lines = [b"\0" + rng.randbytes(width * 3) for _ in range(noise_rows)]
+    lines += [flat] * (height - noise_rows)
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+            + chunk(b"IDAT", zlib.compress(b"".join(lines), 6)) + chunk(b"IEND", b""))
+
+
+class Velloq:
+    def __init__(self, binary):
+        self.home = tempfile.mkdtemp()
+        self.env = dict(os.environ, XDG_DATA_HOME=f"{self.home}/data",
+                        XDG_CONFIG_HOME=f"{self.home}/config", XDG_RUNTIME_DIR=f"{self.home}/run")
+        os.makedirs(f"{self.home}/run", mode=0o700)
+        self.socket = f"{self.home}/run/velloq/instance"
+        self.process = subprocess.Popen([binary], env=self.env, stderr=subprocess.DEVNULL)
+        while not self.answers():
+            time.sleep(0.005)
+
+    def ask(self, *arguments):
+        request = json.dumps({"arguments": list(arguments), "input": "",
+                              "workingDirectory": "/"}) + "\n"
+        with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
+            s.settimeout(10)
+            s.connect(self.socket)
+            s.sendall(request.encode())
+            return json.loads(s.makefile().readline())
+
+    def answers(self):
+        try:
+            return self.ask("list", "--limit", "1") is not None
+        except (OSError, ValueError):
+            return False
+
+    def newest_id(self):
+        listed = base64.b64decode(self.ask("list", "--json", "--limit", "1")["out"]).decode()
+        items = json.loads(listed) if listed.strip() else []
+        return items[0]["id"] if items else None
+
+    def memory(self):
+        """RSS and PSS in MiB."""
+        values = {}
+        with open(f"/proc/{self.process.pid}/smaps_rollup") as f:
+            for line in f:
+                key, _, rest = line.partition(":")
+                if key in ("Rss", "Pss"):
+                    values[key] = int(rest.split()[0]) / 1024
+        return values["Rss"], values["Pss"]
+
+    def context_switches(self):
+        total = 0
+        for task in os.listdir(f"/proc/{self.process.pid}/task"):
+            with open(f"/proc/{self.process.pid}/task/{task}/status") as f:
+                for line in f:
+                    if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
+                        total += int(line.split()[1])
+        return total
+
+    def quit(self):
+        self.process.terminate()
+        self.process.wait()
+
+
+def copy(path, target):
+    subprocess.run(["xclip", "-selection", "clipboard", "-t", target, "-i", path], check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def copy_to_history_ms(velloq, folder, make, target, rounds=7):
+    times = []
+    for round_number in range(rounds):
+        path = os.path.join(folder, "copy")
+        with open(path, "wb") as f:
+            f.write(make(round_number))
+        before = velloq.newest_id()
+        start = time.monotonic()
+        copy(path, target)
+        deadline = start + 10
+        while velloq.newest_id() == before and time.monotonic() < deadline:
+            time.sleep(0.0005)
+        times.append((time.monotonic() - start) * 1000)
+    return statistics.median(times)
+
+
+class Table:
+    """Prints each row as it is measured."""
+
+    def append(self, row):
+        name, value = row
+        print(f"{name.ljust(58)}  {value}", flush=True)
+
+
+def main():
+    binary = sys.argv[1]
+    idle = int(sys.argv[2]) if len(sys.argv) > 2 else 60
+    folder = tempfile.mkdtemp()
+    velloq = Velloq(binary)
+    try:
+        measure(velloq, folder, idle)
+    finally:
+        velloq.quit()
+
+
+def measure(velloq, folder, idle):
+    time.sleep(2)
+    rows = Table()
+    rss, pss = velloq.memory()
+    rows.append(("resident memory, empty history, idle", f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
+
+    before = velloq.context_switches()
+    time.sleep(idle)
+    switches = velloq.context_switches() - before
+    rows.append((f"idle wake-ups over {idle} s", f"{switches} context switches"))
+
+    screenshot = png(1920, 1080, 73, 1)
+    large = png(1700, 1700, 1700, 2)
+    kinds = [
+        ("copy of a short text → in the history", "UTF8_STRING",
+         lambda n: f"short text {n} {time.time()}".encode()),
+        (f"copy of a {len(screenshot) // 1000} kB screenshot PNG → in the history", "image/png",
+         lambda n: png(1920, 1080, 73, 100 + n)),
+        ("copy of a 5 MB text → in the history", "UTF8_STRING",
+         lambda n: (f"{n} " + "five megabytes of text " * 230000)[:5_000_000].encode()),
+        (f"copy of an {len(large) / 1e6:.1f} MB PNG → in the history", "image/png",
+         lambda n: png(1700, 1700, 1700, 200 + n)),
+    ]
+    for name, target, make in kinds:
+        rows.append((name, f"{copy_to_history_ms(velloq, folder, make, target):.0f} ms median"))
+
+    for n in range(200):
+        path = os.path.join(folder, "text")
+        with open(path, "wb") as f:
+            f.write(f"text number {n} ".encode() * 20)
+        copy(path, "UTF8_STRING")
+        if n % 10 == 0:
+            path = os.path.join(folder, "shot")
+            with open(path, "wb") as f:
+                f.write(png(1920, 1080, 73, 1000 + n))
+            copy(path, "image/png")
+        time.sleep(0.02)
+    time.sleep(2)
+    rss, pss = velloq.memory()
+    rows.append(("resident memory after 200 texts + 20 screenshots", f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
+
+    for _ in range(20):
+        velloq.ask("toggle")
+        time.sleep(0.4)
+        velloq.ask("toggle")
+        time.sleep(0.4)
+    time.sleep(2)
+    rss, pss = velloq.memory()
+    rows.append(("resident memory after opening the overlay 20 times", f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
+
+
+
+main()
