@@ -67,9 +67,8 @@ private Q_SLOTS:
     void unsavedCopiesAreReportedOnceAndSavedLater();
     void copiesOverTheSizeLimitAreNotKept();
     void historyLimitFollowsThePreference();
-    void testHostStopsCapturing();
     void pasteTargetsTheLastOtherApplication();
-    void overviewPicksThroughThePasteService();
+    void underATestHostOnlyCapturingStops();
 };
 
 void AppServicesTest::copiesAreStoredUnlessExcluded() {
@@ -128,21 +127,6 @@ void AppServicesTest::historyLimitFollowsThePreference() {
     QCOMPARE(f.services->store().limit(), 27);
 }
 
-void AppServicesTest::testHostStopsCapturing() {
-    RecordingHotKeys hotKeys;
-    KeyboardShortcuts::setHotKeyPlatform(&hotKeys);
-    const auto detach = qScopeGuard([] { KeyboardShortcuts::setHotKeyPlatform(nullptr); });
-    qputenv(AppServices::testHostVariable, "1");
-    Fixture f;
-    qunsetenv(AppServices::testHostVariable);
-    QVERIFY(!f.services->watcher().isStarted());
-    QCOMPARE(f.services->store().limit(), 27);
-    // The shortcut keeps its default but grabs nothing under a test host.
-    QCOMPARE(KeyboardShortcuts::getShortcut(Preferences::showClipboardShortcut()),
-             KeyboardShortcuts::Shortcut::fromStored(9, 0x300));
-    QVERIFY(hotKeys.grabbed.isEmpty());
-}
-
 void AppServicesTest::pasteTargetsTheLastOtherApplication() {
     Fixture f;
     f.copy(u"clip"_s); // the tick also remembers process 99 as the last other one
@@ -158,10 +142,20 @@ void AppServicesTest::pasteTargetsTheLastOtherApplication() {
     QCOMPARE(f.pasteboard->snapshotCalls, 1);
 }
 
-void AppServicesTest::overviewPicksThroughThePasteService() {
+void AppServicesTest::underATestHostOnlyCapturingStops() {
+    RecordingHotKeys hotKeys;
+    KeyboardShortcuts::setHotKeyPlatform(&hotKeys);
+    const auto detach = qScopeGuard([] { KeyboardShortcuts::setHotKeyPlatform(nullptr); });
     qputenv(AppServices::testHostVariable, "1");
     Fixture f;
     qunsetenv(AppServices::testHostVariable);
+    QVERIFY(!f.services->watcher().isStarted());
+    QCOMPARE(f.services->store().limit(), 27);
+    // The shortcut keeps its default but grabs nothing under a test host.
+    QCOMPARE(KeyboardShortcuts::getShortcut(Preferences::showClipboardShortcut()),
+             KeyboardShortcuts::Shortcut::fromStored(9, 0x300));
+    QVERIFY(hotKeys.grabbed.isEmpty());
+
     OverviewModel& model = f.services->overviewModel();
     f.services->store().add(textClip(u"older"_s), std::nullopt, 1765000000);
     f.services->store().add(textClip(u"newer"_s), std::nullopt, 1765000001);
