@@ -142,51 +142,41 @@ void HistoryCommandLineTest::addsEveryKind() {
 }
 
 void HistoryCommandLineTest::refusedInputWritesNothing_data() {
-    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("arguments");
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<int>("code");
     const QByteArray none;
-    QTest::newRow("empty input") << QStringList{u"add"_s} << none << 1;
-    QTest::newRow("input not UTF-8") << QStringList{u"add"_s} << "\xff\xfe bad"_ba << 1;
-    QTest::newRow("relative link") << QStringList{u"add"_s, u"--link"_s, u"example"_s} << none << 1;
-    QTest::newRow("file link") << QStringList{u"add"_s, u"--link"_s, u"file:///etc/hosts"_s} << none
-                               << 1;
-    QTest::newRow("missing file") << QStringList{u"add"_s, u"--file"_s, u"/no/such/file"_s} << none
-                                  << 1;
-    QTest::newRow("no file given") << QStringList{u"add"_s, u"--file"_s} << none << 2;
-    QTest::newRow("not an image") << QStringList{u"add"_s, u"--image"_s, u"/etc/hostname"_s} << none
-                                  << 1;
-    QTest::newRow("missing image")
-        << QStringList{u"add"_s, u"--image"_s, u"/no/such.png"_s} << none << 1;
-    QTest::newRow("rtf without plain")
-        << QStringList{u"add"_s, u"--rtf"_s, u"/etc/hostname"_s} << none << 2;
-    QTest::newRow("rtf that is not RTF")
-        << QStringList{u"add"_s, u"--rtf"_s, u"/etc/hostname"_s, u"--plain"_s, u"x"_s} << none << 1;
-    QTest::newRow("two kinds") << QStringList{u"add"_s, u"--link"_s, u"https://a.b"_s, u"--image"_s,
-                                              u"x.png"_s}
-                               << none << 2;
-    QTest::newRow("stray argument") << QStringList{u"add"_s, u"words"_s} << "text"_ba << 2;
-    QTest::newRow("unknown option") << QStringList{u"add"_s, u"--verbose"_s} << "text"_ba << 2;
-    QTest::newRow("unknown command") << QStringList{u"paste"_s} << none << 2;
-    QTest::newRow("bad limit") << QStringList{u"list"_s, u"--limit"_s, u"-1"_s} << none << 2;
-    QTest::newRow("unknown id") << QStringList{u"pin"_s, u"00000000-0000-0000-0000-000000000000"_s}
-                                << none << 1;
-    QTest::newRow("short id") << QStringList{u"delete"_s, u"0F8F"_s} << none << 2;
-    QTest::newRow("id missing") << QStringList{u"unpin"_s} << none << 2;
-    QTest::newRow("copy without a running Velloq")
-        << QStringList{u"copy"_s, u"00000000"_s} << none << 2;
-    QTest::newRow("show without a running Velloq") << QStringList{u"show"_s} << none << 2;
-    QTest::newRow("toggle with an argument") << QStringList{u"toggle"_s, u"now"_s} << none << 2;
+    QTest::newRow("empty input") << u"add"_s << none << 1;
+    QTest::newRow("input not UTF-8") << u"add"_s << "\xff\xfe bad"_ba << 1;
+    QTest::newRow("relative link") << u"add --link example"_s << none << 1;
+    QTest::newRow("file link") << u"add --link file:///etc/hosts"_s << none << 1;
+    QTest::newRow("missing file") << u"add --file /no/such/file"_s << none << 1;
+    QTest::newRow("no file given") << u"add --file"_s << none << 2;
+    QTest::newRow("not an image") << u"add --image /etc/hostname"_s << none << 1;
+    QTest::newRow("missing image") << u"add --image /no/such.png"_s << none << 1;
+    QTest::newRow("rtf without plain") << u"add --rtf /etc/hostname"_s << none << 2;
+    QTest::newRow("rtf that is not RTF") << u"add --rtf /etc/hostname --plain x"_s << none << 1;
+    QTest::newRow("two kinds") << u"add --link https://a.b --image x.png"_s << none << 2;
+    QTest::newRow("stray argument") << u"add words"_s << "text"_ba << 2;
+    QTest::newRow("unknown option") << u"add --verbose"_s << "text"_ba << 2;
+    QTest::newRow("unknown command") << u"frobnicate"_s << none << 2;
+    QTest::newRow("bad limit") << u"list --limit -1"_s << none << 2;
+    QTest::newRow("unknown id") << u"pin 00000000-0000-0000-0000-000000000000"_s << none << 1;
+    QTest::newRow("short id") << u"delete 0F8F"_s << none << 2;
+    QTest::newRow("id missing") << u"unpin"_s << none << 2;
+    QTest::newRow("copy without a running Velloq") << u"copy 00000000"_s << none << 2;
+    QTest::newRow("show without a running Velloq") << u"show"_s << none << 2;
+    QTest::newRow("toggle with an argument") << u"toggle now"_s << none << 2;
 }
 
 void HistoryCommandLineTest::refusedInputWritesNothing() {
-    QFETCH(QStringList, arguments);
+    QFETCH(QString, arguments);
     QFETCH(QByteArray, input);
     QFETCH(int, code);
     TemporaryHistory dir;
     QCOMPARE(run(dir, {u"add"_s}, "existing"_ba).code, 0);
     const QByteArray before = dir.readHistoryFile();
-    const Outcome outcome = run(dir, arguments, input);
+    const Outcome outcome = run(dir, arguments.split(u' '), input);
     QCOMPARE(outcome.code, code);
     QVERIFY(outcome.err.startsWith(u"velloq: "_s));
     QCOMPARE(dir.readHistoryFile(), before);
