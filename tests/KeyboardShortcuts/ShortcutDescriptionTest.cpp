@@ -50,68 +50,99 @@ class ShortcutDescriptionTest : public QObject {
 private Q_SLOTS:
     void cleanup() { setKeyToCharacter({}); }
 
-    void modifiersInFixedOrder_data();
-    void modifiersInFixedOrder();
-    void specialKeysHaveTheirOwnSymbols_data();
-    void specialKeysHaveTheirOwnSymbols();
+    void textsOfShortcuts_data();
+    void textsOfShortcuts();
     void specialKeysIgnoreTheLayout();
     void spaceShowsItsTranslatedNameCapitalized();
-    void usLayoutWorksWithoutADisplay_data();
-    void usLayoutWorksWithoutADisplay();
     void installedLayoutNamesOrdinaryKeys_data();
     void installedLayoutNamesOrdinaryKeys();
-
-    void keyEquivalents_data();
-    void keyEquivalents();
-
-    void keySequences_data();
-    void keySequences();
-    void keySequenceOfLayoutCharacters_data();
-    void keySequenceOfLayoutCharacters();
 };
 
-void ShortcutDescriptionTest::modifiersInFixedOrder_data() {
+// What a shortcut is shown as, its menu key equivalent (a null string: none)
+// and the Qt key sequence that matches it.
+void ShortcutDescriptionTest::textsOfShortcuts_data() {
     QTest::addColumn<qint64>("keyCode");
     QTest::addColumn<qint64>("carbonModifiers");
     QTest::addColumn<QString>("description");
-    QTest::newRow("shift command V") << keyV << qint64(0x300) << u"⇧⌘V"_s;
+    QTest::addColumn<QString>("keyEquivalent");
+    QTest::addColumn<QKeySequence>("sequence");
+    const qint64 command = CarbonModifier::command;
+    const auto keypad = [](Qt::KeyboardModifiers modifiers, Qt::Key key) {
+        return QKeySequence(QKeyCombination(modifiers | Qt::KeypadModifier, key));
+    };
+    QTest::newRow("shift command V") << keyV << qint64(0x300) << u"⇧⌘V"_s << u"v"_s
+                                     << QKeySequence(Qt::SHIFT | Qt::META | Qt::Key_V);
+    // Modifiers in a fixed order; Fn has no Qt modifier.
     QTest::newRow("all five with left arrow")
-        << keyLeftArrow << CarbonModifier::all << u"⌃⌥⇧⌘\U0001F310\uFE0E←"_s;
-    QTest::newRow("none") << keyV << qint64(0) << u"V"_s;
+        << keyLeftArrow << CarbonModifier::all << u"⌃⌥⇧⌘\U0001F310\uFE0E←"_s << u"←"_s
+        << QKeySequence(Qt::CTRL | Qt::ALT | Qt::SHIFT | Qt::META | Qt::Key_Left);
+    QTest::newRow("none") << keyV << qint64(0) << u"V"_s << u"v"_s << QKeySequence(Qt::Key_V);
     // Caps Lock (0x400) and stray bits are not modifiers of a shortcut.
-    QTest::newRow("unknown bits ignored") << keyV << qint64(0x300 | 0x400 | 0x80) << u"⇧⌘V"_s;
-    QTest::newRow("option control") << keyV << qint64(0x1800) << u"⌃⌥V"_s;
+    QTest::newRow("unknown bits ignored")
+        << keyV << qint64(0x300 | 0x400 | 0x80) << u"⇧⌘V"_s << u"v"_s
+        << QKeySequence(Qt::SHIFT | Qt::META | Qt::Key_V);
+    QTest::newRow("option control") << keyV << qint64(0x1800) << u"⌃⌥V"_s << u"v"_s
+                                    << QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V);
+    // Without a display the US layout names the ordinary keys.
+    QTest::newRow("A") << qint64(0) << qint64(0) << u"A"_s << u"a"_s << QKeySequence(Qt::Key_A);
+    QTest::newRow("Z") << qint64(6) << qint64(0) << u"Z"_s << u"z"_s << QKeySequence(Qt::Key_Z);
+    QTest::newRow("0") << qint64(29) << qint64(0) << u"0"_s << u"0"_s << QKeySequence(Qt::Key_0);
+    QTest::newRow("minus") << qint64(27) << qint64(0) << u"-"_s << u"-"_s
+                           << QKeySequence(Qt::Key_Minus);
+    QTest::newRow("quote") << qint64(39) << qint64(0) << u"'"_s << u"'"_s
+                           << QKeySequence(Qt::Key_Apostrophe);
+    QTest::newRow("backslash") << qint64(42) << qint64(0) << u"\\"_s << u"\\"_s
+                               << QKeySequence(Qt::Key_Backslash);
+    QTest::newRow("grave") << qint64(50) << qint64(0) << u"`"_s << u"`"_s
+                           << QKeySequence(Qt::Key_QuoteLeft);
+    QTest::newRow("punctuation") << qint64(43) << command << u"⌘,"_s << u","_s
+                                 << QKeySequence(Qt::META | Qt::Key_Comma);
+    QTest::newRow("option return") << qint64(36) << CarbonModifier::option << u"⌥↩"_s << u"↩"_s
+                                   << QKeySequence(Qt::ALT | Qt::Key_Return);
+    QTest::newRow("delete") << qint64(51) << qint64(0) << u"⌫"_s << u"⌫"_s
+                            << QKeySequence(Qt::Key_Backspace);
+    QTest::newRow("forward delete")
+        << qint64(117) << qint64(0) << u"⌦"_s << u"⌦"_s << QKeySequence(Qt::Key_Delete);
+    QTest::newRow("escape") << qint64(53) << qint64(0) << u"⎋"_s << u"⎋"_s
+                            << QKeySequence(Qt::Key_Escape);
+    QTest::newRow("help") << qint64(114) << qint64(0) << u"?\u20DD"_s << u"?\u20DD"_s
+                          << QKeySequence(Qt::Key_Insert);
+    QTest::newRow("tab") << qint64(48) << qint64(0) << u"⇥"_s << u"⇥"_s
+                         << QKeySequence(Qt::Key_Tab);
+    QTest::newRow("control space") << qint64(49) << CarbonModifier::control << u"⌃Space"_s << u" "_s
+                                   << QKeySequence(Qt::CTRL | Qt::Key_Space);
+    QTest::newRow("F1") << qint64(122) << qint64(0) << u"F1"_s << u"\uF704"_s
+                        << QKeySequence(Qt::Key_F1);
+    QTest::newRow("fn command F5")
+        << qint64(96) << (CarbonModifier::function | command) << u"⌘\U0001F310\uFE0EF5"_s
+        << u"\uF708"_s << QKeySequence(Qt::META | Qt::Key_F5);
+    QTest::newRow("F20") << qint64(90) << qint64(0) << u"F20"_s << u"\uF717"_s
+                         << QKeySequence(Qt::Key_F20);
+    // Keypad keys have no key equivalent, and match only keypad presses.
+    QTest::newRow("keypad 0") << qint64(82) << qint64(0) << u"0\u20E3"_s << QString()
+                              << keypad({}, Qt::Key_0);
+    QTest::newRow("keypad 5") << qint64(87) << command << u"⌘5\u20E3"_s << QString()
+                              << keypad(Qt::MetaModifier, Qt::Key_5);
+    QTest::newRow("keypad clear") << qint64(71) << qint64(0) << u"☒\u20E3"_s << QString()
+                                  << keypad({}, Qt::Key_Clear);
+    QTest::newRow("keypad enter") << qint64(76) << command << u"⌘↩\u20E3"_s << QString()
+                                  << keypad(Qt::MetaModifier, Qt::Key_Enter);
+    QTest::newRow("not on the layout")
+        << keyIsoSection << command << u"⌘\uFFFD"_s << QString() << QKeySequence();
 }
 
-void ShortcutDescriptionTest::modifiersInFixedOrder() {
+void ShortcutDescriptionTest::textsOfShortcuts() {
     QFETCH(qint64, keyCode);
     QFETCH(qint64, carbonModifiers);
     QFETCH(QString, description);
-    QCOMPARE(KeyboardShortcuts::description(Shortcut::fromStored(keyCode, carbonModifiers)),
-             description);
-}
-
-void ShortcutDescriptionTest::specialKeysHaveTheirOwnSymbols_data() {
-    QTest::addColumn<qint64>("keyCode");
-    QTest::addColumn<QString>("description");
-    QTest::newRow("return") << qint64(36) << u"↩"_s;
-    QTest::newRow("delete") << qint64(51) << u"⌫"_s;
-    QTest::newRow("forward delete") << qint64(117) << u"⌦"_s;
-    QTest::newRow("escape") << qint64(53) << u"⎋"_s;
-    QTest::newRow("help") << qint64(114) << u"?\u20DD"_s;
-    QTest::newRow("tab") << qint64(48) << u"⇥"_s;
-    QTest::newRow("space") << qint64(49) << u"Space"_s;
-    QTest::newRow("F1") << qint64(122) << u"F1"_s;
-    QTest::newRow("F20") << qint64(90) << u"F20"_s;
-    QTest::newRow("keypad 0") << qint64(82) << u"0\u20E3"_s;
-    QTest::newRow("keypad clear") << qint64(71) << u"☒\u20E3"_s;
-    QTest::newRow("keypad enter") << qint64(76) << u"↩\u20E3"_s;
-}
-
-void ShortcutDescriptionTest::specialKeysHaveTheirOwnSymbols() {
-    QFETCH(qint64, keyCode);
-    QFETCH(QString, description);
-    QCOMPARE(KeyboardShortcuts::description(Shortcut::fromStored(keyCode, 0)), description);
+    QFETCH(QString, keyEquivalent);
+    QFETCH(QKeySequence, sequence);
+    const Shortcut shortcut = Shortcut::fromStored(keyCode, carbonModifiers);
+    QCOMPARE(KeyboardShortcuts::description(shortcut), description);
+    const std::optional<QString> equivalent = KeyboardShortcuts::keyEquivalent(shortcut);
+    QCOMPARE(equivalent.has_value(), !keyEquivalent.isNull());
+    QCOMPARE(equivalent.value_or(QString()), keyEquivalent);
+    QCOMPARE(keySequence(shortcut), sequence);
 }
 
 void ShortcutDescriptionTest::specialKeysIgnoreTheLayout() {
@@ -131,132 +162,38 @@ void ShortcutDescriptionTest::spaceShowsItsTranslatedNameCapitalized() {
     const QString translated = description(Shortcut::fromStored(49, CarbonModifier::option));
     QCoreApplication::removeTranslator(&translator);
     QCOMPARE(translated, u"⌥Espacio"_s);
-    QCOMPARE(keyEquivalent(Shortcut::fromStored(49, 0)), u" "_s);
-}
-
-void ShortcutDescriptionTest::usLayoutWorksWithoutADisplay_data() {
-    QTest::addColumn<qint64>("keyCode");
-    QTest::addColumn<QString>("typed");
-    QTest::newRow("A") << qint64(0) << u"a"_s;
-    QTest::newRow("Z") << qint64(6) << u"z"_s;
-    QTest::newRow("0") << qint64(29) << u"0"_s;
-    QTest::newRow("minus") << qint64(27) << u"-"_s;
-    QTest::newRow("quote") << qint64(39) << u"'"_s;
-    QTest::newRow("backslash") << qint64(42) << u"\\"_s;
-    QTest::newRow("grave") << qint64(50) << u"`"_s;
-}
-
-void ShortcutDescriptionTest::usLayoutWorksWithoutADisplay() {
-    QFETCH(qint64, keyCode);
-    QFETCH(QString, typed);
-    QCOMPARE(keyToCharacter(keyCode), typed);
-    QCOMPARE(keyEquivalent(Shortcut::fromStored(keyCode, 0)), typed);
-    QCOMPARE(description(Shortcut::fromStored(keyCode, 0)), typed.toUpper());
 }
 
 void ShortcutDescriptionTest::installedLayoutNamesOrdinaryKeys_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("description");
     QTest::addColumn<QString>("keyEquivalent");
+    QTest::addColumn<QKeySequence>("sequence");
+    const auto shiftCommand = [](Qt::Key key) { return QKeySequence(Qt::SHIFT | Qt::META | key); };
     // The key where US layouts have Y types Z on German ones.
-    QTest::newRow("german") << u"z"_s << u"⇧⌘Z"_s << u"z"_s;
-    QTest::newRow("cyrillic") << u"н"_s << u"⇧⌘Н"_s << u"н"_s;
+    QTest::newRow("german") << u"z"_s << u"⇧⌘Z"_s << u"z"_s << shiftCommand(Qt::Key_Z);
+    QTest::newRow("cyrillic") << u"н"_s << u"⇧⌘Н"_s << u"н"_s << shiftCommand(Qt::Key(0x041D));
     // Upper-casing ß would give two letters.
-    QTest::newRow("sharp s") << u"ß"_s << u"⇧⌘ß"_s << u"ß"_s;
-    QTest::newRow("outside the BMP") << u"\U00010428"_s << u"⇧⌘\U00010400"_s << u"\U00010428"_s;
-    QTest::newRow("nothing") << QString() << u"⇧⌘\uFFFD"_s << QString();
-    QTest::newRow("empty") << u""_s << u"⇧⌘\uFFFD"_s << QString();
-    QTest::newRow("several characters") << u"ab"_s << u"⇧⌘\uFFFD"_s << QString();
+    QTest::newRow("sharp s") << u"ß"_s << u"⇧⌘ß"_s << u"ß"_s << shiftCommand(Qt::Key_ssharp);
+    QTest::newRow("outside the BMP") << u"\U00010428"_s << u"⇧⌘\U00010400"_s << u"\U00010428"_s
+                                     << shiftCommand(Qt::Key(0x10400));
+    QTest::newRow("nothing") << QString() << u"⇧⌘\uFFFD"_s << QString() << QKeySequence();
+    QTest::newRow("empty") << u""_s << u"⇧⌘\uFFFD"_s << QString() << QKeySequence();
+    QTest::newRow("several characters") << u"ab"_s << u"⇧⌘\uFFFD"_s << QString() << QKeySequence();
 }
 
 void ShortcutDescriptionTest::installedLayoutNamesOrdinaryKeys() {
     QFETCH(QString, typed);
     QFETCH(QString, description);
     QFETCH(QString, keyEquivalent);
+    QFETCH(QKeySequence, sequence);
     installLayoutTyping(typed);
     const Shortcut shortcut = Shortcut::fromStored(keyY, 0x300);
     QCOMPARE(KeyboardShortcuts::description(shortcut), description);
     const std::optional<QString> equivalent = KeyboardShortcuts::keyEquivalent(shortcut);
     QCOMPARE(equivalent.value_or(QString()), keyEquivalent);
     QCOMPARE(equivalent.has_value(), !keyEquivalent.isNull());
-    if (keyEquivalent.isNull())
-        QCOMPARE(keySequence(shortcut), QKeySequence());
-}
-
-void ShortcutDescriptionTest::keyEquivalents_data() {
-    QTest::addColumn<qint64>("keyCode");
-    QTest::addColumn<QString>("keyEquivalent");
-    QTest::newRow("F1") << qint64(122) << u"\uF704"_s;
-    QTest::newRow("F20") << qint64(90) << u"\uF717"_s;
-    QTest::newRow("return") << qint64(36) << u"↩"_s;
-    QTest::newRow("help") << qint64(114) << u"?\u20DD"_s;
-    QTest::newRow("space") << qint64(49) << u" "_s;
-    QTest::newRow("ordinary key uncapitalized") << keyV << u"v"_s;
-    QTest::newRow("keypad 5") << qint64(87) << QString();
-    QTest::newRow("keypad enter") << qint64(76) << QString();
-    QTest::newRow("not on the layout") << keyIsoSection << QString();
-}
-
-void ShortcutDescriptionTest::keyEquivalents() {
-    QFETCH(qint64, keyCode);
-    QFETCH(QString, keyEquivalent);
-    const std::optional<QString> equivalent =
-        KeyboardShortcuts::keyEquivalent(Shortcut::fromStored(keyCode, CarbonModifier::command));
-    QCOMPARE(equivalent.has_value(), !keyEquivalent.isNull());
-    QCOMPARE(equivalent.value_or(QString()), keyEquivalent);
-}
-
-void ShortcutDescriptionTest::keySequences_data() {
-    QTest::addColumn<qint64>("keyCode");
-    QTest::addColumn<qint64>("carbonModifiers");
-    QTest::addColumn<QKeySequence>("sequence");
-    QTest::newRow("shift command V")
-        << keyV << qint64(0x300) << QKeySequence(Qt::SHIFT | Qt::META | Qt::Key_V);
-    QTest::newRow("F5") << qint64(96) << qint64(0) << QKeySequence(Qt::Key_F5);
-    QTest::newRow("control left arrow")
-        << keyLeftArrow << CarbonModifier::control << QKeySequence(Qt::CTRL | Qt::Key_Left);
-    QTest::newRow("option return")
-        << qint64(36) << CarbonModifier::option << QKeySequence(Qt::ALT | Qt::Key_Return);
-    QTest::newRow("delete") << qint64(51) << qint64(0) << QKeySequence(Qt::Key_Backspace);
-    QTest::newRow("space") << qint64(49) << CarbonModifier::control
-                           << QKeySequence(Qt::CTRL | Qt::Key_Space);
-    QTest::newRow("F20") << qint64(90) << qint64(0) << QKeySequence(Qt::Key_F20);
-    QTest::newRow("keypad 1") << qint64(83) << qint64(0)
-                              << QKeySequence(Qt::KeypadModifier | Qt::Key_1);
-    QTest::newRow("keypad enter") << qint64(76) << CarbonModifier::command
-                                  << QKeySequence(QKeyCombination(
-                                         Qt::MetaModifier | Qt::KeypadModifier, Qt::Key_Enter));
-    QTest::newRow("punctuation") << qint64(43) << CarbonModifier::command
-                                 << QKeySequence(Qt::META | Qt::Key_Comma);
-    // Fn has no Qt modifier.
-    QTest::newRow("fn dropped") << qint64(96)
-                                << (CarbonModifier::function | CarbonModifier::command)
-                                << QKeySequence(Qt::META | Qt::Key_F5);
-    QTest::newRow("not on the layout")
-        << keyIsoSection << CarbonModifier::command << QKeySequence();
-}
-
-void ShortcutDescriptionTest::keySequences() {
-    QFETCH(qint64, keyCode);
-    QFETCH(qint64, carbonModifiers);
-    QFETCH(QKeySequence, sequence);
-    QCOMPARE(keySequence(Shortcut::fromStored(keyCode, carbonModifiers)), sequence);
-}
-
-void ShortcutDescriptionTest::keySequenceOfLayoutCharacters_data() {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QKeySequence>("sequence");
-    QTest::newRow("german") << u"z"_s << QKeySequence(Qt::SHIFT | Qt::META | Qt::Key_Z);
-    QTest::newRow("cyrillic") << u"н"_s
-                              << QKeySequence(Qt::SHIFT | Qt::META | Qt::Key(0x041D)); // Н
-    QTest::newRow("sharp s") << u"ß"_s << QKeySequence(Qt::SHIFT | Qt::META | Qt::Key_ssharp);
-}
-
-void ShortcutDescriptionTest::keySequenceOfLayoutCharacters() {
-    QFETCH(QString, typed);
-    QFETCH(QKeySequence, sequence);
-    installLayoutTyping(typed);
-    QCOMPARE(keySequence(Shortcut::fromStored(keyY, 0x300)), sequence);
+    QCOMPARE(keySequence(shortcut), sequence);
 }
 
 QTEST_MAIN(ShortcutDescriptionTest)

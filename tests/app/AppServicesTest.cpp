@@ -65,11 +65,9 @@ private Q_SLOTS:
     void init() { QStandardPaths::setTestModeEnabled(true); }
     void copiesAreStoredUnlessExcluded();
     void unsavedCopiesAreReportedOnceAndSavedLater();
-    void copiesOverTheSizeLimitAreNotKept();
-    void historyLimitFollowsThePreference();
-    void testHostStopsCapturing();
+    void sizeAndHistoryLimitsFollowThePreferences();
     void pasteTargetsTheLastOtherApplication();
-    void overviewPicksThroughThePasteService();
+    void underATestHostOnlyCapturingStops();
 };
 
 void AppServicesTest::copiesAreStoredUnlessExcluded() {
@@ -104,7 +102,7 @@ void AppServicesTest::unsavedCopiesAreReportedOnceAndSavedLater() {
     QCOMPARE(ClipStore(f.history.path()).items().size(), 4);
 }
 
-void AppServicesTest::copiesOverTheSizeLimitAreNotKept() {
+void AppServicesTest::sizeAndHistoryLimitsFollowThePreferences() {
     Fixture f;
     f.defaults.set(Preferences::maximumClipMegabytesKey, 1);
     f.copy(QString(1024 * 1024 + 1, u'x'));
@@ -114,11 +112,8 @@ void AppServicesTest::copiesOverTheSizeLimitAreNotKept() {
     // A limit outside 1 to 1024 MB reads as the default.
     f.defaults.set(Preferences::maximumClipMegabytesKey, 0);
     QCOMPARE(Preferences::maximumClipBytes(f.defaults), 32LL << 20);
-}
 
-void AppServicesTest::historyLimitFollowsThePreference() {
-    Fixture f;
-    for (int i = 0; i < 20; ++i)
+    for (int i = 0; i < 19; ++i)
         f.copy(u"copy %1"_s.arg(i));
     QCOMPARE(f.services->store().items().size(), 20);
     f.defaults.set(Preferences::historyLimitKey, 9);
@@ -126,21 +121,6 @@ void AppServicesTest::historyLimitFollowsThePreference() {
     QCOMPARE(f.services->store().items().size(), 9);
     f.defaults.set(Preferences::historyLimitKey, 50); // not allowed: reads as 27
     QCOMPARE(f.services->store().limit(), 27);
-}
-
-void AppServicesTest::testHostStopsCapturing() {
-    RecordingHotKeys hotKeys;
-    KeyboardShortcuts::setHotKeyPlatform(&hotKeys);
-    const auto detach = qScopeGuard([] { KeyboardShortcuts::setHotKeyPlatform(nullptr); });
-    qputenv(AppServices::testHostVariable, "1");
-    Fixture f;
-    qunsetenv(AppServices::testHostVariable);
-    QVERIFY(!f.services->watcher().isStarted());
-    QCOMPARE(f.services->store().limit(), 27);
-    // The shortcut keeps its default but grabs nothing under a test host.
-    QCOMPARE(KeyboardShortcuts::getShortcut(Preferences::showClipboardShortcut()),
-             KeyboardShortcuts::Shortcut::fromStored(9, 0x300));
-    QVERIFY(hotKeys.grabbed.isEmpty());
 }
 
 void AppServicesTest::pasteTargetsTheLastOtherApplication() {
@@ -158,10 +138,20 @@ void AppServicesTest::pasteTargetsTheLastOtherApplication() {
     QCOMPARE(f.pasteboard->snapshotCalls, 1);
 }
 
-void AppServicesTest::overviewPicksThroughThePasteService() {
+void AppServicesTest::underATestHostOnlyCapturingStops() {
+    RecordingHotKeys hotKeys;
+    KeyboardShortcuts::setHotKeyPlatform(&hotKeys);
+    const auto detach = qScopeGuard([] { KeyboardShortcuts::setHotKeyPlatform(nullptr); });
     qputenv(AppServices::testHostVariable, "1");
     Fixture f;
     qunsetenv(AppServices::testHostVariable);
+    QVERIFY(!f.services->watcher().isStarted());
+    QCOMPARE(f.services->store().limit(), 27);
+    // The shortcut keeps its default but grabs nothing under a test host.
+    QCOMPARE(KeyboardShortcuts::getShortcut(Preferences::showClipboardShortcut()),
+             KeyboardShortcuts::Shortcut::fromStored(9, 0x300));
+    QVERIFY(hotKeys.grabbed.isEmpty());
+
     OverviewModel& model = f.services->overviewModel();
     f.services->store().add(textClip(u"older"_s), std::nullopt, 1765000000);
     f.services->store().add(textClip(u"newer"_s), std::nullopt, 1765000001);

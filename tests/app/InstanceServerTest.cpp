@@ -24,12 +24,10 @@ class InstanceServerTest : public QObject {
 private Q_SLOTS:
     void init();
     void requestsAndRepliesTravelWhole();
-    void onlyOneInstanceListensAndStaleSocketsAreReplaced();
-    void garbageGetsAnErrorReply();
+    void onlyOneInstanceListensAndRemovesOnlyItsOwnSocket();
     void foldersOthersCanReachAreRefused();
     void nothingIsSentToAnotherUsersSocket();
     void floodsAndOversizedRequestsLeaveTheServerListening();
-    void onlyItsOwnSocketIsRemoved();
 
 private:
     std::optional<InstanceServer::Reply> sendInBackground(const InstanceServer::Request& request);
@@ -72,9 +70,11 @@ void InstanceServerTest::requestsAndRepliesTravelWhole() {
     QCOMPARE(received.arguments, QStringList({u"add"_s, u"--plain"_s, u"a \"b\"\nc"_s}));
     QCOMPARE(received.input, binary);
     QCOMPARE(received.workingDirectory, u"/work dir"_s);
+    QCOMPARE(InstanceServer::decodeRequest("not json"_ba), std::nullopt);
+    QCOMPARE(InstanceServer::decodeReply("{\"code\":\"x\"}"_ba), std::nullopt);
 }
 
-void InstanceServerTest::onlyOneInstanceListensAndStaleSocketsAreReplaced() {
+void InstanceServerTest::onlyOneInstanceListensAndRemovesOnlyItsOwnSocket() {
     QVERIFY(!InstanceClient::send({{u"list"_s}, {}, {}}, 1000)); // nobody there
     {
         InstanceServer first;
@@ -87,16 +87,18 @@ void InstanceServerTest::onlyOneInstanceListensAndStaleSocketsAreReplaced() {
     QVERIFY(!stale.exists() || stale.remove());
     QVERIFY(stale.open(QIODevice::WriteOnly));
     stale.close();
-    InstanceServer next;
-    QVERIFY(next.listen());
-}
-
-void InstanceServerTest::garbageGetsAnErrorReply() {
-    InstanceServer server;
-    QVERIFY(server.listen());
-    server.onRequest = [](const InstanceServer::Request&) { return InstanceServer::Reply{}; };
-    QCOMPARE(InstanceServer::decodeRequest("not json"_ba), std::nullopt);
-    QCOMPARE(InstanceServer::decodeReply("{\"code\":\"x\"}"_ba), std::nullopt);
+    auto next = std::make_unique<InstanceServer>();
+    QVERIFY(next->listen());
+    // Its socket file replaced by another's, it leaves that one alone when it ends.
+    QVERIFY(QFile::remove(InstanceServer::socketPath()));
+    InstanceServer last;
+    QVERIFY(last.listen());
+    next.reset();
+    QVERIFY(QFileInfo::exists(InstanceServer::socketPath()));
+    last.onRequest = [](const InstanceServer::Request&) {
+        return InstanceServer::Reply{5, {}, {}};
+    };
+    QCOMPARE(sendInBackground({{u"list"_s}, {}, {}})->code, 5);
 }
 
 void InstanceServerTest::foldersOthersCanReachAreRefused() {
@@ -197,20 +199,6 @@ void InstanceServerTest::floodsAndOversizedRequestsLeaveTheServerListening() {
     const auto reply = sendInBackground({{u"list"_s}, {}, {}});
     QVERIFY(reply);
     QCOMPARE(reply->code, 7);
-}
-
-void InstanceServerTest::onlyItsOwnSocketIsRemoved() {
-    auto first = std::make_unique<InstanceServer>();
-    QVERIFY(first->listen());
-    QVERIFY(QFile::remove(InstanceServer::socketPath()));
-    InstanceServer second;
-    QVERIFY(second.listen());
-    first.reset();
-    QVERIFY(QFileInfo::exists(InstanceServer::socketPath()));
-    second.onRequest = [](const InstanceServer::Request&) {
-        return InstanceServer::Reply{5, {}, {}};
-    };
-    QCOMPARE(sendInBackground({{u"list"_s}, {}, {}})->code, 5);
 }
 
 QTEST_GUILESS_MAIN(InstanceServerTest)

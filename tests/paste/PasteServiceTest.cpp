@@ -48,38 +48,29 @@ class PasteServiceTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void pastesIntoTheTarget();
-    void withoutAccessOnlyAsks();
-    void withoutTargetOnlyWrites();
+    void platformCallsInOrder();
     void ownWriteIsNotCapturedAgain();
 };
 
-void PasteServiceTest::pastesIntoTheTarget() {
-    Recorder r;
-    PasteService service(r.platform());
-    service.paste(item);
+void PasteServiceTest::platformCallsInOrder() {
+    const auto callsOf = [](bool access, std::optional<qint32> target, bool listener) {
+        Recorder r;
+        r.access = access;
+        r.target = target;
+        PasteService service(r.platform());
+        if (listener)
+            service.onPasteboardWritten = [](qint64) {};
+        service.paste(item);
+        return r.calls;
+    };
     // Without a listener the counter is not even read.
-    QCOMPARE(r.calls,
+    QCOMPARE(callsOf(true, 321, false),
              QStringList({u"write"_s, u"hasAccess"_s, u"targetPID"_s, u"sendCommandV 321"_s}));
-}
-
-void PasteServiceTest::withoutAccessOnlyAsks() {
-    Recorder r;
-    r.access = false;
-    PasteService service(r.platform());
-    service.onPasteboardWritten = [](qint64) {};
-    service.paste(item);
-    QCOMPARE(r.calls,
+    // Without access it only asks; without a target it only writes.
+    QCOMPARE(callsOf(false, 321, true),
              QStringList({u"write"_s, u"changeCount"_s, u"hasAccess"_s, u"requestAccess"_s}));
-    QCOMPARE(r.pasteboard->contents.string, u"picked"_s);
-}
-
-void PasteServiceTest::withoutTargetOnlyWrites() {
-    Recorder r;
-    r.target.reset();
-    PasteService service(r.platform());
-    service.paste(item);
-    QCOMPARE(r.calls, QStringList({u"write"_s, u"hasAccess"_s, u"targetPID"_s}));
+    QCOMPARE(callsOf(true, std::nullopt, false),
+             QStringList({u"write"_s, u"hasAccess"_s, u"targetPID"_s}));
 }
 
 void PasteServiceTest::ownWriteIsNotCapturedAgain() {
@@ -92,6 +83,7 @@ void PasteServiceTest::ownWriteIsNotCapturedAgain() {
     PasteService service(r.platform());
     service.onPasteboardWritten = [&watcher](qint64 count) { watcher.setLastChangeCount(count); };
     service.paste(item);
+    QCOMPARE(r.pasteboard->contents.string, u"picked"_s);
     watcher.handleTick();
     QCOMPARE(captures, 0);
     service.copy(TextContent{u"copied"_s});

@@ -40,16 +40,15 @@ class PreferencesTest : public QObject {
 
 private Q_SLOTS:
     void init() { QStandardPaths::setTestModeEnabled(true); }
-    void defaultsWithNothingStored();
+    void readersAndDefaults();
     void historyLimitIsRepairedAndValidated_data();
     void historyLimitIsRepairedAndValidated();
-    void gridSizeAndAppearanceReaders();
     void valuesKeepTheirTypesOnDisk();
     void changedFiresForOwnWritesAndOutsideEdits();
     void unreadableSettingsAreKeptAside();
 };
 
-void PreferencesTest::defaultsWithNothingStored() {
+void PreferencesTest::readersAndDefaults() {
     QTemporaryDir dir;
     Defaults defaults(dir.filePath(u"Velloq/settings.json"_s));
     Preferences::registerGridSizeDefault(defaults);
@@ -66,6 +65,34 @@ void PreferencesTest::defaultsWithNothingStored() {
     QCOMPARE(Defaults::defaultFilePath(),
              QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                  "/Velloq/settings.json"_L1);
+
+    // Numbers may be stored as text; other types and values out of range read
+    // as the default.
+    for (const auto& [stored, expected] : {std::pair{QJsonValue(7), 6},
+                                           {QJsonValue(9), 9},
+                                           {QJsonValue(u"9"_s), 9},
+                                           {QJsonValue(true), 6}}) {
+        defaults.set(Preferences::gridSizeKey, stored);
+        QCOMPARE(Preferences::currentGridSize(defaults), expected);
+    }
+    const std::pair<QJsonValue, AppAppearance> appearances[] = {
+        {u"dark"_s, AppAppearance::dark},
+        {u"light"_s, AppAppearance::light},
+        {u"Dark"_s, AppAppearance::automatic},
+        {3, AppAppearance::automatic},
+    };
+    for (const auto& [stored, expected] : appearances) {
+        defaults.set(Preferences::appearanceKey, stored);
+        QCOMPARE(currentAppearance(defaults), expected);
+    }
+    QStringList names;
+    for (AppAppearance appearance : allAppearances())
+        names.append(appearanceName(appearance));
+    QCOMPARE(names, QStringList({u"auto"_s, u"light"_s, u"dark"_s}));
+    defaults.set(Preferences::showKeyHintsKey, false);
+    QVERIFY(!Preferences::showsKeyHints(defaults));
+    defaults.set(Preferences::showKeyHintsKey, u"not a boolean"_s);
+    QVERIFY(!Preferences::showsKeyHints(defaults));
 }
 
 void PreferencesTest::historyLimitIsRepairedAndValidated_data() {
@@ -94,37 +121,6 @@ void PreferencesTest::historyLimitIsRepairedAndValidated() {
     QCOMPARE(defaults.value(Preferences::historyLimitKey), afterRepair);
     QCOMPARE(readJson(path).value(Preferences::historyLimitKey), afterRepair);
     QCOMPARE(Preferences::currentHistoryLimit(defaults), limit);
-}
-
-void PreferencesTest::gridSizeAndAppearanceReaders() {
-    QTemporaryDir dir;
-    Defaults defaults(dir.filePath(u"settings.json"_s));
-    Preferences::registerGridSizeDefault(defaults);
-    for (const auto& [stored, expected] : {std::pair{QJsonValue(7), 6},
-                                           {QJsonValue(9), 9},
-                                           {QJsonValue(u"9"_s), 9},
-                                           {QJsonValue(true), 6}}) {
-        defaults.set(Preferences::gridSizeKey, stored);
-        QCOMPARE(Preferences::currentGridSize(defaults), expected);
-    }
-    const std::pair<QJsonValue, AppAppearance> appearances[] = {
-        {u"dark"_s, AppAppearance::dark},
-        {u"light"_s, AppAppearance::light},
-        {u"Dark"_s, AppAppearance::automatic},
-        {3, AppAppearance::automatic},
-    };
-    for (const auto& [stored, expected] : appearances) {
-        defaults.set(Preferences::appearanceKey, stored);
-        QCOMPARE(currentAppearance(defaults), expected);
-    }
-    QStringList names;
-    for (AppAppearance appearance : allAppearances())
-        names.append(appearanceName(appearance));
-    QCOMPARE(names, QStringList({u"auto"_s, u"light"_s, u"dark"_s}));
-    defaults.set(Preferences::showKeyHintsKey, false);
-    QVERIFY(!Preferences::showsKeyHints(defaults));
-    defaults.set(Preferences::showKeyHintsKey, u"not a boolean"_s);
-    QVERIFY(!Preferences::showsKeyHints(defaults));
 }
 
 void PreferencesTest::valuesKeepTheirTypesOnDisk() {

@@ -31,11 +31,8 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void fallbackKeptAndRestoredOnClear();
-    void fallbackIsTheShortcutBeforeTheFirstName();
-    void followsChangesOfTheName();
-    void followingEndsWithTheAction();
-    void switchingToAPlainShortcutStopsFollowing();
+    void followsTheNameAndFallsBackToTheOwnShortcuts();
+    void followingEndsWithTheActionOrAPlainShortcut();
 
 private:
     std::unique_ptr<QTemporaryDir> m_directory;
@@ -55,8 +52,10 @@ void MenuItemShortcutTest::cleanup() {
     m_directory.reset();
 }
 
-void MenuItemShortcutTest::fallbackKeptAndRestoredOnClear() {
+void MenuItemShortcutTest::followsTheNameAndFallsBackToTheOwnShortcuts() {
     const Name name(u"showHistory"_s);
+    const Name other(u"other"_s);
+    const Name unset(u"unset"_s);
     QAction action;
     const QList<QKeySequence> fallback{controlQ, QKeySequence(Qt::CTRL | Qt::Key_W)};
     action.setShortcuts(fallback);
@@ -68,74 +67,46 @@ void MenuItemShortcutTest::fallbackKeptAndRestoredOnClear() {
     KeyboardShortcuts::setShortcut(shiftCommandV, name);
     QCOMPARE(action.shortcuts(),
              QList<QKeySequence>{QKeySequence(Qt::SHIFT | Qt::META | Qt::Key_V)});
+    KeyboardShortcuts::setShortcut(f6, other);
+    QCOMPARE(action.shortcut(), QKeySequence(Qt::SHIFT | Qt::META | Qt::Key_V));
 
     KeyboardShortcuts::setShortcut(std::nullopt, name);
     QCOMPARE(action.shortcuts(), fallback);
 
+    // A name with nothing stored brings back the shortcuts from before the
+    // first name, not those of the name followed before.
     KeyboardShortcuts::setShortcut(f5, name);
-    setShortcut(&action, std::optional<Name>());
-    QCOMPARE(action.shortcuts(), fallback);
-    // No longer following.
-    KeyboardShortcuts::setShortcut(f6, name);
-    QCOMPARE(action.shortcuts(), fallback);
-}
-
-void MenuItemShortcutTest::fallbackIsTheShortcutBeforeTheFirstName() {
-    const Name first(u"first"_s);
-    const Name second(u"second"_s);
-    KeyboardShortcuts::setShortcut(f5, first);
-    QAction action;
-    action.setShortcut(controlQ);
-
-    setShortcut(&action, std::optional<Name>(first));
     QCOMPARE(action.shortcut(), QKeySequence(Qt::Key_F5));
-    // The second name has nothing stored: the original shortcut returns,
-    // not the first name's.
-    setShortcut(&action, std::optional<Name>(second));
-    QCOMPARE(action.shortcut(), controlQ);
-}
-
-void MenuItemShortcutTest::followsChangesOfTheName() {
-    const Name followed(u"followed"_s);
-    const Name other(u"other"_s);
-    KeyboardShortcuts::setShortcut(f5, followed);
-    QAction action;
-    setShortcut(&action, std::optional<Name>(followed));
-    QCOMPARE(action.shortcut(), QKeySequence(Qt::Key_F5));
-
-    KeyboardShortcuts::setShortcut(shiftCommandV, followed);
-    QCOMPARE(action.shortcut(), QKeySequence(Qt::SHIFT | Qt::META | Qt::Key_V));
-
-    KeyboardShortcuts::setShortcut(f6, other);
-    QCOMPARE(action.shortcut(), QKeySequence(Qt::SHIFT | Qt::META | Qt::Key_V));
+    setShortcut(&action, std::optional<Name>(unset));
+    QCOMPARE(action.shortcuts(), fallback);
 
     // Following another name drops the first.
     setShortcut(&action, std::optional<Name>(other));
     QCOMPARE(action.shortcut(), QKeySequence(Qt::Key_F6));
-    KeyboardShortcuts::setShortcut(f5, followed);
-    QCOMPARE(action.shortcut(), QKeySequence(Qt::Key_F6));
-}
-
-void MenuItemShortcutTest::followingEndsWithTheAction() {
-    const Name name(u"showHistory"_s);
-    auto action = std::make_unique<QAction>();
-    setShortcut(action.get(), std::optional<Name>(name));
-    action.reset();
-    // A connection that outlived the action would touch freed memory here.
-    KeyboardShortcuts::setShortcut(f5, name);
-    KeyboardShortcuts::setShortcut(std::nullopt, name);
-}
-
-void MenuItemShortcutTest::switchingToAPlainShortcutStopsFollowing() {
-    const Name name(u"showHistory"_s);
     KeyboardShortcuts::setShortcut(shiftCommandV, name);
+    QCOMPARE(action.shortcut(), QKeySequence(Qt::Key_F6));
+
+    setShortcut(&action, std::optional<Name>());
+    QCOMPARE(action.shortcuts(), fallback);
+    // No longer following.
+    KeyboardShortcuts::setShortcut(f5, other);
+    QCOMPARE(action.shortcuts(), fallback);
+}
+
+void MenuItemShortcutTest::followingEndsWithTheActionOrAPlainShortcut() {
+    const Name name(u"showHistory"_s);
+    auto gone = std::make_unique<QAction>();
+    setShortcut(gone.get(), std::optional<Name>(name));
+    gone.reset();
+    // A connection that outlived the action would touch freed memory here.
+    KeyboardShortcuts::setShortcut(f6, name);
+
     QAction action;
     action.setShortcut(controlQ);
     setShortcut(&action, std::optional<Name>(name));
-
     setShortcut(&action, std::optional<Shortcut>(f5));
     QCOMPARE(action.shortcut(), QKeySequence(Qt::Key_F5));
-    KeyboardShortcuts::setShortcut(f6, name);
+    KeyboardShortcuts::setShortcut(shiftCommandV, name);
     QCOMPARE(action.shortcut(), QKeySequence(Qt::Key_F5));
 
     // The fallback went with the name: nothing to restore.

@@ -35,8 +35,7 @@ class MenuTrackerTest : public QObject {
 
 private Q_SLOTS:
     void initTestCase();
-    void openMenusSwitchToTheApplicationsKeys();
-    void aWindowHoldingTheKeyboardCountsAsAMenu();
+    void openMenusAndWindowsHoldingTheKeyboardSwitchToTheApplicationsKeys();
     void cleanupTestCase() { setHotKeyPlatform(nullptr); }
 
 private:
@@ -58,7 +57,7 @@ void MenuTrackerTest::initTestCase() {
     QVERIFY(m_platform.isGrabbed(keyV, shiftCommand));
 }
 
-void MenuTrackerTest::openMenusSwitchToTheApplicationsKeys() {
+void MenuTrackerTest::openMenusAndWindowsHoldingTheKeyboardSwitchToTheApplicationsKeys() {
     MenuTracker tracker(virtualKeyOf);
     QMenu menu;
     menu.addAction(u"Quit"_s);
@@ -81,10 +80,8 @@ void MenuTrackerTest::openMenusSwitchToTheApplicationsKeys() {
     menu.hide();
     QTRY_VERIFY(!tracker.isMenuOpen());
     QVERIFY(m_platform.isGrabbed(keyV, shiftCommand));
-}
 
-void MenuTrackerTest::aWindowHoldingTheKeyboardCountsAsAMenu() {
-    MenuTracker tracker(virtualKeyOf);
+    // A window holding the keyboard counts as a menu.
     {
         QObject overlay;
         tracker.setHoldsKeyboard(&overlay, true);

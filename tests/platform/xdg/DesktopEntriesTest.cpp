@@ -16,8 +16,7 @@ private Q_SLOTS:
     void init();
     void windowClassesMatchLikeDesktopShells_data();
     void windowClassesMatchLikeDesktopShells();
-    void earlierFoldersHideLaterOnes();
-    void iconsAndNames();
+    void earlierFoldersHideLaterOnesAndGiveIconsAndNames();
 
 private:
     void write(const QString& folder, const QString& relativePath, const QByteArray& text);
@@ -71,24 +70,20 @@ void DesktopEntriesTest::windowClassesMatchLikeDesktopShells() {
     QCOMPARE(found.value_or(QString()), id);
 }
 
-void DesktopEntriesTest::earlierFoldersHideLaterOnes() {
-    write(m_user, u"firefox.desktop"_s, "[Desktop Entry]\nName=My Firefox\nIcon=mine\n"_ba);
-    DesktopEntries entries({m_user, m_system});
-    QCOMPARE(entries.entry(u"firefox"_s)->name, u"My Firefox"_s);
-    QCOMPARE(entries.entry(u"org.keepassxc.KeePassXC"_s)->icon, u"keepassxc"_s);
-    QVERIFY(!entries.entry(u"removed"_s));
-}
-
-void DesktopEntriesTest::iconsAndNames() {
+void DesktopEntriesTest::earlierFoldersHideLaterOnesAndGiveIconsAndNames() {
     const QString iconFile = m_dir.filePath(u"notes.png"_s);
     QImage image(16, 16, QImage::Format_ARGB32);
     image.fill(Qt::red);
     QVERIFY(image.save(iconFile));
+    write(m_user, u"firefox.desktop"_s, "[Desktop Entry]\nName=My Firefox\nIcon=mine\n"_ba);
     write(m_user, u"org.example.Notes.desktop"_s,
           "[Desktop Entry]\nName=Notes\nIcon=" + iconFile.toUtf8() + "\n");
     write(m_user, u"org.example.Gone.desktop"_s,
           "[Desktop Entry]\nName=Gone\nIcon=/no/such/icon.png\n");
     DesktopEntries entries({m_user, m_system});
+    QCOMPARE(entries.entry(u"firefox"_s)->name, u"My Firefox"_s);
+    QCOMPARE(entries.entry(u"org.keepassxc.KeePassXC"_s)->icon, u"keepassxc"_s);
+    QVERIFY(!entries.entry(u"removed"_s));
     QVERIFY(!entries.applicationIcon(u"org.example.Notes"_s).isNull());
     QCOMPARE(entries.applicationName(u"org.example.Notes"_s), u"Notes"_s);
     QVERIFY(entries.applicationIcon(u"org.example.Gone"_s).isNull());
