@@ -1,5 +1,6 @@
 #include "AppServices.h"
 
+#include "HeapTrimmer.h"
 #include "KeyboardShortcuts/Library.h"
 #include "capture/ExclusionGuard.h"
 #include "history/ClipStore.h"
@@ -107,6 +108,9 @@ void AppServices::createOverview(Platform& platform) {
     if (auto make = platform.makeOverviewPanel) {
         m_overview->makePanel = [this, make] { return make(*m_overviewModel, *m_overview); };
     }
+    // Each change may have freed megabytes (a large copy pushed out).
+    auto* trimmer = new HeapTrimmer(this);
+    connect(m_overviewModel, &OverviewModel::storeVersionChanged, trimmer, &HeapTrimmer::trimSoon);
     // Until there is a settings window, its button only closes the overlay.
     m_overviewModel->onOpenSettings = [overview = QPointer(m_overview)] {
         if (overview)
