@@ -1,5 +1,7 @@
 #include "ClipStore.h"
 
+#include "SearchIndex.h"
+
 #include <QSet>
 
 #include <algorithm>
@@ -197,17 +199,5 @@ QList<ClipItem> ClipStore::pinnedItems(const QList<ClipItem>& items) {
 }
 
 QList<ClipItem> ClipStore::search(const QList<ClipItem>& items, const QString& query) {
-    // Composed and decomposed spellings of the same letter ("é" as one code
-    // point or as "e" plus a combining accent) must find each other.
-    const QString needle = query.trimmed().normalized(QString::NormalizationForm_C);
-    if (needle.isEmpty())
-        return {};
-    QList<ClipItem> found;
-    std::copy_if(items.cbegin(), items.cend(), std::back_inserter(found),
-                 [&](const ClipItem& item) {
-                     return searchText(item.content)
-                         .normalized(QString::NormalizationForm_C)
-                         .contains(needle, Qt::CaseInsensitive);
-                 });
-    return newestFirst(std::move(found));
+    return SearchIndex().search(items, query);
 }

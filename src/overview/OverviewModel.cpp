@@ -124,7 +124,7 @@ bool OverviewModel::isSearching() const {
 
 QList<ClipItem> OverviewModel::visibleItems() const {
     if (isSearching())
-        return ClipStore::search(m_items, m_query);
+        return m_searchIndex.search(m_items, m_query);
     switch (m_tab) {
     case Tab::recent:
         return ClipStore::recent(m_items, m_gridSize);

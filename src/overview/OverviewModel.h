@@ -2,6 +2,7 @@
 
 #include "history/ClipItem.h"
 #include "history/ClipStoring.h"
+#include "history/SearchIndex.h"
 
 #include <QList>
 #include <QObject>
@@ -104,6 +105,8 @@ private:
     std::function<void()> m_toastTask;
     ClipStoring& m_store;
     QList<ClipItem> m_items;
+    // Kept between keystrokes; visibleItems is a query, the index a cache.
+    mutable SearchIndex m_searchIndex;
     qint64 m_storeVersion = 0;
     std::optional<ClipItem> m_previewItem;
     qint64 m_shownCount = 0;

@@ -1,5 +1,6 @@
 #include "history/ClipStore.h"
 
+#include "history/SearchIndex.h"
 #include "support/TemporaryHistory.h"
 
 #include <QDir>
@@ -385,6 +386,14 @@ void ClipStoreTest::searchTrimsAndIgnoresCase() {
     QCOMPARE(ClipStore::search(items, u"budget"_s).size(), 0);
     QCOMPARE(ClipStore::search(items, u"PLAN.ODS"_s).size(), 1);
     QCOMPARE(ClipStore::search(items, u"png"_s).size(), 0);
+
+    // An index kept between searches follows the history it is given.
+    SearchIndex index;
+    QCOMPARE(index.search(items, u"école"_s).size(), 2);
+    store.deleteItem(ClipStore::search(items, u"meet at"_s).first().id);
+    store.add(textClip(u"ÉCOLE again"_s), std::nullopt, 6);
+    QCOMPARE(texts(index.search(store.items(), u"école"_s)),
+             QStringList({u"ÉCOLE again"_s, u"decomposed: e\u0301cole"_s}));
 }
 
 QTEST_GUILESS_MAIN(ClipStoreTest)
