@@ -142,7 +142,5 @@ void AppDelegate::applicationDidFinishLaunching() {
 // first time in a process; preparing them after start-up keeps the first
 // showing quick.
 void AppDelegate::prepareOverlay() {
-    m_services->overview().preparePanel();
-    if (OverviewPanelSurface* panel = m_services->overview().panel())
-        panel->warmUp();
+    m_services->overview().warmUpPanel();
 }

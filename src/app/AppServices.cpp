@@ -108,9 +108,11 @@ void AppServices::createOverview(Platform& platform) {
     if (auto make = platform.makeOverviewPanel) {
         m_overview->makePanel = [this, make] { return make(*m_overviewModel, *m_overview); };
     }
-    // Each change may have freed megabytes (a large copy pushed out).
+    // Each change may have freed megabytes (a large copy pushed out), and so
+    // has the overlay going out of sight (its window buffers).
     auto* trimmer = new HeapTrimmer(this);
     connect(m_overviewModel, &OverviewModel::storeVersionChanged, trimmer, &HeapTrimmer::trimSoon);
+    connect(m_overview, &OverviewPanelController::panelHidden, trimmer, &HeapTrimmer::trimSoon);
     // Until there is a settings window, its button only closes the overlay.
     m_overviewModel->onOpenSettings = [overview = QPointer(m_overview)] {
         if (overview)

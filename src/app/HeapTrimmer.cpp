@@ -8,6 +8,10 @@ HeapTrimmer::HeapTrimmer(QObject* parent) : QObject(parent) {
     connect(&m_quiet, &QTimer::timeout, this, [] { malloc_trim(0); });
 }
 
+void HeapTrimmer::keepLargeBlocksApart() {
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+}
+
 void HeapTrimmer::trimSoon() {
     m_quiet.start();
 }

@@ -12,6 +12,13 @@ class HeapTrimmer : public QObject {
 public:
     explicit HeapTrimmer(QObject* parent = nullptr);
 
+    // Makes every large block (pictures, copies of megabytes, window
+    // buffers) a mapping of its own that goes back to the system when it is
+    // freed. By default the allocator raises this limit after the first
+    // large block is freed and keeps later ones in its heap. Call before
+    // anything allocates much.
+    static void keepLargeBlocksApart();
+
     // Trims once things have been quiet for `quietMilliseconds`.
     void trimSoon();
 

@@ -4,6 +4,7 @@
 
 #include "AppDelegate.h"
 #include "CommandRouter.h"
+#include "HeapTrimmer.h"
 #include "InstanceClient.h"
 #include "cli/HistoryCommandLine.h"
 #include "platform/x11/X11Platform.h"
@@ -44,6 +45,7 @@ int runOnDesktop(int argc, char* argv[]) {
                                "commands work without one (velloq --help)\n";
         return 1;
     }
+    HeapTrimmer::keepLargeBlocksApart();
     QApplication app(argc, argv);
     AppDelegate::nameApplication();
     const QString platform = QGuiApplication::platformName();

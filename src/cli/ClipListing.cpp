@@ -1,19 +1,14 @@
 #include "ClipListing.h"
 
 #include "history/Overloaded.h"
-
-#include <QBuffer>
-#include <QImageReader>
+#include "history/PngReader.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
 QString imageDescription(const QByteArray& png) {
-    QBuffer buffer;
-    buffer.setData(png);
-    QImageReader reader(&buffer);
-    const QSize size = reader.size();
+    const QSize size = PngReader(png).reader().size();
     const QString kilobytes = QString::number((png.size() + 1023) / 1024);
     if (!size.isValid())
         return u"image, %1 KB"_s.arg(kilobytes);

@@ -38,6 +38,20 @@ void OverviewPanelController::preparePanel() {
     }
 }
 
+void OverviewPanelController::warmUpPanel() {
+    preparePanel();
+    if (m_panel && !m_panel->isOrderedIn()) {
+        m_panel->warmUp();
+        Q_EMIT panelHidden();
+    }
+}
+
+void OverviewPanelController::orderOut() {
+    m_isHiding = false;
+    m_panel->orderOut();
+    Q_EMIT panelHidden();
+}
+
 void OverviewPanelController::show() {
     preparePanel();
     const qint64 gridSize = gridSizePreference && gridSizePreference() == 9 ? 9 : 6;
@@ -67,8 +81,7 @@ void OverviewPanelController::hide(int milliseconds, std::function<void()> compl
     m_isHiding = true;
     m_panel->setIgnoresMouseEvents(true);
     if (m_panel->alpha() == 0) {
-        m_isHiding = false;
-        m_panel->orderOut();
+        orderOut();
         if (completion)
             completion();
         return;
@@ -77,8 +90,7 @@ void OverviewPanelController::hide(int milliseconds, std::function<void()> compl
         // A show during the fade keeps the overlay up.
         if (!controller || controller->m_generation != generation)
             return;
-        controller->m_isHiding = false;
-        controller->m_panel->orderOut();
+        controller->orderOut();
         if (completion)
             completion();
     });

@@ -37,6 +37,9 @@ public:
 
     // Builds the window ahead of the first show.
     void preparePanel();
+    // Builds the window and has it do once, unseen, what is slow the first
+    // time in a process.
+    void warmUpPanel();
     void show();
     void hide(int milliseconds, std::function<void()> completion = {});
     void toggle();
@@ -49,7 +52,13 @@ public:
     bool isHiding() const { return m_isHiding; }
     qint64 generation() const { return m_generation; }
 
+Q_SIGNALS:
+    // The window went out of sight (or finished warming up); what it held
+    // for display is released.
+    void panelHidden();
+
 private:
+    void orderOut();
     void pick(const ClipItem& item);
     void resignKey();
 

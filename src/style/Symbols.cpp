@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QSvgRenderer>
 
 using namespace Qt::StringLiterals;
@@ -30,6 +31,21 @@ bool Symbols::exists(const QString& name) {
 
 QPixmap Symbols::pixmap(const QString& name, int side, const QColor& colour,
                         qreal devicePixelRatio) {
+    // Cards draw the same few symbols on every paint; reading and drawing
+    // the SVG each time would cost more than the rest of the card.
+    const QString key =
+        u"symbol:%1:%2:%3:%4"_s.arg(name).arg(side).arg(colour.rgba()).arg(devicePixelRatio);
+    QPixmap pixmap;
+    if (QPixmapCache::find(key, &pixmap))
+        return pixmap;
+    pixmap = drawn(name, side, colour, devicePixelRatio);
+    if (!pixmap.isNull())
+        QPixmapCache::insert(key, pixmap);
+    return pixmap;
+}
+
+QPixmap Symbols::drawn(const QString& name, int side, const QColor& colour,
+                       qreal devicePixelRatio) {
     registerSymbolResources();
     QSvgRenderer renderer(resourcePath(name));
     if (!renderer.isValid() || side <= 0)

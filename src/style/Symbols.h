@@ -15,4 +15,8 @@ public:
     // null pixmap for an unknown name.
     static QPixmap pixmap(const QString& name, int side, const QColor& colour,
                           qreal devicePixelRatio = 1.0);
+
+private:
+    static QPixmap drawn(const QString& name, int side, const QColor& colour,
+                         qreal devicePixelRatio);
 };

@@ -58,11 +58,26 @@ QRect windowGeometry(const QByteArray& window) {
             values.value(u"Width"_s), values.value(u"Height"_s)};
 }
 
+QRgb screenPixel(const QPoint& where) {
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, where.x(), where.y(), 1, 1)
+        .toImage()
+        .pixel(0, 0);
+}
+
+bool isHalfOf(QRgb dimmed, QRgb colour) {
+    const auto near = [](int value, int full) { return qAbs(value - full / 2) <= 1; };
+    return near(qRed(dimmed), qRed(colour)) && near(qGreen(dimmed), qGreen(colour)) &&
+           near(qBlue(dimmed), qBlue(colour));
+}
+
 } // namespace
 
 // The overlay window on a real X server: it takes the keyboard without
 // taking the focus, a quick reopening cancels a paste, a dragged card drops
-// into another application, and it opens on the screen under the pointer.
+// into another application, it opens on the screen under the pointer, and
+// shows the screen dimmed behind the cards, also once it has given its
+// buffer back.
 class OverviewPanelTest : public QObject {
     Q_OBJECT
 
@@ -74,6 +89,7 @@ private Q_SLOTS:
     void reopeningDuringThePasteFadeCancelsThePaste();
     void draggedCardDropsIntoAnotherWindow();
     void opensOnTheScreenUnderThePointer();
+    void dimsTheScreenBehindTheCards();
 
 private:
     OverviewPanel* panel() const { return static_cast<OverviewPanel*>(m_controller->panel()); }
@@ -205,6 +221,25 @@ void OverviewPanelTest::opensOnTheScreenUnderThePointer() {
     QTRY_COMPARE(QCursor::pos(), QPoint(100, 300));
     m_controller->show();
     QCOMPARE(panel()->geometry(), QRect(0, 0, half, whole.height()));
+}
+
+void OverviewPanelTest::dimsTheScreenBehindTheCards() {
+    QVERIFY(QProcess::execute(u"xsetroot"_s, {u"-solid"_s, u"#d08a46"_s}) == 0);
+    const auto restore = qScopeGuard([] { QProcess::execute(u"xsetroot"_s, {u"-def"_s}); });
+    // A corner no card or bar covers.
+    const QPoint corner = QGuiApplication::primaryScreen()->geometry().bottomLeft() + QPoint(2, -2);
+    const QRgb screen = screenPixel(corner);
+    QVERIFY(qRed(screen) > 100);
+    for (const bool bufferGivenBack : {false, true}) {
+        m_controller->show();
+        QTRY_VERIFY(panel()->holdsKeyboard());
+        QTRY_VERIFY2(isHalfOf(screenPixel(corner), screen),
+                     qPrintable(QString::number(screenPixel(corner), 16)));
+        m_controller->hide(0);
+        QTRY_COMPARE(screenPixel(corner), screen);
+        if (!bufferGivenBack)
+            panel()->releaseBuffer();
+    }
 }
 
 QTEST_MAIN(OverviewPanelTest)

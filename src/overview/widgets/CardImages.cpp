@@ -1,6 +1,7 @@
 #include "CardImages.h"
 
-#include <QBuffer>
+#include "history/PngReader.h"
+
 #include <QCache>
 #include <QCoreApplication>
 #include <QHash>
@@ -100,9 +101,8 @@ QImage decodedPicture(const QByteArray& png, int longestSide) {
     // memory once; Qt's default limit (256 MB) would refuse a 64 MP one.
     static std::once_flag raised;
     std::call_once(raised, [] { QImageReader::setAllocationLimit(1024); });
-    QByteArray bytes = png;
-    QBuffer buffer(&bytes);
-    QImageReader reader(&buffer);
+    PngReader pngReader(png);
+    QImageReader& reader = pngReader.reader();
     const QSize size = reader.size();
     if (!size.isValid() || qint64(size.width()) * size.height() > maximumPicturePixels)
         return {};
@@ -112,9 +112,7 @@ QImage decodedPicture(const QByteArray& png, int longestSide) {
 }
 
 QSize pictureSize(const QByteArray& png) {
-    QByteArray bytes = png;
-    QBuffer buffer(&bytes);
-    return QImageReader(&buffer).size();
+    return PngReader(png).reader().size();
 }
 
 std::optional<QImage> cardImage(const ClipItem& item, QObject* receiver,

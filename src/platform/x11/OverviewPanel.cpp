@@ -1,5 +1,6 @@
 #include "OverviewPanel.h"
 
+#include "ScreenCapture.h"
 #include "overview/widgets/OverviewSearchField.h"
 #include "overview/widgets/OverviewView.h"
 
@@ -9,6 +10,9 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,6 +33,17 @@ constexpr int warmUpCaptures = 3;
 const QString title = QStringLiteral("Velloq");
 constexpr int warmUpWaitMilliseconds = 500;
 
+// Has the kernel provide every page of a fresh buffer at once: touched
+// one by one, a screenful of pages costs a fault each, about ten
+// milliseconds in all. Kernels before 5.14 refuse; the faults then come
+// at the first paint as they would anyway.
+void providePages(const uchar* start, qsizetype bytes) {
+    const auto page = quintptr(sysconf(_SC_PAGESIZE));
+    const quintptr first = quintptr(start) & ~(page - 1);
+    const quintptr end = quintptr(start) + quintptr(bytes);
+    madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+}
+
 } // namespace
 
 OverviewPanel::OverviewPanel(OverviewModel& model, std::function<bool()> isCompositing,
@@ -45,6 +60,8 @@ OverviewPanel::OverviewPanel(OverviewModel& model, std::function<bool()> isCompo
     connect(&m_fade, &QVariantAnimation::valueChanged, this,
             [this](const QVariant& value) { setAlpha(value.toReal()); });
     m_fadeEnd.setSingleShot(true);
+    m_bufferRelease.setSingleShot(true);
+    connect(&m_bufferRelease, &QTimer::timeout, this, &OverviewPanel::releaseBuffer);
     connect(&m_fadeEnd, &QTimer::timeout, this, [this] {
         if (auto completion = std::exchange(m_fadeCompletion, {}))
             completion();
@@ -54,14 +71,16 @@ OverviewPanel::OverviewPanel(OverviewModel& model, std::function<bool()> isCompo
     winId();
 }
 
-OverviewPanel::~OverviewPanel() = default;
+OverviewPanel::~OverviewPanel() {
+    finishBuffer();
+}
 
 void OverviewPanel::warmUp() {
     QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen || m_orderedIn)
         return;
     for (int i = 0; i < warmUpCaptures; ++i)
-        screen->grabWindow(0);
+        ScreenCapture::now(screen);
     setFrame(screen->geometry());
     // Drawing the view into a picture fills the caches of fonts and card
     // pictures.
@@ -76,7 +95,7 @@ void OverviewPanel::showUnseen(QScreen* screen) {
     // well: show it once now, drawn as an exact copy of what is under it
     // (or fully transparent with a compositor), so nobody sees it.
     m_composited = m_isCompositing && m_isCompositing();
-    m_backdrop = m_composited ? QPixmap() : screen->grabWindow(0);
+    m_backdrop = m_composited ? QImage() : ScreenCapture::now(screen);
     m_warmingUp = true;
     // Untitled, so that nothing looking for the overlay mistakes this for it.
     setWindowTitle(QString());
@@ -94,7 +113,34 @@ void OverviewPanel::showUnseen(QScreen* screen) {
     repaint();
     hide();
     endWarmUp();
-    m_backdrop = QPixmap();
+    m_backdrop = QImage();
+    releaseBuffer();
+}
+
+void OverviewPanel::prepareBuffer() {
+    QBackingStore* store = backingStore();
+    if (!store || store->size() == m_frame.size())
+        return;
+    finishBuffer();
+    store->resize(m_frame.size());
+    const auto* picture = dynamic_cast<const QImage*>(store->paintDevice());
+    if (!picture || picture->isNull())
+        return;
+    // Meanwhile this thread waits for the X server's screen capture.
+    m_bufferPages = std::thread(providePages, picture->constBits(), picture->sizeInBytes());
+}
+
+void OverviewPanel::finishBuffer() {
+    if (m_bufferPages.joinable())
+        m_bufferPages.join();
+}
+
+void OverviewPanel::releaseBuffer() {
+    m_bufferRelease.stop();
+    finishBuffer();
+    // The next paint makes it again at the window's size.
+    if (QBackingStore* store = backingStore(); store && !isVisible())
+        store->resize(QSize(1, 1));
 }
 
 void OverviewPanel::endWarmUp() {
@@ -139,11 +185,13 @@ void OverviewPanel::orderFrontAndTakeKeyboard() {
     const bool wasOnScreen = QWidget::isVisible() && pos() != outOfSight && !m_warmingUp;
     endWarmUp();
     m_composited = m_isCompositing && m_isCompositing();
+    prepareBuffer();
     if (!m_composited && !wasOnScreen)
         captureBackdrop();
     m_fade.stop();
     m_fadeEnd.stop();
     m_fadeCompletion = {};
+    m_bufferRelease.stop();
     setAlpha(m_composited ? m_alpha : 1);
     m_orderedIn = true;
     show();
@@ -156,7 +204,10 @@ void OverviewPanel::captureBackdrop() {
     QScreen* screen = QGuiApplication::screenAt(m_frame.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    m_backdrop = screen ? screen->grabWindow(0) : QPixmap();
+    // Taken at the first paint: meanwhile the X server sends it while the
+    // window is made ready.
+    m_backdrop = QImage();
+    m_capture.start(screen);
 }
 
 void OverviewPanel::tryKeyboardGrab() {
@@ -191,9 +242,11 @@ void OverviewPanel::orderOut() {
     releaseKeyboard();
     m_orderedIn = false;
     hide();
-    // The capture is a picture of the user's screen: keep it no longer
-    // than the overlay is up.
-    m_backdrop = QPixmap();
+    // The capture is a picture of the user's screen: keep it no longer than
+    // the overlay is up.
+    m_capture.cancel();
+    m_backdrop = QImage();
+    m_bufferRelease.start(bufferReleaseMilliseconds);
 }
 
 void OverviewPanel::animateAlpha(qreal target, int milliseconds, std::function<void()> completion) {
@@ -227,13 +280,17 @@ void OverviewPanel::paintEvent(QPaintEvent*) {
         if (m_backdrop.isNull())
             painter.fillRect(rect(), Qt::transparent);
         else
-            painter.drawPixmap(rect(), m_backdrop);
+            painter.drawImage(rect(), m_backdrop);
         return;
     }
-    if (m_composited || m_backdrop.isNull())
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-    else
-        painter.drawPixmap(rect(), m_backdrop);
+    finishBuffer();
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    if (QImage capture = m_capture.take(); !capture.isNull())
+        m_backdrop = std::move(capture);
+    if (!m_composited && !m_backdrop.isNull()) {
+        painter.drawImage(rect(), m_backdrop);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
     painter.fillRect(rect(), QColor(0, 0, 0, int(dimming * 255)));
     painter.end();
     if (onPainted)

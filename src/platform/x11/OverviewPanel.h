@@ -1,13 +1,15 @@
 #pragma once
 
+#include "ScreenCapture.h"
 #include "overview/OverviewPanelSurface.h"
 
-#include <QPixmap>
+#include <QImage>
 #include <QTimer>
 #include <QVariantAnimation>
 #include <QWidget>
 
 #include <functional>
+#include <thread>
 
 class OverviewModel;
 class OverviewView;
@@ -50,6 +52,14 @@ public:
     // The window's buffers, the first screen captures, the cards' pictures.
     void warmUp() override;
 
+    // The window's buffer (a screenful of pixels shared with the X server)
+    // is given back once the overlay has been out of sight this long: making
+    // it again costs the next first frame about 15 ms, which someone opening
+    // the overlay again and again should not pay each time.
+    static constexpr int bufferReleaseMilliseconds = 10'000;
+    // Gives the buffer back now; the next showing makes it again.
+    void releaseBuffer();
+
 Q_SIGNALS:
     // The overlay took the keyboard (true) or let it go (false).
     void keyboardHeldChanged(bool holds);
@@ -60,6 +70,10 @@ protected:
 private:
     void showUnseen(QScreen* screen);
     void endWarmUp();
+    // Makes the window's buffer at the frame's size, if it was given back.
+    void prepareBuffer();
+    // Waits until the buffer's pages are all there.
+    void finishBuffer();
     void captureBackdrop();
     void tryKeyboardGrab();
     void releaseKeyboard();
@@ -73,10 +87,13 @@ private:
     bool m_warmingUp = false;
     qreal m_alpha = 1;
     QRect m_frame;
-    QPixmap m_backdrop;
+    ScreenCapture m_capture;
+    QImage m_backdrop;
     QTimer m_grabRetry;
     int m_grabAttempts = 0;
     QVariantAnimation m_fade;
     QTimer m_fadeEnd;
+    QTimer m_bufferRelease;
+    std::thread m_bufferPages;
     std::function<void()> m_fadeCompletion;
 };

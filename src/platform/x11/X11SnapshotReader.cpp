@@ -16,14 +16,29 @@ const QByteArrayList markerTargets{"org.nspasteboard.ConcealedType",
 QByteArrayList wantedTargets() {
     QByteArrayList names = utf8TextTargets + rtfTargets + markerTargets;
     names << "STRING"
-          << "image/png"
-          << "image/tiff"
           << "text/uri-list"
           << "x-special/gnome-copied-files";
-    for (const QByteArray& type : QImageReader::supportedMimeTypes()) {
-        if (type.startsWith("image/") && !names.contains(type))
-            names.append(type);
-    }
+    // The picture types Qt and its Debian plugins decode, named here rather
+    // than asked of Qt: asking loads every image plugin at start. Whether one
+    // is decodable is checked when such a copy comes.
+    names << "image/png"
+          << "image/tiff"
+          << "image/jpeg"
+          << "image/gif"
+          << "image/bmp"
+          << "image/x-bmp"
+          << "image/webp"
+          << "image/x-icon"
+          << "image/vnd.microsoft.icon"
+          << "image/x-portable-bitmap"
+          << "image/x-portable-graymap"
+          << "image/x-portable-pixmap"
+          << "image/x-xbitmap"
+          << "image/x-xpixmap"
+          << "image/svg+xml"
+          << "image/x-tga"
+          << "image/x-icns"
+          << "image/vnd.wap.wbmp";
     return names;
 }
 
