@@ -16,7 +16,13 @@ start_test_display() {
       if xdpyinfo >/dev/null 2>&1; then
         openbox >/dev/null 2>&1 &
         test_display_pids+=($!)
-        return 0
+        # Tests that activate windows need the window manager running.
+        for tries in $(seq 1 100); do
+          xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+          sleep 0.05
+        done
+        echo "the window manager did not start" >&2
+        return 1
       fi
       kill -0 "${test_display_pids[-1]}" 2>/dev/null || break
       sleep 0.05

@@ -96,8 +96,11 @@ AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
     platform.applyAppearance = [this] {
         m_appearance.apply(currentAppearance(Defaults::standard()));
     };
-    m_services = std::make_unique<AppServices>(
-        Defaults::standard(), std::make_unique<ClipStore>(historyDirectory), std::move(platform));
+    auto store = std::make_unique<ClipStore>(historyDirectory);
+    // A copy is listed at once; the history file follows on its own thread.
+    store->saveInBackground();
+    m_services =
+        std::make_unique<AppServices>(Defaults::standard(), std::move(store), std::move(platform));
     m_appearance.apply(currentAppearance(Defaults::standard()));
     connect(m_services.get(), &AppServices::writeFailed, this,
             [this](const QString& message) { m_tray.showWarning(message); });

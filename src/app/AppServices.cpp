@@ -121,6 +121,8 @@ void AppServices::createOverview(Platform& platform) {
 }
 
 AppServices::~AppServices() {
+    // The last changes are written while whoever reports a failure is there.
+    m_store->flush();
     // The window goes before the model it shows, both before the store.
     delete m_overview;
     delete m_overviewModel;

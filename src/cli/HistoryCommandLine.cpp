@@ -271,6 +271,8 @@ int HistoryCommandLine::add(const QCommandLineParser& parser, ClipStore& store) 
     };
     store.add(content, std::nullopt, now());
     store.onChange = observer;
+    // The id is printed only once the entry is on disk.
+    store.flush();
     if (!changed)
         return failure(u"could not write the image file in %1"_s.arg(store.directory()));
     const std::optional<QUuid> id = store.idOfContent(hash);
@@ -320,7 +322,8 @@ int HistoryCommandLine::clear(ClipStore& store) {
     return finishChange(store);
 }
 
-int HistoryCommandLine::finishChange(const ClipStore& store) {
+int HistoryCommandLine::finishChange(ClipStore& store) {
+    store.flush();
     if (!store.lastSaveSucceeded())
         return failure(u"could not save the history in %1"_s.arg(store.directory()));
     return Success;

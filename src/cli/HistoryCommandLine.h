@@ -70,7 +70,7 @@ private:
     // The running Velloq's store, else the history files loaded into `local`.
     const ClipStore& readableStore(const QString& directory, std::optional<ClipStore>& local);
     int printItems(const QCommandLineParser& parser, const QList<ClipItem>& items);
-    int finishChange(const ClipStore& store);
+    int finishChange(ClipStore& store);
     void warnIfUnreadable(const ClipStore& store);
     int usageError(const QString& message);
     int failure(const QString& message);

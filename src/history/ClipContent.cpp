@@ -1,15 +1,15 @@
 #include "ClipContent.h"
 
 #include "Overloaded.h"
+#include "Sha256.h"
 
-#include <QCryptographicHash>
 #include <QStringList>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-void feed(QCryptographicHash& hash, const QString& text) {
+void feed(Sha256& hash, const QString& text) {
     hash.addData(text.toUtf8());
 }
 
@@ -40,7 +40,7 @@ QString lastPathComponent(const QUrl& url) {
 }
 
 QByteArray contentHash(const ClipContent& content) {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    Sha256 hash;
     static constexpr char zero = '\0';
     std::visit(Overloaded{
                    [&](const TextContent& c) {

@@ -78,7 +78,15 @@ ClipDisk::Entries ClipDisk::entries(const QList<ClipDiskItem>& records,
 bool ClipDisk::save(const QList<ClipItem>& items) {
     if (m_unreadableHistory && !moveUnreadableHistoryAside())
         return false;
-    return writePrivateFileAtomically(historyFilePath(), encode(items, m_keptRecords));
+    return write(snapshot(items));
+}
+
+ClipDisk::Snapshot ClipDisk::snapshot(const QList<ClipItem>& items) const {
+    return {historyFilePath(), items, m_keptRecords};
+}
+
+bool ClipDisk::write(const Snapshot& snapshot) {
+    return writePrivateFileAtomically(snapshot.path, encode(snapshot.items, snapshot.kept));
 }
 
 bool ClipDisk::moveUnreadableHistoryAside() {

@@ -44,6 +44,18 @@ public:
     // case the previous file is left in place.
     bool save(const QList<ClipItem>& items);
 
+    // What one save of the history writes: taken on the owner's thread,
+    // written on any (the entries' data is shared, not copied).
+    struct Snapshot {
+        QString path;
+        QList<ClipItem> items;
+        QList<QJsonObject> kept;
+    };
+    Snapshot snapshot(const QList<ClipItem>& items) const;
+    // Writes a snapshot atomically; false when it could not be written.
+    // Touches nothing but the file, so it may run on another thread.
+    static bool write(const Snapshot& snapshot);
+
     bool writeImage(const QUuid& id, const QByteArray& png) const;
     void removeImage(const QUuid& id) const;
 

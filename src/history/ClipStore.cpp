@@ -15,6 +15,23 @@ ClipStore::ClipStore(const QString& directory) : m_disk(directory) {
         m_hashes.insert(item.id, contentHash(item.content));
 }
 
+ClipStore::~ClipStore() {
+    flush();
+}
+
+void ClipStore::saveInBackground() {
+    if (!m_saver) {
+        m_saver =
+            std::make_unique<HistorySaver>([this](const ClipDisk::Snapshot& snapshot,
+                                                  bool written) { finishSave(snapshot, written); });
+    }
+}
+
+void ClipStore::flush() {
+    if (m_saver)
+        m_saver->waitUntilWritten();
+}
+
 void ClipStore::setLimit(int limit) {
     m_limit = limit;
     if (trim())
@@ -153,26 +170,52 @@ void ClipStore::forget(const ClipItem& item) {
     if (!std::holds_alternative<ImageContent>(item.content))
         return;
     // An image the saved history never named goes at once; one it names
-    // stays until a history without it is saved, so a failed save loses no
-    // picture and a successful one leaves no orphan.
-    if (m_unsavedImages.remove(item.id))
+    // (or a history being written may name) stays until a history without it
+    // is saved, so a failed save loses no picture and a successful one
+    // leaves no orphan.
+    const bool mayBeNamed = m_saver && m_saver->isBusy();
+    if (m_unsavedImages.remove(item.id) && !mayBeNamed)
         m_disk.removeImage(item.id);
     else
         m_staleImages.insert(item.id);
 }
 
 void ClipStore::saveAndNotify() {
-    m_lastSaveSucceeded = m_disk.save(m_items);
-    if (m_lastSaveSucceeded) {
-        for (const QUuid& id : std::as_const(m_staleImages))
-            m_disk.removeImage(id);
-        m_staleImages.clear();
-        m_unsavedImages.clear();
-    } else if (onWriteFailure) {
-        onWriteFailure(WriteFailure::history);
+    // Moving an unreadable history aside happens once, before anything
+    // else is written: in order, on this thread.
+    if (m_saver && !m_disk.holdsUnreadableHistory()) {
+        m_saver->save(m_disk.snapshot(m_items));
+    } else {
+        const bool written = m_disk.save(m_items);
+        finishSave(m_disk.snapshot(m_items), written);
     }
     if (onChange)
         onChange();
+}
+
+void ClipStore::finishSave(const ClipDisk::Snapshot& snapshot, bool written) {
+    m_lastSaveSucceeded = written;
+    if (!written) {
+        if (onWriteFailure)
+            onWriteFailure(WriteFailure::history);
+        return;
+    }
+    QSet<QUuid> named;
+    for (const ClipItem& item : snapshot.items) {
+        if (std::holds_alternative<ImageContent>(item.content))
+            named.insert(item.id);
+    }
+    // Pictures of entries removed since; one written again meanwhile is no
+    // longer stale.
+    for (auto it = m_staleImages.begin(); it != m_staleImages.end();) {
+        if (named.contains(*it)) {
+            ++it;
+            continue;
+        }
+        m_disk.removeImage(*it);
+        it = m_staleImages.erase(it);
+    }
+    m_unsavedImages.subtract(named);
 }
 
 QList<ClipItem> ClipStore::newestFirst(QList<ClipItem> items) {

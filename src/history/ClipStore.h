@@ -2,6 +2,7 @@
 
 #include "ClipDisk.h"
 #include "ClipStoring.h"
+#include "HistorySaver.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -11,12 +12,14 @@
 #include <QUuid>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 // The bounded, persistent clip history. At most `limit` unpinned entries are
 // kept (pinned ones are exempt); a repeated copy refreshes the existing entry
-// instead of adding one. Every change rewrites the history file and then
-// calls `onChange`.
+// instead of adding one. Every change rewrites the history file and calls
+// `onChange`; by default the file is written first, with saveInBackground()
+// it is written on another thread while `onChange` runs at once.
 class ClipStore final : public ClipStoring {
 public:
     static constexpr int defaultLimit = 27;
@@ -28,6 +31,15 @@ public:
     std::function<void(WriteFailure)> onWriteFailure;
 
     explicit ClipStore(const QString& directory = ClipDisk::defaultDirectory());
+    // Writes what is still waiting to be saved.
+    ~ClipStore() override;
+
+    // From now on the history file is written on a thread of its own; write
+    // failures are still reported on this thread, after the fact.
+    void saveInBackground();
+    // Waits until every change so far is written, so that
+    // lastSaveSucceeded() speaks of them all.
+    void flush();
 
     const QList<ClipItem>& items() const override { return m_items; }
     QString directory() const { return m_disk.directory(); }
@@ -68,6 +80,7 @@ private:
     void forget(const ClipItem& item);
     bool writeImageOf(const ClipItem& item);
     void saveAndNotify();
+    void finishSave(const ClipDisk::Snapshot& snapshot, bool written);
 
     int m_limit = defaultLimit;
     QList<ClipItem> m_items;
@@ -79,4 +92,5 @@ private:
     QSet<QUuid> m_staleImages;
     bool m_lastSaveSucceeded = true;
     bool m_startedFromUnreadableHistory = false;
+    std::unique_ptr<HistorySaver> m_saver;
 };

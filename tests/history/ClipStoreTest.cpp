@@ -45,6 +45,20 @@ void addTexts(ClipStore& store, int count, double start = 100, const QString& pr
         store.add(textClip(prefix + QString::number(i)), std::nullopt, start + i);
 }
 
+// Rows for tests that hold for both ways of saving.
+void savingModes() {
+    QTest::addColumn<bool>("inBackground");
+    QTest::newRow("written before the change is announced") << false;
+    QTest::newRow("written on a thread of its own") << true;
+}
+
+// Makes `store` save the way the current row says.
+void setSavingMode(ClipStore& store) {
+    QFETCH(bool, inBackground);
+    if (inBackground)
+        store.saveInBackground();
+}
+
 qsizetype unpinnedCount(const ClipStore& store) {
     return std::count_if(store.items().cbegin(), store.items().cend(),
                          [](const ClipItem& item) { return !item.isPinned; });
@@ -61,9 +75,12 @@ private Q_SLOTS:
     void limitRemovesOnlyTheOldestUnpinned();
     void restoreKeepsTheRestoredEntryOnly();
     void loweringTheLimitTrimsTheOldestOnceAndRaisingRestoresNothing();
+    void imageFilesFollowTheirEntries_data() { savingModes(); }
     void imageFilesFollowTheirEntries();
+    void picturesStayWhileAHistoryBeingWrittenNamesThem();
     void historySurvivesReopening();
     void failedImageWriteDropsTheCapture();
+    void failedSavesLoseNothingAndLeaveNoPartialFile_data() { savingModes(); }
     void failedSavesLoseNothingAndLeaveNoPartialFile();
     void historyIsPrivateWhateverTheUmask();
     void unreadableHistoryIsMovedAsideNotDestroyed();
@@ -200,6 +217,7 @@ void ClipStoreTest::loweringTheLimitTrimsTheOldestOnceAndRaisingRestoresNothing(
 void ClipStoreTest::imageFilesFollowTheirEntries() {
     TemporaryHistory dir;
     ClipStore store(dir.path());
+    setSavingMode(store);
     store.add(ImageContent{pngBytes(1)}, std::nullopt, 1);
     store.add(ImageContent{pngBytes(2)}, std::nullopt, 2);
     store.add(ImageContent{pngBytes(3)}, std::nullopt, 3);
@@ -212,13 +230,16 @@ void ClipStoreTest::imageFilesFollowTheirEntries() {
     QCOMPARE(file.readAll(), pngBytes(1));
     file.close();
 
+    store.flush();
     store.deleteItem(first.id);
+    store.flush();
     QVERIFY(!QFileInfo::exists(firstFile));
     store.restore(first);
     QVERIFY(QFileInfo::exists(firstFile));
 
     store.setPinned(true, store.items().first().id);
     store.clearAll();
+    store.flush();
     QVERIFY(store.items().isEmpty());
     QCOMPARE(images.entryList(QDir::Files).size(), 0);
     QCOMPARE(dir.readHistoryFile(), "{\"items\":[]}"_ba);
@@ -227,7 +248,31 @@ void ClipStoreTest::imageFilesFollowTheirEntries() {
     store.setLimit(1);
     store.add(ImageContent{pngBytes(4)}, std::nullopt, 4);
     store.add(textClip(u"text"_s), std::nullopt, 5);
+    store.flush();
     QCOMPARE(images.entryList(QDir::Files).size(), 0);
+}
+
+void ClipStoreTest::picturesStayWhileAHistoryBeingWrittenNamesThem() {
+    TemporaryHistory dir;
+    const QDir images(dir.imagesFolder());
+    {
+        ClipStore store(dir.path());
+        store.saveInBackground();
+        store.add(ImageContent{pngBytes(1)}, std::nullopt, 1);
+        const QString picture = idText(store.items().first().id) + ".png"_L1;
+        // The history naming it may be on disk any moment now.
+        store.deleteItem(store.items().first().id);
+        QVERIFY(images.exists(picture));
+        store.add(ImageContent{pngBytes(2)}, std::nullopt, 2);
+        store.flush();
+        QVERIFY(!images.exists(picture));
+        store.add(textClip(u"last"_s), std::nullopt, 3);
+    }
+    // Closing the store writes what was waiting; no picture is orphaned.
+    const ClipStore reopened(dir.path());
+    QCOMPARE(reopened.items().size(), 2);
+    QCOMPARE(images.entryList(QDir::Files),
+             QStringList{idText(reopened.items().first().id) + ".png"_L1});
 }
 
 void ClipStoreTest::historySurvivesReopening() {
@@ -270,8 +315,10 @@ void ClipStoreTest::failedImageWriteDropsTheCapture() {
 void ClipStoreTest::failedSavesLoseNothingAndLeaveNoPartialFile() {
     TemporaryHistory dir;
     ClipStore store(dir.path());
+    setSavingMode(store);
     store.setLimit(1);
     store.add(ImageContent{pngBytes(1)}, std::nullopt, 1);
+    store.flush();
     const QUuid saved = store.items().first().id;
     const QDir images(dir.imagesFolder());
     QVERIFY(QFile::rename(dir.historyFile(), dir.historyFile() + ".good"_L1));
@@ -280,6 +327,7 @@ void ClipStoreTest::failedSavesLoseNothingAndLeaveNoPartialFile() {
     ChangeCounter changes(store);
     // Trimmed while saving fails: the saved history still names its picture.
     store.add(ImageContent{pngBytes(2)}, std::nullopt, 2);
+    store.flush();
     QCOMPARE(changes.count, 1);
     QVERIFY(!store.lastSaveSucceeded());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
@@ -293,10 +341,12 @@ void ClipStoreTest::failedSavesLoseNothingAndLeaveNoPartialFile() {
     // What only memory holds is saved with the next change that succeeds.
     store.setLimit(9);
     store.add(textClip(u"in memory"_s), std::nullopt, 3);
+    store.flush();
     QVERIFY(QDir().rmdir(dir.historyFile()));
     QVERIFY(QFile::rename(dir.historyFile() + ".good"_L1, dir.historyFile()));
     QCOMPARE(ClipStore(dir.path()).items().first().id, saved);
     store.add(textClip(u"saved again"_s), std::nullopt, 4);
+    store.flush();
     QVERIFY(store.lastSaveSucceeded());
     QCOMPARE(images.entryList(QDir::Files), QStringList());
     QCOMPARE(texts(ClipStore(dir.path()).items()), QStringList({u"in memory"_s, u"saved again"_s}));

@@ -27,7 +27,8 @@ QImage decodeForCard(const QByteArray& png) {
 
 struct DecodedImages {
     QMutex mutex;
-    QCache<QString, QImage> images{100 * 1024 * 1024};
+    // Two screenfuls of cards of full-screen pictures.
+    QCache<QString, QImage> images{32 * 1024 * 1024};
 };
 
 DecodedImages& decoded() {
@@ -127,6 +128,19 @@ std::optional<QImage> cardImage(const ClipItem& item, QObject* receiver,
         waiting()[key].append({receiver, std::move(whenDecoded)});
     startDecoding(key, image->png);
     return std::nullopt;
+}
+
+void forgetCardImagesExcept(const QList<ClipItem>& items) {
+    QSet<QString> shown;
+    for (const ClipItem& item : items) {
+        if (const auto* image = std::get_if<ImageContent>(&item.content))
+            shown.insert(keyOf(item, image->png));
+    }
+    QMutexLocker lock(&decoded().mutex);
+    for (const QString& key : decoded().images.keys()) {
+        if (!shown.contains(key))
+            decoded().images.remove(key);
+    }
 }
 
 void prefetchCardImages(const QList<ClipItem>& items) {

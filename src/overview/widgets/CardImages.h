@@ -12,8 +12,8 @@
 class QObject;
 
 // The pictures of image clips at card size, decoded once per clip on a
-// worker thread and kept (up to about 100 MB of pixels) for every card that
-// shows the clip. The main thread never decodes: a picture can take seconds.
+// worker thread and kept (up to 32 MB of pixels) for every card that shows
+// the clip. The main thread never decodes: a picture can take seconds.
 
 // The clip's picture when it is decoded already (null for a clip that is not
 // an image, cannot be decoded or is too large); nullopt while it is being
@@ -21,6 +21,9 @@ class QObject;
 // `receiver` is gone by then. Call on the main thread.
 std::optional<QImage> cardImage(const ClipItem& item, QObject* receiver = nullptr,
                                 std::function<void()> whenDecoded = {});
+
+// Drops the pictures of clips other than these (gone from the history).
+void forgetCardImagesExcept(const QList<ClipItem>& items);
 
 // Decodes the pictures of these clips that are not kept yet, so that showing
 // their cards later costs no waiting.

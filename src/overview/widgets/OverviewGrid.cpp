@@ -173,6 +173,7 @@ void OverviewGrid::reloadItems() {
     m_items = m_model.visibleItems();
     if (!m_glideFrom.isEmpty())
         animateInsertionsAndRemovals();
+    forgetCardImagesExcept(m_model.items());
     prefetchCardImages(ClipStore::recent(m_model.items(), 9));
     m_offset = std::clamp(m_offset, 0.0, maximumScrollOffset());
     if (!m_glideFrom.isEmpty())
