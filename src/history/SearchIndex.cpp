@@ -1,25 +1,22 @@
 #include "SearchIndex.h"
 
 #include "ClipStore.h"
+#include "SubstringFinder.h"
 
 #include <QSet>
-
-#include <cstring>
 
 QString SearchIndex::folded(const QString& text) {
     return text.normalized(QString::NormalizationForm_C).toCaseFolded();
 }
 
 QList<ClipItem> SearchIndex::search(const QList<ClipItem>& items, const QString& query) {
-    const QByteArray needle = folded(query.trimmed()).toUtf8();
-    if (needle.isEmpty())
+    const SubstringFinder finder(folded(query.trimmed()).toUtf8());
+    if (finder.needle().isEmpty())
         return {};
     forgetEntriesNotIn(items);
     QList<ClipItem> found;
     for (const ClipItem& item : items) {
-        const QByteArray& text = foldedText(item);
-        if (::memmem(text.constData(), size_t(text.size()), needle.constData(),
-                     size_t(needle.size())))
+        if (finder.isFoundIn(foldedText(item)))
             found.append(item);
     }
     return ClipStore::newestFirst(std::move(found));

@@ -1,6 +1,7 @@
 #include "history/ClipStore.h"
 
 #include "history/SearchIndex.h"
+#include "history/SubstringFinder.h"
 #include "support/TemporaryHistory.h"
 
 #include <QDir>
@@ -83,9 +84,11 @@ private Q_SLOTS:
     void failedSavesLoseNothingAndLeaveNoPartialFile_data() { savingModes(); }
     void failedSavesLoseNothingAndLeaveNoPartialFile();
     void historyIsPrivateWhateverTheUmask();
+    void unreadableHistoryIsMovedAsideNotDestroyed_data() { savingModes(); }
     void unreadableHistoryIsMovedAsideNotDestroyed();
     void queriesOrderNewestFirstAndStable();
     void searchTrimsAndIgnoresCase();
+    void substringsAreFoundWhereverTheyLie();
 };
 
 void ClipStoreTest::repeatedCopyRefreshesTheFirstEntry() {
@@ -380,8 +383,10 @@ void ClipStoreTest::unreadableHistoryIsMovedAsideNotDestroyed() {
     const QByteArray garbage = "{\"items\":[{\"id\":\"not a uuid\"}]}"_ba;
     dir.writeHistoryFile(garbage);
     ClipStore store(dir.path());
+    setSavingMode(store);
     store.add(textClip(u"new"_s), std::nullopt, 1);
     store.add(textClip(u"newer"_s), std::nullopt, 2);
+    store.flush();
     const QStringList kept =
         QDir(dir.path()).entryList({u"items.json.unreadable-*"_s}, QDir::Files);
     QCOMPARE(kept.size(), 1);
@@ -444,6 +449,31 @@ void ClipStoreTest::searchTrimsAndIgnoresCase() {
     store.add(textClip(u"ÉCOLE again"_s), std::nullopt, 6);
     QCOMPARE(texts(index.search(store.items(), u"école"_s)),
              QStringList({u"ÉCOLE again"_s, u"decomposed: e\u0301cole"_s}));
+}
+
+void ClipStoreTest::substringsAreFoundWhereverTheyLie() {
+    // Every place in texts longer and shorter than a block of sixteen, and
+    // near misses that share the needle's first and last bytes.
+    const QList<QByteArray> needles{"a"_ba, "ab"_ba, "abc"_ba,
+                                    "\xc3\xa9"
+                                    "cole"_ba,
+                                    "abcdefghijklmnopqrstu"_ba};
+    for (const QByteArray& needle : needles) {
+        const SubstringFinder finder(needle);
+        for (int size : {0, 1, 15, 16, 17, 31, 33, 64, 100}) {
+            const QByteArray base(size, '.');
+            QVERIFY(!finder.isFoundIn(base));
+            for (int at = 0; at + needle.size() <= size; ++at) {
+                QByteArray text = base;
+                text.replace(at, needle.size(), needle);
+                QVERIFY2(finder.isFoundIn(text), needle + " at " + QByteArray::number(at));
+                if (needle.size() > 2) {
+                    text[at + 1] = '#';
+                    QVERIFY2(!finder.isFoundIn(text), needle + " near " + QByteArray::number(at));
+                }
+            }
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(ClipStoreTest)
