@@ -1,12 +1,13 @@
 #include "InstanceServer.h"
 
+#include "InstanceConnection.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLocalSocket>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -160,7 +161,8 @@ bool InstanceServer::listenAt(const QString& path) {
 
 void InstanceServer::acceptAll() {
     for (;;) {
-        const int descriptor = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+        const int descriptor =
+            ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (descriptor >= 0) {
             accept(descriptor);
             continue;
@@ -186,40 +188,22 @@ void InstanceServer::accept(int descriptor) {
         ::close(descriptor);
         return;
     }
-    auto* socket = new QLocalSocket(this);
-    if (!socket->setSocketDescriptor(descriptor)) {
-        ::close(descriptor);
-        delete socket;
-        return;
-    }
     ++m_connections;
-    connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+    auto* connection =
+        new InstanceConnection(descriptor, maximumRequestBytes, idleMilliseconds, this);
+    connection->onRequestLine = [this](const QByteArray& line) { return replyTo(line); };
+    connect(connection, &InstanceConnection::closed, this, [this, connection] {
         --m_connections;
-        socket->deleteLater();
-    });
-    // A connection that stops sending gives its place up.
-    auto* idle = new QTimer(socket);
-    idle->setSingleShot(true);
-    connect(idle, &QTimer::timeout, socket, &QLocalSocket::abort);
-    idle->start(idleMilliseconds);
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket, idle] {
-        idle->start(idleMilliseconds);
-        serve(socket);
+        connection->deleteLater();
     });
 }
 
-void InstanceServer::serve(QLocalSocket* socket) {
-    if (!socket->canReadLine()) {
-        if (socket->bytesAvailable() > maximumRequestBytes)
-            socket->abort();
-        return;
-    }
-    const auto request = decodeRequest(socket->readLine(maximumRequestBytes + 1));
+QByteArray InstanceServer::replyTo(const QByteArray& line) {
+    const auto request = decodeRequest(line);
     Reply reply{2, {}, "velloq: the running Velloq did not understand the request\n"};
     if (request && onRequest)
         reply = onRequest(*request);
-    socket->write(encode(reply));
-    socket->disconnectFromServer();
+    return encode(reply);
 }
 
 QByteArray InstanceServer::encode(const Request& request) {

@@ -12,8 +12,6 @@
 #include <optional>
 #include <sys/types.h>
 
-class QLocalSocket;
-
 // The running Velloq's door for later `velloq` invocations of the same user:
 // a local socket in a folder only this user may enter ($XDG_RUNTIME_DIR, else
 // a private folder in the temporary folder). Each connection carries one
@@ -77,7 +75,7 @@ private:
     bool listenAt(const QString& path);
     void acceptAll();
     void accept(int descriptor);
-    void serve(QLocalSocket* socket);
+    QByteArray replyTo(const QByteArray& requestLine);
 
     QString m_errorString;
     QString m_path;

@@ -70,6 +70,14 @@ void InstanceServerTest::requestsAndRepliesTravelWhole() {
     QCOMPARE(received.arguments, QStringList({u"add"_s, u"--plain"_s, u"a \"b\"\nc"_s}));
     QCOMPARE(received.input, binary);
     QCOMPARE(received.workingDirectory, u"/work dir"_s);
+    // Megabytes both ways take many writes on each side.
+    const QByteArray large(3 << 20, 'L');
+    server.onRequest = [&](const InstanceServer::Request& request) {
+        return InstanceServer::Reply{0, request.input + large, {}};
+    };
+    const auto largeReply = sendInBackground({{u"add"_s}, large, u"/"_s});
+    QVERIFY(largeReply);
+    QCOMPARE(largeReply->out, large + large);
     QCOMPARE(InstanceServer::decodeRequest("not json"_ba), std::nullopt);
     QCOMPARE(InstanceServer::decodeReply("{\"code\":\"x\"}"_ba), std::nullopt);
 }
