@@ -1,7 +1,6 @@
 #include "HistorySaver.h"
 
-HistorySaver::HistorySaver(Finished finished)
-    : m_finished(std::move(finished)), m_thread([this] { run(); }) {}
+HistorySaver::HistorySaver(Finished finished) : m_finished(std::move(finished)) {}
 
 HistorySaver::~HistorySaver() {
     {
@@ -9,7 +8,8 @@ HistorySaver::~HistorySaver() {
         m_stopping = true;
     }
     m_changed.notify_all();
-    m_thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 void HistorySaver::save(ClipDisk::Snapshot snapshot) {
@@ -18,6 +18,10 @@ void HistorySaver::save(ClipDisk::Snapshot snapshot) {
         m_waiting = std::move(snapshot);
     }
     m_changed.notify_all();
+    // Started with the first change, so a history nobody changes costs no
+    // thread.
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { run(); });
 }
 
 bool HistorySaver::isBusy() {

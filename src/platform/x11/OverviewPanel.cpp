@@ -27,8 +27,8 @@ constexpr int quickGrabAttempts = 100;
 constexpr int quickGrabInterval = 10;
 constexpr int calmGrabInterval = 100;
 
-// Qt's first screen captures in a process are several times slower than
-// the later ones.
+// The first screen captures in a process are several times slower than the
+// later ones.
 constexpr int warmUpCaptures = 3;
 const QString title = QStringLiteral("Velloq");
 constexpr int warmUpWaitMilliseconds = 500;
@@ -82,11 +82,6 @@ void OverviewPanel::warmUp() {
     for (int i = 0; i < warmUpCaptures; ++i)
         ScreenCapture::now(screen);
     setFrame(screen->geometry());
-    // Drawing the view into a picture fills the caches of fonts and card
-    // pictures.
-    QImage picture(m_frame.size(), QImage::Format_ARGB32_Premultiplied);
-    picture.fill(Qt::transparent);
-    m_view->render(&picture);
     showUnseen(screen);
 }
 

@@ -49,7 +49,7 @@ public:
     void orderFrontAndTakeKeyboard() override;
     void orderOut() override;
     void animateAlpha(qreal target, int milliseconds, std::function<void()> completion) override;
-    // The window's buffers, the first screen captures, the cards' pictures.
+    // The first showing of the window and the first screen captures.
     void warmUp() override;
 
     // The window's buffer (a screenful of pixels shared with the X server)
