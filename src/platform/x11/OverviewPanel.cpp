@@ -121,7 +121,8 @@ void OverviewPanel::prepareBuffer() {
     const auto* picture = dynamic_cast<const QImage*>(store->paintDevice());
     if (!picture || picture->isNull())
         return;
-    // Meanwhile this thread waits for the X server's screen capture.
+    // Provided on another thread while this one waits for the X server,
+    // which is sending the screen capture.
     m_bufferPages = std::thread(providePages, picture->constBits(), picture->sizeInBytes());
 }
 
