@@ -90,6 +90,7 @@ InstanceServer::Reply CommandRouter::runHistoryCommand(const InstanceServer::Req
     HistoryCommandLine commandLine(outStream, errStream);
     commandLine.readStandardInput = [&request] { return request.input; };
     commandLine.maximumClipBytes = Preferences::maximumClipBytes(Defaults::standard());
+    commandLine.historyLimit = Preferences::currentHistoryLimit(Defaults::standard());
     if (!request.workingDirectory.isEmpty())
         commandLine.workingDirectory = request.workingDirectory;
     if (services)

@@ -8,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStandardPaths>
 
 #include <cerrno>
 #include <sys/socket.h>
@@ -92,8 +91,10 @@ InstanceServer::~InstanceServer() {
 }
 
 QString InstanceServer::socketPath() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
+    // Read directly: Qt's lookup prints a warning on every command when the
+    // variable is unset. The socket's own folder is checked either way.
+    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (folder.isEmpty() || !QDir::isAbsolutePath(folder))
         folder = temporaryFallbackFolder();
     return folder + "/velloq/instance"_L1;
 }

@@ -26,6 +26,20 @@ bool textAgreesWith(const std::optional<QString>& string, const QUrl& url) {
     return trimmed.isEmpty() || trimmed == absoluteString(url);
 }
 
+// Whether `url` written out is `text`, apart from the case of the scheme and
+// the host, which QUrl lowers.
+bool isWrittenAs(const QUrl& url, const QString& text) {
+    const QString written = absoluteString(url);
+    if (written.size() != text.size())
+        return false;
+    qsizetype authorityEnd = url.scheme().size() + 3;
+    while (authorityEnd < written.size() && !u"/?#"_s.contains(written[authorityEnd]))
+        ++authorityEnd;
+    const QStringView head(written), tail(text);
+    return head.left(authorityEnd).compare(tail.left(authorityEnd), Qt::CaseInsensitive) == 0 &&
+           head.mid(authorityEnd) == tail.mid(authorityEnd);
+}
+
 std::optional<ClipContent> textOrTypedLink(const QString& string) {
     const QString trimmed = string.trimmed();
     if (trimmed.isEmpty())
@@ -37,10 +51,8 @@ std::optional<ClipContent> textOrTypedLink(const QString& string) {
         return TextContent{string};
     const QUrl url(trimmed, QUrl::StrictMode);
     const QString scheme = url.scheme().toLower();
-    // The text must be the address and nothing else. QUrl lowers the case of
-    // the scheme and host, which is not a difference worth refusing.
-    if (url.isValid() && (scheme == "http"_L1 || scheme == "https"_L1) &&
-        absoluteString(url).compare(trimmed, Qt::CaseInsensitive) == 0)
+    // The text must be the address and nothing else.
+    if (url.isValid() && (scheme == "http"_L1 || scheme == "https"_L1) && isWrittenAs(url, trimmed))
         return LinkContent{url};
     return TextContent{string};
 }

@@ -200,6 +200,7 @@ int HistoryCommandLine::mutate(const QString& command, const QCommandLineParser&
     }
     ClipStore store(directory);
     warnIfUnreadable(store);
+    store.setLimit(historyLimit);
     return change(command, parser, store);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "history/ClipStore.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -9,7 +11,6 @@
 #include <functional>
 #include <optional>
 
-class ClipStore;
 struct ClipItem;
 class QCommandLineParser;
 class QLockFile;
@@ -43,6 +44,8 @@ public:
     int lockTimeoutMs = 2000;
     // Larger content is refused by `add`, as the clipboard's is.
     qint64 maximumClipBytes = 32LL * 1024 * 1024;
+    // Unpinned entries kept by changes made on the files.
+    int historyLimit = ClipStore::defaultLimit;
     // Relative paths in arguments are taken from here.
     QString workingDirectory;
 

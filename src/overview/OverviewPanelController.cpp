@@ -64,6 +64,8 @@ void OverviewPanelController::show() {
         m_panel->setFrame(*frame);
     ++m_generation;
     m_isHiding = false;
+    // What a fade out was to do when it ended (a pick's paste) is off.
+    m_hideCompletions.clear();
     m_panel->setIgnoresMouseEvents(false);
     m_panel->setAlpha(0);
     m_panel->orderFrontAndTakeKeyboard();
@@ -77,23 +79,30 @@ void OverviewPanelController::hide(int milliseconds, std::function<void()> compl
             completion();
         return;
     }
+    if (completion)
+        m_hideCompletions.append(std::move(completion));
+    // A fade out under way ends the same way; starting another would drop
+    // what the first is to do when it ends (a pick's paste).
+    if (m_isHiding)
+        return;
     const qint64 generation = m_generation;
     m_isHiding = true;
     m_panel->setIgnoresMouseEvents(true);
     if (m_panel->alpha() == 0) {
-        orderOut();
-        if (completion)
-            completion();
+        finishHiding();
         return;
     }
-    m_panel->animateAlpha(0, milliseconds, [controller = QPointer(this), generation, completion] {
+    m_panel->animateAlpha(0, milliseconds, [controller = QPointer(this), generation] {
         // A show during the fade keeps the overlay up.
-        if (!controller || controller->m_generation != generation)
-            return;
-        controller->orderOut();
-        if (completion)
-            completion();
+        if (controller && controller->m_generation == generation)
+            controller->finishHiding();
     });
+}
+
+void OverviewPanelController::finishHiding() {
+    orderOut();
+    for (const auto& completion : std::exchange(m_hideCompletions, {}))
+        completion();
 }
 
 void OverviewPanelController::toggle() {

@@ -2,6 +2,7 @@
 
 #include "OverviewPanelSurface.h"
 
+#include <QList>
 #include <QObject>
 
 #include <functional>
@@ -59,6 +60,7 @@ Q_SIGNALS:
 
 private:
     void orderOut();
+    void finishHiding();
     void pick(const ClipItem& item);
     void resignKey();
 
@@ -68,4 +70,5 @@ private:
     bool m_isDragging = false;
     qint64 m_generation = 0;
     bool m_isHiding = false;
+    QList<std::function<void()>> m_hideCompletions;
 };

@@ -122,6 +122,9 @@ void ClipClassificationTest::priorityAndFallThrough_data() {
     QTest::newRow("typed address, scheme in capitals")
         << withString(u"HTTPS://Example.com/Path"_s)
         << Result(LinkContent{QUrl(u"https://example.com/Path"_s)});
+    QTest::newRow("typed address whose escapes QUrl rewrites")
+        << withString(u"https://example.com/a%2fb"_s)
+        << Result(TextContent{u"https://example.com/a%2fb"_s});
     QTest::newRow("mail address") << withString(u"mailto:ann@example.com"_s)
                                   << Result(TextContent{u"mailto:ann@example.com"_s});
     QTest::newRow("ftp address") << withString(u"ftp://example.com/f"_s)

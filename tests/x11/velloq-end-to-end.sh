@@ -97,4 +97,8 @@ eventually nine || fail "changing historyLimit to 9 did not trim: $(json | grep 
 kill -TERM "$app"
 wait "$app" || fail "Velloq did not exit cleanly on SIGTERM"
 echo "offline" | "$velloq" add >/dev/null || fail "history still locked after exit"
+for i in 1 2 3; do echo "offline $i" | "$velloq" add >/dev/null; done
+nine || fail "adds made without Velloq running ignored historyLimit"
+env -u XDG_RUNTIME_DIR "$velloq" list >/dev/null 2>"$home/list.noise"
+[[ ! -s "$home/list.noise" ]] || fail "a command printed more than its own output: $(cat "$home/list.noise")"
 echo "end-to-end test passed"
