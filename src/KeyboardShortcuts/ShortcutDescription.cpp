@@ -89,21 +89,6 @@ const SpecialKey* findSpecialKey(qint64 keyCode) {
     return found == specialKeys.end() ? nullptr : found;
 }
 
-// What the ANSI keys type on a US layout, indexed by key code; NUL where
-// the key is special or absent from ANSI keyboards.
-constexpr char16_t usLayout[] = u"asdfhgzxcv"
-                                u"\0bqweryt12"
-                                u"3465=97-80"
-                                u"]ou[ip\0lj'"
-                                u"k;\\,/nm.\0\0"
-                                u"`";
-
-std::optional<QString> usLayoutCharacter(qint64 keyCode) {
-    if (keyCode < 0 || keyCode >= qint64(std::size(usLayout)) - 1 || usLayout[keyCode] == u'\0')
-        return std::nullopt;
-    return QString(QChar(usLayout[keyCode]));
-}
-
 KeyToCharacter& installedKeyToCharacter() {
     static KeyToCharacter installed;
     return installed;
@@ -145,7 +130,7 @@ std::optional<QString> keyToCharacter(qint64 keyCode) {
     if (findSpecialKey(keyCode))
         return std::nullopt;
     const KeyToCharacter& installed = installedKeyToCharacter();
-    std::optional<QString> character = installed ? installed(keyCode) : usLayoutCharacter(keyCode);
+    std::optional<QString> character = installed ? installed(keyCode) : std::nullopt;
     if (!character || !singleCodePoint(*character))
         return std::nullopt;
     return character;

@@ -14,9 +14,9 @@ namespace KeyboardShortcuts {
 // when it types nothing.
 using KeyToCharacter = std::function<std::optional<QString>(qint64 keyCode)>;
 
-// Replaces the layout reader for the whole process; an empty function brings
-// back the built-in US layout, which needs no display. Install and call from
-// the main thread.
+// Replaces the layout reader for the whole process; without one no key types
+// a character (shortcuts show "�" for it). Install and call from the main
+// thread.
 void setKeyToCharacter(KeyToCharacter keyToCharacter);
 
 // The character the key types, uncapitalized: none for the keys with a

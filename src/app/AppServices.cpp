@@ -45,7 +45,6 @@ AppServices::AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, P
     m_watcher = new PasteboardWatcher(platform.pasteboard, platform.frontmostBundleID,
                                       platform.frontmostPID, 0.5, this);
     createPasteService(platform);
-    // Slot: the settings window controller, made with the store.
     createOverview(platform);
     m_exclusion = new ExclusionGuard(
         [this](const std::optional<QString>& id) {
@@ -98,12 +97,9 @@ void AppServices::createPasteService(Platform& platform) {
 }
 
 void AppServices::createOverview(Platform& platform) {
-    m_overviewModel =
-        new OverviewModel(*m_store, m_defaults.integer(Preferences::gridSizeKey), this);
+    m_overviewModel = new OverviewModel(*m_store, Preferences::currentGridSize(m_defaults), this);
     m_overview = new OverviewPanelController(*m_overviewModel, *m_pasteService, this);
-    m_overview->gridSizePreference = [this] {
-        return m_defaults.integer(Preferences::gridSizeKey);
-    };
+    m_overview->gridSizePreference = [this] { return Preferences::currentGridSize(m_defaults); };
     m_overview->screenFrameUnderPointer = platform.screenFrameUnderPointer;
     if (auto make = platform.makeOverviewPanel) {
         m_overview->makePanel = [this, make] { return make(*m_overviewModel, *m_overview); };

@@ -32,7 +32,8 @@ struct ClipDiskItem {
     // Any of these makes the whole document unreadable.
     static std::optional<ClipDiskItem> fromJson(const QJsonObject& object);
 
-    // Appends the record as compact JSON, members in their documented order.
+    // Appends the record as compact JSON, members always in the same order
+    // (id, capturedAt, sourceBundleID, isPinned, kind, then the content's).
     void appendJson(QByteArray& out) const;
 
     // Lenient conversion: nullopt when the record's content cannot be built

@@ -178,7 +178,7 @@ qint64 OverviewModel::moveTarget(Direction direction, qint64 count) const {
         return m_selection;
     // Rows are centred when everything fits on one page, so a short last row
     // sits in the middle; otherwise they are left-aligned.
-    const qint64 page = m_gridSize == 9 ? 9 : 6;
+    const qint64 page = m_gridSize;
     const bool centred = count <= page;
     const auto position = [&](qint64 index) {
         const qint64 column = index % 3;

@@ -44,6 +44,7 @@ public:
     void setQuery(const QString& query);
     qint64 selection() const { return m_selection; }
     void setSelection(qint64 selection);
+    // Cards on a page of "Recent": 6 or 9, as the preferences say.
     qint64 gridSize() const { return m_gridSize; }
     void setGridSize(qint64 gridSize);
     std::optional<QString> toast() const { return m_toast; }

@@ -54,9 +54,8 @@ void OverviewPanelController::orderOut() {
 
 void OverviewPanelController::show() {
     preparePanel();
-    const qint64 gridSize = gridSizePreference && gridSizePreference() == 9 ? 9 : 6;
-    if (m_model.gridSize() != gridSize)
-        m_model.setGridSize(gridSize);
+    if (gridSizePreference)
+        m_model.setGridSize(gridSizePreference());
     m_model.prepareForShow();
     if (!m_panel)
         return;

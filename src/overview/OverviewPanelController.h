@@ -31,7 +31,7 @@ public:
 
     // Builds the window, once, at the first show.
     std::function<std::unique_ptr<OverviewPanelSurface>()> makePanel;
-    // The stored "gridSize" preference, unvalidated.
+    // The cards per page the preferences ask for (6 or 9), read at each show.
     std::function<qint64()> gridSizePreference;
     // The full frame of the screen under the pointer; none without screens.
     std::function<std::optional<QRect>()> screenFrameUnderPointer;

@@ -1,5 +1,7 @@
 #include "KeyboardShortcuts/ShortcutDescription.h"
 
+#include "support/UsKeyboardLayout.h"
+
 #include <QCoreApplication>
 #include <QKeySequence>
 #include <QTest>
@@ -48,7 +50,7 @@ class ShortcutDescriptionTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { setKeyToCharacter({}); }
+    void init() { setKeyToCharacter(usLayoutCharacter); }
 
     void textsOfShortcuts_data();
     void textsOfShortcuts();

@@ -96,7 +96,6 @@ private Q_SLOTS:
 
 void OverviewPanelControllerTest::showPlacesResetsAndFadesIn() {
     Fixture f;
-    f.gridSizePreference = 7;
     f.model.setGridSize(9);
     f.model.setQuery(u"x"_s);
     f.controller.show();

@@ -127,7 +127,7 @@ QList<KeyHintBar::Hint> KeyHintBar::hints(qint64 gridSize, bool isSearching) {
     const Hint remove{{u"⌃⌫"_s}, u"Delete"_s};
     if (isSearching)
         return {select, pasteSelected, pin, remove, {{u"esc"_s}, u"Clear search"_s}};
-    const QString last = gridSize == 9 ? u"9"_s : u"6"_s;
+    const QString last = QString::number(gridSize);
     return {{{u"1"_s, last}, u"Paste"_s},
             select,
             pasteSelected,

@@ -105,7 +105,7 @@ QString OverviewGrid::emptyText() const {
 }
 
 qsizetype OverviewGrid::pageSize() const {
-    return m_model.gridSize() == 9 ? 9 : 6;
+    return m_model.gridSize();
 }
 
 QSizeF OverviewGrid::cardSize() const {

@@ -91,7 +91,6 @@ void X11PasteTarget::waitForModifierRelease(qint32 pid, QDeadlineTimer deadline)
         return;
     }
     typeControlV();
-    Q_EMIT commandVSent(pid);
 }
 
 bool X11PasteTarget::modifiersHeld() {

@@ -28,8 +28,8 @@ public:
     void sendCommandV(qint32 pid);
 
 Q_SIGNALS:
-    // For tests and diagnostics: the keys were sent, or the paste gave up.
-    void commandVSent(qint32 pid);
+    // The paste gave up: the process is gone, its window did not come
+    // forward, or keys cannot be sent.
     void commandVAbandoned(qint32 pid);
 
 private:

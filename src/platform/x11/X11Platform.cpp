@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QScreen>
+#include <QTextStream>
 #include <qguiapplication_platform.h>
 
 namespace {
@@ -50,6 +51,12 @@ X11Platform::X11Platform(QGuiApplication& app) : m_app(app), m_connection(qtConn
     const auto timing = keyRepeatTiming(m_connection);
     if (timing)
         KeyboardShortcuts::setKeyRepeatTiming([timing] { return *timing; });
+    // A pick that was not typed into its application should not pass in
+    // silence; the entry is on the clipboard either way.
+    QObject::connect(&m_pasteTarget, &X11PasteTarget::commandVAbandoned, [] {
+        QTextStream(stderr) << "velloq: the picked entry is on the clipboard, but the "
+                               "application to paste into did not come forward (or is gone)\n";
+    });
 }
 
 X11Platform::~X11Platform() {

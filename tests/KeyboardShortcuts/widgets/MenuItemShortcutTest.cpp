@@ -1,7 +1,9 @@
 #include "KeyboardShortcuts/widgets/MenuItemShortcut.h"
 
 #include "KeyboardShortcuts/Library.h"
+#include "KeyboardShortcuts/ShortcutDescription.h"
 #include "preferences/Defaults.h"
+#include "support/UsKeyboardLayout.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -44,9 +46,11 @@ void MenuItemShortcutTest::init() {
     QVERIFY(m_directory->isValid());
     m_defaults = std::make_unique<Defaults>(m_directory->filePath(u"settings.json"_s));
     KeyboardShortcuts::setDefaults(m_defaults.get());
+    KeyboardShortcuts::setKeyToCharacter(usLayoutCharacter);
 }
 
 void MenuItemShortcutTest::cleanup() {
+    KeyboardShortcuts::setKeyToCharacter({});
     KeyboardShortcuts::setDefaults(nullptr);
     m_defaults.reset();
     m_directory.reset();
