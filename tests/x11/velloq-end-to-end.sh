@@ -65,11 +65,12 @@ done
 keepass=$(start "$window" keepassxc KeePassXC)
 xdotool windowactivate --sync "$keepass"
 copy "from the password manager"
+# Time for the copy to be seen while KeePassXC is in front.
 sleep 0.7
 xdotool windowactivate --sync "$editor"
 copy "just after leaving it"
-sleep 0.7
-sleep 0.6
+# The second of grace after leaving it has to pass.
+sleep 1.3
 copy "a while after leaving it"
 eventually stored "a while after leaving it" || fail "copy after the grace second not stored"
 stored "from the password manager" && fail "a copy made in KeePassXC was stored"
@@ -85,8 +86,11 @@ id=$(json | tr '}' '\n' | grep '"text":"typed in the editor"' | grep -o '"id":"[
 [[ -n $id ]] || fail "no id for the editor's copy"
 "$velloq" paste "$id" || fail "paste failed"
 eventually grep -q "text: typed in the editor" "$home"/helper-* || fail "the target did not receive the paste"
-sleep 0.7
-[[ $(json | grep -o '"id"' | wc -l) == "$before" ]] || fail "Velloq captured its own paste"
+# Copies are taken in order: once a later copy is stored, Velloq has seen
+# its own write too.
+copy "after the paste"
+eventually stored "after the paste" || fail "the copy after the paste was not stored"
+[[ $(json | grep -o '"id"' | wc -l) == $((before + 1)) ]] || fail "Velloq captured its own paste"
 
 for i in $(seq 1 12); do echo "entry $i" | "$velloq" add >/dev/null; done
 printf '{"historyLimit": 9}' >"$XDG_CONFIG_HOME/Velloq/settings.json.new"

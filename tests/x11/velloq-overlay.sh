@@ -92,8 +92,12 @@ xdotool key Escape
 eventually overlay_hidden || fail "Escape did not close the overlay opened by the shortcut"
 xdotool key Caps_Lock
 
-sleep 0.7
-[[ $(entries) == "$count" ]] || fail "Velloq captured its own pastes: $(entries) entries, $count before"
+# Copies are taken in order: once a later copy is stored, Velloq has seen
+# its own writes too.
+printf 'after the pastes' | xclip -selection clipboard >/dev/null 2>&1
+marked() { "$velloq" list | grep -q "after the pastes"; }
+eventually marked || fail "the copy after the pastes was not stored"
+[[ $(entries) == $((count + 1)) ]] || fail "Velloq captured its own pastes: $(entries) entries, $count before"
 received "clip number 8zz" && fail "keys typed into the overlay reached the field"
 
 # "-ShowOverview" opens the overlay at launch, and a second launch with it
