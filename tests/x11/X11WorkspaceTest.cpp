@@ -11,6 +11,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 #include <qguiapplication_platform.h>
 
 using namespace Qt::StringLiterals;
@@ -31,6 +32,7 @@ private Q_SLOTS:
     void initTestCase();
     void frontmostApplicationOfARealWindow();
     void activationsAreReportedPerApplication();
+    void everyOtherActiveWindowIsReported();
     void watcherCapturesWithTheFrontmostApplication();
 
 private:
@@ -93,6 +95,26 @@ void X11WorkspaceTest::activationsAreReportedPerApplication() {
     QVERIFY(activate(second.firstLine()));
     QTRY_VERIFY_WITH_TIMEOUT(
         activations.last().first().value<std::optional<QString>>() == u"Second"_s, 5000);
+}
+
+void X11WorkspaceTest::everyOtherActiveWindowIsReported() {
+    X11Workspace workspace(std::make_shared<DesktopEntries>(QStringList{}));
+    // Two windows of one application: this test's own.
+    QWindow one;
+    QWindow two;
+    for (QWindow* window : {&one, &two}) {
+        window->resize(200, 100);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+    }
+    QSignalSpy windows(&workspace, &X11Workspace::activeWindowChanged);
+    QVERIFY(activate(QByteArray::number(one.winId())));
+    QTRY_VERIFY_WITH_TIMEOUT(!windows.isEmpty() && workspace.activeWindow() == one.winId(), 5000);
+    windows.clear();
+    QSignalSpy applications(&workspace, &X11Workspace::applicationActivated);
+    QVERIFY(activate(QByteArray::number(two.winId())));
+    QTRY_COMPARE_WITH_TIMEOUT(windows.size(), 1, 5000);
+    QVERIFY(applications.isEmpty());
 }
 
 void X11WorkspaceTest::watcherCapturesWithTheFrontmostApplication() {

@@ -116,7 +116,9 @@ X11Platform::makeOverviewPanel(OverviewModel& model, OverviewPanelController& co
         if (controller)
             controller->dragEnded();
     });
-    QObject::connect(&m_workspace, &X11Workspace::applicationActivated, panel.get(),
+    // Any window taking key status closes the overlay, also another window
+    // of the application the user was in.
+    QObject::connect(&m_workspace, &X11Workspace::activeWindowChanged, panel.get(),
                      [window = panel.get()] { window->otherWindowActivated(); });
     QObject::connect(panel.get(), &OverviewPanel::keyboardHeldChanged, panel.get(),
                      [this, window = panel.get()](bool holds) {

@@ -52,7 +52,10 @@ const X11Workspace::Frontmost& X11Workspace::frontmost() {
         current.pid = processOfWindow(*current.window);
         current.bundleID = applicationIdOfWindow(*current.window, current.pid);
     }
+    const bool otherWindow = !m_frontmost || m_frontmost->window != current.window;
     m_frontmost = current;
+    if (otherWindow)
+        Q_EMIT activeWindowChanged();
     const auto activation = std::pair(current.pid, current.bundleID);
     if (m_lastActivation != activation) {
         m_lastActivation = activation;

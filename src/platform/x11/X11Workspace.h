@@ -40,6 +40,8 @@ public:
 Q_SIGNALS:
     // Another application became active (not another window of the same one).
     void applicationActivated(const std::optional<QString>& bundleID);
+    // Another window became active, of any application.
+    void activeWindowChanged();
 
 private:
     struct Frontmost {
