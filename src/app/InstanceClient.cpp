@@ -1,7 +1,6 @@
 #include "InstanceClient.h"
 
 #include <QDeadlineTimer>
-#include <QFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,19 +14,16 @@ namespace {
 // A connected socket to `path`, or -1; the wait for a busy server to
 // accept is bounded by `timeout`.
 int connectedSocket(const QString& path, QDeadlineTimer timeout) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray name = QFile::encodeName(path);
-    if (name.size() >= qsizetype(sizeof address.sun_path))
+    const std::optional<sockaddr_un> address = InstanceServer::socketAddress(path);
+    if (!address)
         return -1;
-    std::copy(name.begin(), name.end(), address.sun_path);
     const int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (descriptor < 0)
         return -1;
     const qint64 milliseconds = qMax<qint64>(1, timeout.remainingTime());
     const timeval wait{time_t(milliseconds / 1000), suseconds_t(milliseconds % 1000 * 1000)};
     ::setsockopt(descriptor, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
-    if (::connect(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    if (::connect(descriptor, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0) {
         ::close(descriptor);
         return -1;
     }

@@ -36,16 +36,6 @@ QByteArray line(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
 
-std::optional<sockaddr_un> socketAddress(const QString& path) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray name = QFile::encodeName(path);
-    if (name.size() >= qsizetype(sizeof address.sun_path))
-        return std::nullopt;
-    std::copy(name.begin(), name.end(), address.sun_path);
-    return address;
-}
-
 // Whether something accepts connections at `path`. A full backlog counts as
 // someone there: its owner is alive, just busy.
 bool someoneListensAt(const sockaddr_un& address) {
@@ -88,6 +78,16 @@ InstanceServer::~InstanceServer() {
     if (::lstat(QFile::encodeName(m_path).constData(), &status) == 0 && status.st_dev == m_device &&
         status.st_ino == m_inode)
         ::unlink(QFile::encodeName(m_path).constData());
+}
+
+std::optional<sockaddr_un> InstanceServer::socketAddress(const QString& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    if (name.size() >= qsizetype(sizeof address.sun_path))
+        return std::nullopt;
+    std::copy(name.begin(), name.end(), address.sun_path);
+    return address;
 }
 
 QString InstanceServer::socketPath() {

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <sys/types.h>
+#include <sys/un.h>
 
 // The running Velloq's door for later `velloq` invocations of the same user:
 // a local socket in a folder only this user may enter ($XDG_RUNTIME_DIR, else
@@ -48,6 +49,8 @@ public:
     ~InstanceServer() override;
 
     static QString socketPath();
+    // The address of a local socket at `path`; none when the path is too long.
+    static std::optional<sockaddr_un> socketAddress(const QString& path);
 
     // Starts listening; false when another instance already listens, or
     // when the socket's folder is not private (`errorString` says why).

@@ -85,7 +85,7 @@ void ShortcutDescriptionTest::textsOfShortcuts_data() {
         << QKeySequence(Qt::SHIFT | Qt::META | Qt::Key_V);
     QTest::newRow("option control") << keyV << qint64(0x1800) << u"⌃⌥V"_s << u"v"_s
                                     << QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V);
-    // Without a display the US layout names the ordinary keys.
+    // The US layout the tests install names the ordinary keys.
     QTest::newRow("A") << qint64(0) << qint64(0) << u"A"_s << u"a"_s << QKeySequence(Qt::Key_A);
     QTest::newRow("Z") << qint64(6) << qint64(0) << u"Z"_s << u"z"_s << QKeySequence(Qt::Key_Z);
     QTest::newRow("0") << qint64(29) << qint64(0) << u"0"_s << u"0"_s << QKeySequence(Qt::Key_0);
