@@ -8,7 +8,9 @@ start_test_display() {
   local n
   for n in $(seq 90 140); do
     [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-    Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+    # -noreset: a server that resets when its last client leaves (the probe
+    # below) refuses the next connection for a moment.
+    Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     test_display_pids+=($!)
     export DISPLAY=":$n"
     local tries

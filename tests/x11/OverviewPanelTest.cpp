@@ -17,6 +17,8 @@
 #include <QTest>
 #include <qguiapplication_platform.h>
 
+#include <xcb/xcb.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -75,8 +77,9 @@ bool isHalfOf(QRgb dimmed, QRgb colour) {
 
 // The overlay window on a real X server: it takes the keyboard without
 // taking the focus, a quick reopening cancels a paste, a dragged card drops
-// into another application, it opens on the screen under the pointer, and
-// shows the screen dimmed behind the cards, also once it has given its
+// into another application, it opens on the screen under the pointer and
+// closes when the user clicks on another screen or its keyboard grab ends,
+// and shows the screen dimmed behind the cards, also once it has given its
 // buffer back.
 class OverviewPanelTest : public QObject {
     Q_OBJECT
@@ -88,7 +91,8 @@ private Q_SLOTS:
     void takesTheKeyboardNotTheFocus();
     void reopeningDuringThePasteFadeCancelsThePaste();
     void draggedCardDropsIntoAnotherWindow();
-    void opensOnTheScreenUnderThePointer();
+    void opensOnTheScreenUnderThePointerAndClosesOnAClickOnTheOther();
+    void closesWhenItsKeyboardGrabIsTakenAway();
     void dimsTheScreenBehindTheCards();
 
 private:
@@ -198,7 +202,7 @@ void OverviewPanelTest::draggedCardDropsIntoAnotherWindow() {
     QVERIFY(m_paste.pasted.isEmpty());
 }
 
-void OverviewPanelTest::opensOnTheScreenUnderThePointer() {
+void OverviewPanelTest::opensOnTheScreenUnderThePointerAndClosesOnAClickOnTheOther() {
     const QRect whole = QGuiApplication::primaryScreen()->geometry();
     const int half = whole.width() / 2;
     const auto monitor = [&](int left) {
@@ -221,6 +225,24 @@ void OverviewPanelTest::opensOnTheScreenUnderThePointer() {
     QTRY_COMPARE(QCursor::pos(), QPoint(100, 300));
     m_controller->show();
     QCOMPARE(panel()->geometry(), QRect(0, 0, half, whole.height()));
+    QTRY_VERIFY(panel()->holdsKeyboard());
+
+    // A click on the other screen, into the window that is active already:
+    // the window manager reports no change, yet the user turned away.
+    QVERIFY(xdotool({u"mousemove"_s, QString::number(half + 100), u"300"_s, u"click"_s, u"1"_s}));
+    QTRY_VERIFY(!panel()->isOrderedIn());
+}
+
+void OverviewPanelTest::closesWhenItsKeyboardGrabIsTakenAway() {
+    m_controller->show();
+    QTRY_VERIFY(panel()->holdsKeyboard());
+    // Ended behind Qt's back, as when the X server ends it.
+    xcb_connection_t* connection =
+        qApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    xcb_ungrab_keyboard(connection, XCB_CURRENT_TIME);
+    xcb_flush(connection);
+    QTRY_VERIFY(!panel()->isOrderedIn());
+    QVERIFY(!panel()->holdsKeyboard());
 }
 
 void OverviewPanelTest::dimsTheScreenBehindTheCards() {

@@ -13,6 +13,7 @@
 
 #include <sys/mman.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -62,6 +63,7 @@ OverviewPanel::OverviewPanel(OverviewModel& model, std::function<bool()> isCompo
     m_fadeEnd.setSingleShot(true);
     m_bufferRelease.setSingleShot(true);
     connect(&m_bufferRelease, &QTimer::timeout, this, &OverviewPanel::releaseBuffer);
+    connect(&m_presses, &X11ButtonPresses::pressed, this, &OverviewPanel::pressedOn);
     connect(&m_fadeEnd, &QTimer::timeout, this, [this] {
         if (auto completion = std::exchange(m_fadeCompletion, {}))
             completion();
@@ -212,6 +214,8 @@ void OverviewPanel::tryKeyboardGrab() {
     QWindow* window = windowHandle();
     if (window && window->isExposed() && window->setKeyboardGrabEnabled(true)) {
         m_holdsKeyboard = true;
+        m_grabConfirmed = false;
+        m_presses.setWatching(true);
         // Qt sends the keys of a grabbed window to the grabbing widget.
         m_view->searchField()->grabKeyboard();
         Q_EMIT keyboardHeldChanged(true);
@@ -226,6 +230,7 @@ void OverviewPanel::releaseKeyboard() {
     if (!m_holdsKeyboard)
         return;
     m_holdsKeyboard = false;
+    m_presses.setWatching(false);
     m_view->searchField()->releaseKeyboard();
     if (QWindow* window = windowHandle())
         window->setKeyboardGrabEnabled(false);
@@ -264,9 +269,41 @@ void OverviewPanel::animateAlpha(qreal target, int milliseconds, std::function<v
     m_fadeEnd.start(milliseconds);
 }
 
-void OverviewPanel::otherWindowActivated() {
+void OverviewPanel::keyStatusTakenAway() {
     if (m_orderedIn && onResignKey)
         onResignKey();
+}
+
+void OverviewPanel::pressedOn(xcb_window_t topLevelWindow) {
+    // The overlay covers one screen: a press elsewhere goes to a window
+    // there, which may already be the active one and so change nothing
+    // the window manager reports.
+    for (const QWindow* window : QGuiApplication::allWindows()) {
+        if (window->handle() && window->winId() == topLevelWindow)
+            return;
+    }
+    keyStatusTakenAway();
+}
+
+bool OverviewPanel::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    if (eventType != "xcb_generic_event_t")
+        return QWidget::nativeEvent(eventType, message, result);
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    const uint8_t type = event->response_type & 0x7f;
+    if (type != XCB_FOCUS_IN && type != XCB_FOCUS_OUT)
+        return false;
+    // Focus events tell when the keyboard grab begins and ends; one ending
+    // while the overlay still counts on it was taken away.
+    const auto* focus = reinterpret_cast<const xcb_focus_in_event_t*>(event);
+    if (focus->event != winId() || !m_holdsKeyboard)
+        return false;
+    if (type == XCB_FOCUS_IN && focus->mode == XCB_NOTIFY_MODE_GRAB) {
+        m_grabConfirmed = true;
+    } else if (type == XCB_FOCUS_OUT && focus->mode == XCB_NOTIFY_MODE_UNGRAB && m_grabConfirmed) {
+        releaseKeyboard();
+        keyStatusTakenAway();
+    }
+    return false;
 }
 
 void OverviewPanel::paintEvent(QPaintEvent*) {

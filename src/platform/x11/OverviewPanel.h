@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ScreenCapture.h"
+#include "X11ButtonPresses.h"
 #include "overview/OverviewPanelSurface.h"
 
 #include <QImage>
@@ -39,7 +40,9 @@ public:
     std::function<void()> onPainted;
 
     // Another window became active: the user turned away from the overlay.
-    void otherWindowActivated();
+    // Also called by the overlay itself for a click outside it (on another
+    // screen) and when its keyboard grab ends without it letting go.
+    void keyStatusTakenAway();
 
     bool isOrderedIn() const override { return m_orderedIn; }
     qreal alpha() const override { return m_alpha; }
@@ -66,6 +69,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
     void showUnseen(QScreen* screen);
@@ -78,18 +82,23 @@ private:
     void tryKeyboardGrab();
     void releaseKeyboard();
     void placeWindow();
+    void pressedOn(xcb_window_t topLevelWindow);
 
     OverviewView* m_view;
     std::function<bool()> m_isCompositing;
     bool m_composited = false;
     bool m_orderedIn = false;
     bool m_holdsKeyboard = false;
+    // The X server told that our grab began: an end of a grab reported
+    // before that belongs to an earlier one.
+    bool m_grabConfirmed = false;
     bool m_warmingUp = false;
     qreal m_alpha = 1;
     QRect m_frame;
     ScreenCapture m_capture;
     QImage m_backdrop;
     QTimer m_grabRetry;
+    X11ButtonPresses m_presses;
     int m_grabAttempts = 0;
     QVariantAnimation m_fade;
     QTimer m_fadeEnd;

@@ -119,7 +119,7 @@ X11Platform::makeOverviewPanel(OverviewModel& model, OverviewPanelController& co
     // Any window taking key status closes the overlay, also another window
     // of the application the user was in.
     QObject::connect(&m_workspace, &X11Workspace::activeWindowChanged, panel.get(),
-                     [window = panel.get()] { window->otherWindowActivated(); });
+                     [window = panel.get()] { window->keyStatusTakenAway(); });
     QObject::connect(panel.get(), &OverviewPanel::keyboardHeldChanged, panel.get(),
                      [this, window = panel.get()](bool holds) {
                          if (m_overlayKeyboardObserver)
