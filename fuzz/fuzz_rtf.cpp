@@ -4,7 +4,7 @@
 // without NULs, as the extractor promises.
 
 #include "FuzzSupport.h"
-#include "capture/RtfTextExtractor.h"
+#include "capture/RtfReader.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray rtf = fuzz::bytes(data, size);
-    const std::optional<QString> text = RtfTextExtractor::plainText(rtf);
+    const std::optional<QString> text = RtfReader::plainText(rtf);
     if (text.has_value() != looksLikeRtf(rtf))
         fuzz::fail(text ? "text from a document that is not RTF" : "no text from an RTF document");
     if (!text)

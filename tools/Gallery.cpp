@@ -3,6 +3,7 @@
 // desktop. Prints the folder.
 
 #include "capture/ClipClassification.h"
+#include "capture/RtfReader.h"
 #include "overview/widgets/ClipCardView.h"
 #include "overview/widgets/ClipPreviewView.h"
 #include "overview/widgets/FileThumbnailView.h"
@@ -58,11 +59,17 @@ QList<Sample> samples(const QString& folder) {
          {"Report.pdf", "Budget.ods", "Notes.txt", "Logo.svg", "Song.ogg", "Archive.zip"})
         six.append(QUrl::fromLocalFile(folder + u'/' + QLatin1StringView(name)));
     const QString longText = u"Velloq keeps what you copy. "_s.repeated(80);
+    const QByteArray richText =
+        R"({\rtf1\ansi\ansicpg1252{\fonttbl\f0\fswiss Helvetica;})"
+        R"({\colortbl;\red0\green0\blue0;\red200\green40\blue40;\red255\green230\blue120;})"
+        R"(\pard\qc\f0\b\fs40\cf1 Quarterly notes\b0\fs24\par)"
+        R"(\pard\ql The \b draft\b0  is \i nearly\i0  done: {\cf2 two figures} are missing )"
+        R"(and {\highlight3 the summary} needs a \ul second\ulnone  look. {\strike Friday}\par)"
+        R"(\tab Caf\'e9 at 9:30 \endash  bring the slides.\par})"_ba;
     return {
         {u"text"_s, item(TextContent{u"Meet at the café at 9:30, bring the slides."_s}, 20)},
         {u"long-text"_s, item(TextContent{longText}, 300)},
-        {u"rich-text"_s,
-         item(RichTextContent{"{\\rtf1 x}"_ba, u"Styled words, in plain form"_s}, 4000)},
+        {u"rich-text"_s, item(RichTextContent{richText, *RtfReader::plainText(richText)}, 4000)},
         {u"image"_s, item(ImageContent{picture({1920, 1080})}, 90000)},
         {u"one-file"_s, item(FilesContent{{QUrl::fromLocalFile(photo)}}, 700000)},
         {u"two-files"_s, item(FilesContent{six.mid(0, 2)}, 3000000)},

@@ -1,6 +1,6 @@
 #include "ClipClassification.h"
 
-#include "RtfTextExtractor.h"
+#include "RtfReader.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -13,8 +13,7 @@ namespace {
 std::optional<ClipContent> richText(const PasteboardSnapshot& snapshot) {
     if (snapshot.string)
         return RichTextContent{*snapshot.rtf, *snapshot.string};
-    return RichTextContent{*snapshot.rtf,
-                           RtfTextExtractor::plainText(*snapshot.rtf).value_or(QString())};
+    return RichTextContent{*snapshot.rtf, RtfReader::plainText(*snapshot.rtf).value_or(QString())};
 }
 
 // A URL object counts as the copy when no text contradicts it: no text, blank

@@ -10,7 +10,12 @@ cleanup() {
   rm -rf "$home"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# What Velloq said last helps to tell a slow machine from a fault.
+fail() {
+  echo "FAIL: $*" >&2
+  [[ -s $home/velloq.log ]] && tail -n 5 "$home/velloq.log" >&2
+  exit 1
+}
 # Polls a command until it succeeds, for up to fifteen seconds (sanitizer
 # builds start slowly).
 eventually() {

@@ -23,7 +23,8 @@ open_overlay() {
   "$velloq" toggle || fail "velloq toggle failed"
   eventually overlay_shown || fail "the overlay did not appear"
   # Keys pressed before the keyboard grab lands would reach the field.
-  eventually keyboard_grabbed || fail "the overlay did not take the keyboard"
+  eventually keyboard_grabbed ||
+    fail "the overlay did not take the keyboard ($(overlay_shown && echo shown || echo hidden))"
 }
 
 [[ -n "${DISPLAY:-}" ]] || fail "needs the X server that scripts/test starts"

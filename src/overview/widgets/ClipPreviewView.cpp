@@ -3,6 +3,7 @@
 #include "CardImages.h"
 #include "ClipCardView.h"
 #include "FileThumbnailView.h"
+#include "capture/RtfDocument.h"
 #include "overview/ClipPresentation.h"
 #include "style/GlassPainter.h"
 #include "style/TextStyles.h"
@@ -17,6 +18,8 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QTextDocument>
+#include <QTextEdit>
 
 using namespace Qt::StringLiterals;
 
@@ -25,6 +28,10 @@ const QString ClipPreviewView::footerText = u"Return to paste · Space or Esc to
 namespace {
 
 constexpr int previewDecodeSide = 2560;
+// Longer rich text is shown in its plain form: laying out a formatted
+// document of this size already takes a noticeable moment.
+constexpr qsizetype longestFormattedText = 100'000;
+constexpr qreal previewTextPoints = 18;
 
 QLabel* label(const QString& text, const QFont& font, QWidget* parent = nullptr) {
     auto* widget = new QLabel(text, parent);
@@ -125,9 +132,8 @@ QWidget* ClipPreviewView::header() const {
 QWidget* ClipPreviewView::body() const {
     if (const auto* text = std::get_if<TextContent>(&m_item.content))
         return textBody(text->text);
-    // No RTF renderer is at hand, so rich text shows its plain form.
     if (const auto* rich = std::get_if<RichTextContent>(&m_item.content))
-        return textBody(rich->plain);
+        return richTextBody(*rich);
     if (const auto* image = std::get_if<ImageContent>(&m_item.content))
         return imageBody(image->png);
     if (const auto* files = std::get_if<FilesContent>(&m_item.content))
@@ -139,9 +145,29 @@ QWidget* ClipPreviewView::textBody(const QString& text) const {
     auto* view = new QPlainTextEdit;
     view->setReadOnly(true);
     view->setFrameShape(QFrame::NoFrame);
-    view->setFont(designFont(18));
+    view->setFont(designFont(previewTextPoints));
     view->setPlainText(text);
     view->viewport()->setAutoFillBackground(false);
+    return view;
+}
+
+QWidget* ClipPreviewView::richTextBody(const RichTextContent& rich) const {
+    std::optional<RtfText> rtf;
+    if (rich.plain.size() <= longestFormattedText)
+        rtf = RtfReader::read(rich.rtf);
+    if (!rtf)
+        return textBody(rich.plain);
+    auto* view = new QTextEdit;
+    view->setReadOnly(true);
+    view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    view->setFrameShape(QFrame::NoFrame);
+    view->viewport()->setAutoFillBackground(false);
+    const RtfDocument::Style style{designFont(previewTextPoints),
+                                   palette().color(QPalette::WindowText),
+                                   palette().color(QPalette::Window)};
+    std::unique_ptr<QTextDocument> document = RtfDocument::make(*rtf, style);
+    document->setParent(view);
+    view->setDocument(document.release());
     return view;
 }
 

@@ -38,6 +38,7 @@ private:
     QWidget* header() const;
     QWidget* body() const;
     QWidget* textBody(const QString& text) const;
+    QWidget* richTextBody(const RichTextContent& rich) const;
     QWidget* imageBody(const QByteArray& png) const;
     QWidget* filesBody(const QList<QUrl>& urls) const;
     QWidget* linkBody(const QUrl& url) const;

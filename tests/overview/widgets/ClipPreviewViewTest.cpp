@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextDocument>
+#include <QTextEdit>
 
 using namespace Qt::StringLiterals;
 
@@ -59,8 +61,20 @@ void ClipPreviewViewTest::bodiesByKind() {
     preview.setItem(itemWith(TextContent{u"all of it"_s}));
     QCOMPARE(preview.findChild<QPlainTextEdit*>()->toPlainText(), u"all of it"_s);
     QVERIFY(preview.findChild<QPlainTextEdit*>()->isReadOnly());
-    preview.setItem(itemWith(RichTextContent{"{\\rtf1 x}"_ba, u"plain form"_s}));
+    // Rich text formatted and selectable; unreadable RTF, or more than
+    // is quick to lay out, in its plain form.
+    preview.setItem(itemWith(RichTextContent{"{\\rtf1 a {\\b bold}}"_ba, u"a bold"_s}));
+    const auto* rich = preview.findChild<QTextEdit*>();
+    QVERIFY(rich && rich->isReadOnly());
+    QCOMPARE(rich->toPlainText(), u"a bold"_s);
+    QVERIFY(rich->textInteractionFlags() & Qt::TextSelectableByMouse);
+    QCOMPARE(rich->document()->find(u"bold"_s).charFormat().fontWeight(), int(QFont::Bold));
+    preview.setItem(itemWith(RichTextContent{"not rtf"_ba, u"plain form"_s}));
     QCOMPARE(preview.findChild<QPlainTextEdit*>()->toPlainText(), u"plain form"_s);
+    const QString longText(150'000, u'x');
+    preview.setItem(itemWith(RichTextContent{"{\\rtf1 "_ba + longText.toLatin1() + "}", longText}));
+    QVERIFY(!preview.findChild<QTextEdit*>());
+    QCOMPARE(preview.findChild<QPlainTextEdit*>()->toPlainText(), longText);
 
     preview.setItem(itemWith(ImageContent{pngBytes(2)}));
     QVERIFY(labelTexts(preview).contains(u"2 × 2"_s));

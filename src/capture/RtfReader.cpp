@@ -1,4 +1,4 @@
-#include "RtfTextExtractor.h"
+#include "RtfReader.h"
 
 #include <QByteArrayView>
 #include <QStringDecoder>
@@ -14,30 +14,52 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// What a known control word does. All others only change formatting.
+// What a known control word does. All others are ignored.
 enum class Action : std::uint8_t {
     Skip,           // starts a destination whose content is not visible text
+    ColourTable,    // starts the colour table
+    ColourPart,     // \redN, \greenN, \blueN inside it; `value` tells which
     Character,      // stands for one character
     Unicode,        // \uN
     FallbackLength, // \ucN
     CodePage,       // \ansicpgN
     Binary,         // \binN
+    Bold,
+    Italic,
+    Underline,     // every kind of underline: single, double, dotted, ...
+    UnderlineNone, // \ulnone
+    StrikeThrough, // single or double
+    FontSize,      // \fsN, in half points
+    Foreground,    // \cfN
+    Background,    // \cbN and \highlightN
+    PlainCharacters,
+    PlainParagraph,
+    Alignment, // `value` is an RtfAlignment
 };
 
 struct Keyword {
     std::string_view name;
     Action action;
     char16_t character = 0;
+    int value = 0;
 };
+
+constexpr int alignment(RtfAlignment value) {
+    return int(value);
+}
 
 // Sorted by name for binary search.
 constexpr auto keywords = std::to_array<Keyword>({
     {"ansicpg", Action::CodePage},
+    {"b", Action::Bold},
     {"bin", Action::Binary},
+    {"blue", Action::ColourPart, 0, 2},
     {"bullet", Action::Character, u'\u2022'},
+    {"cb", Action::Background},
     {"cell", Action::Character, u'\t'},
+    {"cf", Action::Foreground},
     {"colorschememapping", Action::Skip},
-    {"colortbl", Action::Skip},
+    {"colortbl", Action::ColourTable},
     {"datastore", Action::Skip},
     {"emdash", Action::Character, u'\u2014'},
     {"endash", Action::Character, u'\u2013'},
@@ -47,30 +69,57 @@ constexpr auto keywords = std::to_array<Keyword>({
     {"footerf", Action::Skip},
     {"footerl", Action::Skip},
     {"footerr", Action::Skip},
+    {"fs", Action::FontSize},
     {"generator", Action::Skip},
+    {"green", Action::ColourPart, 0, 1},
     {"header", Action::Skip},
     {"headerf", Action::Skip},
     {"headerl", Action::Skip},
     {"headerr", Action::Skip},
+    {"highlight", Action::Background},
+    {"i", Action::Italic},
     {"info", Action::Skip},
     {"latentstyles", Action::Skip},
     {"ldblquote", Action::Character, u'\u201c'},
-    {"line", Action::Character, u'\n'},
+    {"line", Action::Character, u'\u2028'},
     {"listoverridetable", Action::Skip},
     {"listtable", Action::Skip},
     {"lquote", Action::Character, u'\u2018'},
     {"object", Action::Skip},
     {"par", Action::Character, u'\n'},
+    {"pard", Action::PlainParagraph},
     {"pict", Action::Skip},
+    {"plain", Action::PlainCharacters},
+    {"qc", Action::Alignment, 0, alignment(RtfAlignment::Center)},
+    {"qj", Action::Alignment, 0, alignment(RtfAlignment::Justified)},
+    {"ql", Action::Alignment, 0, alignment(RtfAlignment::Left)},
+    {"qr", Action::Alignment, 0, alignment(RtfAlignment::Right)},
     {"rdblquote", Action::Character, u'\u201d'},
+    {"red", Action::ColourPart, 0, 0},
     {"row", Action::Character, u'\n'},
     {"rquote", Action::Character, u'\u2019'},
     {"rsidtbl", Action::Skip},
+    {"strike", Action::StrikeThrough},
+    {"striked", Action::StrikeThrough},
     {"stylesheet", Action::Skip},
     {"tab", Action::Character, u'\t'},
     {"themedata", Action::Skip},
     {"u", Action::Unicode},
     {"uc", Action::FallbackLength},
+    {"ul", Action::Underline},
+    {"uld", Action::Underline},
+    {"uldash", Action::Underline},
+    {"uldashd", Action::Underline},
+    {"uldashdd", Action::Underline},
+    {"uldb", Action::Underline},
+    {"ulhwave", Action::Underline},
+    {"ulldash", Action::Underline},
+    {"ulnone", Action::UnderlineNone},
+    {"ulth", Action::Underline},
+    {"ulthd", Action::Underline},
+    {"ulthdash", Action::Underline},
+    {"ulw", Action::Underline},
+    {"ulwave", Action::Underline},
     {"xmlnstbl", Action::Skip},
 });
 static_assert(std::ranges::is_sorted(keywords, {}, &Keyword::name));
@@ -122,28 +171,44 @@ QStringDecoder decoderForCodePage(int codePage) {
     return QStringDecoder(QStringDecoder::Latin1, flags);
 }
 
+// Font sizes beyond these are taken as the nearest: a hostile \fs must not
+// ask for letters a screen high.
+constexpr int smallestHalfPoints = 8;
+constexpr int largestHalfPoints = 144;
+// More colour table entries than any real document has.
+constexpr std::size_t largestColourTable = 1024;
+
 // One pass over the document. Text bytes, literal or \'hh, are decoded in runs
 // so that a multi-byte character written as several escapes decodes as one.
 class RtfParser {
 public:
     RtfParser(QByteArrayView rtf, qsizetype bodyStart) : m_rtf(rtf), m_pos(bodyStart) {}
-    QString run();
+    RtfText run();
 
 private:
+    enum class Destination : std::uint8_t { Text, Skipped, ColourTable };
+
     struct Group {
+        RtfCharacterFormat format;
+        RtfAlignment alignment = RtfAlignment::Left;
         std::uint16_t fallbackLength = 1; // \ucN, characters after \uN for older readers
-        bool skipped = false;             // inside a destination that is not visible text
+        Destination destination = Destination::Text;
     };
 
     bool atEnd() const { return m_pos >= m_rtf.size(); }
+    Group& group() { return m_groups.back(); }
     void openGroup();
     bool closeGroup();
+    void readCharacter(char c);
     void readControl();
     void readControlSymbol(char symbol);
     void readHexByte();
     void readControlWord();
     std::optional<int> readParameter();
     void applyKeyword(const Keyword& keyword, std::optional<int> parameter);
+    void applyFormat(const Keyword& keyword, std::optional<int> parameter);
+    void setColourPart(int part, std::optional<int> parameter);
+    void endColour();
     void skipBinary(int length);
     bool takeToken();
     void appendByte(char byte);
@@ -151,18 +216,22 @@ private:
     void appendUnit(char16_t unit);
     void flushBytes();
     void resolveDanglingHigh();
+    void appendText(QStringView text);
+    void endParagraph();
 
     QByteArrayView m_rtf;
     qsizetype m_pos;
     std::vector<Group> m_groups{Group{}};
     int m_fallbackToSkip = 0;
     QStringDecoder m_decoder = decoderForCodePage(1252);
-    QByteArray m_bytes;           // text bytes not yet decoded
-    char16_t m_highSurrogate = 0; // waiting for the low half from the next \uN
-    QString m_text;
+    QByteArray m_bytes;                           // text bytes not yet decoded
+    char16_t m_highSurrogate = 0;                 // waiting for the low half from the next \uN
+    std::array<int, 3> m_colourParts{-1, -1, -1}; // the colour table entry being read
+    RtfAlignment m_lastTextAlignment = RtfAlignment::Left;
+    RtfText m_result;
 };
 
-QString RtfParser::run() {
+RtfText RtfParser::run() {
     while (!atEnd()) {
         const char c = m_rtf[m_pos++];
         if (c == '{') {
@@ -172,25 +241,39 @@ QString RtfParser::run() {
                 break; // the document's outermost group ended
         } else if (c == '\\') {
             readControl();
-        } else if (c != '\r' && c != '\n' && takeToken()) {
-            appendByte(c);
+        } else if (c != '\r' && c != '\n') {
+            readCharacter(c);
         }
     }
     flushBytes();
     resolveDanglingHigh();
-    return std::move(m_text);
+    // The last paragraph looks as its text was written.
+    m_result.alignments.push_back(m_lastTextAlignment);
+    return std::move(m_result);
 }
 
 void RtfParser::openGroup() {
     m_fallbackToSkip = 0;
-    const Group outer = m_groups.back();
+    const Group outer = group();
     m_groups.push_back(outer);
 }
 
 bool RtfParser::closeGroup() {
     m_fallbackToSkip = 0;
+    // Text waiting to be decoded has the format of the group it was in.
+    flushBytes();
     m_groups.pop_back();
     return !m_groups.empty();
+}
+
+void RtfParser::readCharacter(char c) {
+    if (group().destination == Destination::ColourTable) {
+        if (c == ';')
+            endColour();
+        return;
+    }
+    if (takeToken())
+        appendByte(c);
 }
 
 void RtfParser::readControl() {
@@ -205,7 +288,7 @@ void RtfParser::readControl() {
 void RtfParser::readControlSymbol(char symbol) {
     if (symbol == '*') {
         // Marks a destination that readers may ignore; none of them is visible text.
-        m_groups.back().skipped = true;
+        group().destination = Destination::Skipped;
         return;
     }
     if (symbol == '\'') {
@@ -253,12 +336,29 @@ void RtfParser::readControlWord() {
     if (!atEnd() && m_rtf[m_pos] == ' ')
         ++m_pos; // the delimiting space belongs to the control word
     const Keyword* keyword = findKeyword(name);
-    if (keyword && keyword->action == Action::Binary)
+    if (!keyword) {
+        takeToken(); // unknown words count as fallback characters too
+        return;
+    }
+    switch (keyword->action) {
+    case Action::Binary:
         skipBinary(parameter.value_or(0)); // may hold braces, so skipped even when not visible
-    else if (keyword && keyword->action == Action::Skip)
-        m_groups.back().skipped = true;
-    else if (takeToken() && keyword) // unknown words count as fallback characters too
-        applyKeyword(*keyword, parameter);
+        return;
+    case Action::Skip:
+        group().destination = Destination::Skipped;
+        return;
+    case Action::ColourTable:
+        if (group().destination == Destination::Text)
+            group().destination = Destination::ColourTable;
+        return;
+    case Action::ColourPart:
+        if (group().destination == Destination::ColourTable)
+            setColourPart(keyword->value, parameter);
+        return;
+    default:
+        if (takeToken())
+            applyKeyword(*keyword, parameter);
+    }
 }
 
 // Saturates rather than overflowing on absurdly long digit runs.
@@ -284,11 +384,11 @@ void RtfParser::applyKeyword(const Keyword& keyword, std::optional<int> paramete
     case Action::Unicode:
         if (parameter) {
             appendUnicode(*parameter);
-            m_fallbackToSkip = m_groups.back().fallbackLength;
+            m_fallbackToSkip = group().fallbackLength;
         }
         return;
     case Action::FallbackLength:
-        m_groups.back().fallbackLength =
+        group().fallbackLength =
             static_cast<std::uint16_t>(std::clamp(parameter.value_or(1), 0, 0xffff));
         return;
     case Action::CodePage:
@@ -297,10 +397,73 @@ void RtfParser::applyKeyword(const Keyword& keyword, std::optional<int> paramete
             m_decoder = decoderForCodePage(*parameter);
         }
         return;
-    case Action::Skip:
-    case Action::Binary:
-        return; // handled by readControlWord
+    default:
+        // Text so far keeps the format it was written in.
+        flushBytes();
+        applyFormat(keyword, parameter);
     }
+}
+
+void RtfParser::applyFormat(const Keyword& keyword, std::optional<int> parameter) {
+    RtfCharacterFormat& format = group().format;
+    // A toggle is on without a parameter and off with 0.
+    const bool on = parameter.value_or(1) != 0;
+    const int index = std::max(parameter.value_or(0), 0);
+    switch (keyword.action) {
+    case Action::Bold:
+        format.bold = on;
+        return;
+    case Action::Italic:
+        format.italic = on;
+        return;
+    case Action::Underline:
+        format.underline = on;
+        return;
+    case Action::UnderlineNone:
+        format.underline = false;
+        return;
+    case Action::StrikeThrough:
+        format.strikeThrough = on;
+        return;
+    case Action::FontSize:
+        format.halfPoints = std::clamp(parameter.value_or(RtfCharacterFormat::defaultHalfPoints),
+                                       smallestHalfPoints, largestHalfPoints);
+        return;
+    case Action::Foreground:
+        format.foreground = index;
+        return;
+    case Action::Background:
+        format.background = index;
+        return;
+    case Action::PlainCharacters:
+        format = RtfCharacterFormat{};
+        return;
+    case Action::PlainParagraph:
+        group().alignment = RtfAlignment::Left;
+        return;
+    case Action::Alignment:
+        group().alignment = RtfAlignment(keyword.value);
+        return;
+    default:
+        return; // handled where the word is read
+    }
+}
+
+void RtfParser::setColourPart(int part, std::optional<int> parameter) {
+    m_colourParts[std::size_t(part)] = std::clamp(parameter.value_or(0), 0, 255);
+}
+
+// A ';' ends a colour table entry; one without any part is the automatic colour.
+void RtfParser::endColour() {
+    if (m_result.colours.size() < largestColourTable) {
+        const bool automatic =
+            std::ranges::all_of(m_colourParts, [](int part) { return part < 0; });
+        m_result.colours.push_back(automatic ? std::nullopt
+                                             : std::optional(qRgb(std::max(m_colourParts[0], 0),
+                                                                  std::max(m_colourParts[1], 0),
+                                                                  std::max(m_colourParts[2], 0))));
+    }
+    m_colourParts = {-1, -1, -1};
 }
 
 void RtfParser::skipBinary(int length) {
@@ -314,7 +477,7 @@ bool RtfParser::takeToken() {
         --m_fallbackToSkip;
         return false;
     }
-    return !m_groups.back().skipped;
+    return group().destination == Destination::Text;
 }
 
 void RtfParser::appendByte(char byte) {
@@ -333,42 +496,83 @@ void RtfParser::appendUnicode(int value) {
 void RtfParser::appendUnit(char16_t unit) {
     flushBytes();
     if (QChar::isLowSurrogate(unit) && m_highSurrogate != 0) {
-        m_text.append(QChar(m_highSurrogate));
-        m_text.append(QChar(unit));
+        const char16_t pair[] = {m_highSurrogate, unit};
         m_highSurrogate = 0;
+        appendText(QStringView(pair, 2));
         return;
     }
     resolveDanglingHigh();
     if (QChar::isHighSurrogate(unit))
         m_highSurrogate = unit;
     else if (QChar::isLowSurrogate(unit))
-        m_text.append(QChar(QChar::ReplacementCharacter));
+        appendText(u"\ufffd");
+    else if (unit == u'\n')
+        endParagraph();
     else if (unit != 0)
-        m_text.append(QChar(unit));
+        appendText(QStringView(&unit, 1));
 }
 
 void RtfParser::flushBytes() {
     if (m_bytes.isEmpty())
         return;
     resolveDanglingHigh();
-    m_text.append(QString(m_decoder.decode(m_bytes)));
+    appendText(QString(m_decoder.decode(m_bytes)));
     m_bytes.resize(0); // keeps the capacity for the next run
 }
 
 void RtfParser::resolveDanglingHigh() {
     if (m_highSurrogate == 0)
         return;
-    m_text.append(QChar(QChar::ReplacementCharacter));
     m_highSurrogate = 0;
+    appendText(u"\ufffd");
+}
+
+void RtfParser::appendText(QStringView text) {
+    if (text.isEmpty())
+        return;
+    const RtfCharacterFormat& format = group().format;
+    std::vector<RtfText::Run>& runs = m_result.runs;
+    if (runs.empty() || runs.back().format != format) {
+        if (!runs.empty() && runs.back().start == m_result.text.size())
+            runs.back().format = format;
+        else
+            runs.push_back({m_result.text.size(), format});
+    }
+    m_result.text.append(text);
+    m_lastTextAlignment = group().alignment;
+}
+
+// A paragraph takes the alignment in force at its mark.
+void RtfParser::endParagraph() {
+    appendText(u"\n");
+    m_result.alignments.push_back(group().alignment);
+    m_lastTextAlignment = RtfAlignment::Left;
 }
 
 } // namespace
 
-std::optional<QString> RtfTextExtractor::plainText(const QByteArray& rtf) {
+std::optional<QRgb> RtfText::colour(int index) const {
+    if (index < 0 || std::size_t(index) >= colours.size())
+        return std::nullopt;
+    return colours[std::size_t(index)];
+}
+
+QString RtfText::plainText() const {
+    QString plain = text;
+    plain.replace(QChar::LineSeparator, u'\n');
+    return plain;
+}
+
+std::optional<RtfText> RtfReader::read(const QByteArray& rtf) {
     qsizetype start = 0;
     while (start < rtf.size() && isSpace(rtf[start]))
         ++start;
     if (!QByteArrayView(rtf).sliced(start).startsWith("{\\rtf"))
         return std::nullopt;
     return RtfParser(rtf, start + 1).run();
+}
+
+std::optional<QString> RtfReader::plainText(const QByteArray& rtf) {
+    std::optional<RtfText> read = RtfReader::read(rtf);
+    return read ? std::optional(read->plainText()) : std::nullopt;
 }
