@@ -74,6 +74,11 @@ void OverviewSearchField::restartCaret() {
 }
 
 bool OverviewSearchField::event(QEvent* event) {
+    // The field holds the keyboard while the overlay is up, which Qt puts
+    // before any popup: keys typed in a card's menu belong to the menu.
+    const bool isKey = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+    if (QWidget* popup = QApplication::activePopupWidget(); isKey && popup && popup != this)
+        return QCoreApplication::sendEvent(popup, event);
     // Tab and Shift-Tab belong to the overlay, not to focus navigation.
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
