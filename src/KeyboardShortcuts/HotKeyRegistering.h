@@ -18,6 +18,14 @@ public:
     // this keyboard, or the modifiers cannot be grabbed (Fn).
     virtual bool registerHotKey(quint32 id, quint32 carbonKeyCode, quint32 carbonModifiers) = 0;
     virtual void unregisterHotKey(quint32 id) = 0;
+    // Whether the desktop or another client holds the combination, so a
+    // registration would fail. Combinations this process registered are
+    // not taken. Platforms that cannot tell answer false.
+    virtual bool isTakenBySystem(quint32 carbonKeyCode, quint32 carbonModifiers) {
+        Q_UNUSED(carbonKeyCode);
+        Q_UNUSED(carbonModifiers);
+        return false;
+    }
 
     // Set by the center: a press or a release of a registered combination.
     // A held combination gives presses while it repeats and one release.

@@ -2,6 +2,7 @@
 
 #include "HotKey.h"
 #include "HotKeyCenter.h"
+#include "Key.h"
 
 #include <QHash>
 #include <QJsonDocument>
@@ -19,6 +20,7 @@ using Callbacks = QHash<QUuid, std::function<void()>>;
 
 struct LibraryState {
     ShortcutStoring* defaults = nullptr;
+    HotKeyRegistering* platform = nullptr;
     bool isEnabled = true;
     bool isPaused = false;
     QHash<Name, QList<Action>> keyDownHandlers;
@@ -217,6 +219,7 @@ ShortcutStoring* defaults() {
 void setHotKeyPlatform(HotKeyRegistering* platform) {
     // Released while the old platform is still there to free the grabs.
     state().registeredHotKeys.clear();
+    state().platform = platform;
     HotKeyCenter::install(platform);
     updateCenterEnabled();
 }
@@ -312,6 +315,14 @@ void setEnabled(bool enabled) {
 
 bool isPaused() {
     return state().isPaused;
+}
+
+bool isTakenBySystem(const Shortcut& shortcut) {
+    // F12 alone belongs to no system shortcut worth a warning.
+    if (shortcut == Shortcut::fromKeyCode(Keys::f12.rawValue, 0) || !state().platform)
+        return false;
+    return state().platform->isTakenBySystem(quint32(shortcut.carbonKeyCode),
+                                             quint32(shortcut.carbonModifiers));
 }
 
 void setPaused(bool paused) {

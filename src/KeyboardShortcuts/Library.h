@@ -30,9 +30,13 @@ public:
     // The notification's name where a string is needed.
     static constexpr const char* shortcutByNameDidChangeName =
         "KeyboardShortcuts_shortcutByNameDidChange";
+    static constexpr const char* recorderActiveStatusDidChangeName =
+        "KeyboardShortcuts_recorderActiveStatusDidChange";
 
 Q_SIGNALS:
     void shortcutByNameDidChange(const KeyboardShortcuts::Name& name);
+    // A recorder started (true) or stopped (false) recording.
+    void recorderActiveStatusDidChange(bool isActive);
 };
 
 Notifier& notifier();
@@ -62,6 +66,10 @@ void setEnabled(bool enabled);
 // Set while a recorder records, so a shortcut being typed does not fire.
 bool isPaused();
 void setPaused(bool paused);
+
+// Whether the desktop or another program holds the combination (asked of
+// the system's key grabs); never for F12 alone.
+bool isTakenBySystem(const Shortcut& shortcut);
 
 void onKeyDown(const Name& name, Action action);
 void onKeyUp(const Name& name, Action action);

@@ -2,6 +2,7 @@
 
 #include "CommandRouter.h"
 #include "InstanceClient.h"
+#include "KeyboardShortcuts/KeyEvents.h"
 #include "SignalQuitter.h"
 #include "cli/HistoryCommandLine.h"
 #include "history/ClipStore.h"
@@ -121,6 +122,8 @@ AppDelegate::~AppDelegate() = default;
 void AppDelegate::trackMenus(AppPlatform& platform) {
     if (!platform.virtualKeyOfEvent)
         return;
+    // The shortcut recorder reads key events the same way.
+    KeyboardShortcuts::setVirtualKeyOfEvent(platform.virtualKeyOfEvent);
     m_menuTracker = std::make_unique<KeyboardShortcuts::MenuTracker>(platform.virtualKeyOfEvent);
     if (platform.observeOverlayKeyboard) {
         platform.observeOverlayKeyboard(

@@ -25,6 +25,10 @@ public:
         return true;
     }
     void unregisterHotKey(quint32 id) override { grabbed.remove(id); }
+    // Refused combinations stand for ones another program holds.
+    bool isTakenBySystem(quint32 keyCode, quint32 modifiers) override {
+        return refused.contains({keyCode, modifiers});
+    }
 
     bool isGrabbed(quint32 keyCode, quint32 modifiers) const {
         return idOf(keyCode, modifiers).has_value();

@@ -1,7 +1,9 @@
 #include "KeyboardShortcuts/HotKeyCenter.h"
+#include "KeyboardShortcuts/KeyEvents.h"
 #include "KeyboardShortcuts/Library.h"
 #include "KeyboardShortcuts/ShortcutDescription.h"
 #include "KeyboardShortcuts/widgets/MenuTracker.h"
+#include "KeyboardShortcuts/widgets/RecorderCocoa.h"
 #include "platform/x11/VirtualKeyCodes.h"
 #include "platform/x11/X11HotKeys.h"
 #include "platform/x11/X11KeyboardLayout.h"
@@ -11,9 +13,12 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <qguiapplication_platform.h>
 
 using namespace Qt::StringLiterals;
@@ -24,13 +29,14 @@ namespace {
 constexpr qint64 keyV = 9;
 constexpr qint64 keyB = 11;
 constexpr qint64 keyY = 16;
+constexpr qint64 keyK = 40;
 constexpr qint64 shiftCommand = CarbonModifier::shift | CarbonModifier::command;
 
 bool xdotool(const QStringList& arguments) {
     return QProcess::execute(u"xdotool"_s, arguments) == 0;
 }
 
-std::optional<qint64> virtualKeyOfEvent(const QKeyEvent& event) {
+std::optional<qint64> xVirtualKey(const QKeyEvent& event) {
     const quint32 keyCode = event.nativeScanCode();
     if (keyCode < xKeycodeOffset)
         return std::nullopt;
@@ -42,7 +48,8 @@ std::optional<qint64> virtualKeyOfEvent(const QKeyEvent& event) {
 // The shortcut library on the real X server: the named shortcut fires on
 // its own grab, also while one of the application's menus holds the
 // keyboard; a combination another client holds is refused without losing
-// the user's choice; the text follows the keyboard layout.
+// the user's choice, and the recorder warns of it; the text follows the
+// keyboard layout.
 class GlobalShortcutTest : public QObject {
     Q_OBJECT
 
@@ -55,6 +62,7 @@ private Q_SLOTS:
     void firesWhileAMenuIsOpen();
     void takenCombinationIsRefused();
     void textFollowsTheKeyboardLayout();
+    void recorderWarnsOfACombinationAnotherProgramHolds();
 
 private:
     QTemporaryDir m_dir;
@@ -106,7 +114,7 @@ void GlobalShortcutTest::releaseFiresOncePerPress() {
 }
 
 void GlobalShortcutTest::firesWhileAMenuIsOpen() {
-    MenuTracker tracker(virtualKeyOfEvent);
+    MenuTracker tracker(xVirtualKey);
     QMenu menu;
     menu.addAction(u"Quit Velloq"_s);
     menu.popup(QPoint(200, 200));
@@ -149,6 +157,49 @@ void GlobalShortcutTest::textFollowsTheKeyboardLayout() {
     QCOMPARE(description(Shortcut{keyY, CarbonModifier::control}), u"⌃Y"_s);
     QCOMPARE(QProcess::execute(u"setxkbmap"_s, {u"de"_s}), 0);
     QTRY_COMPARE(description(Shortcut{keyY, CarbonModifier::control}), u"⌃Z"_s);
+}
+
+void GlobalShortcutTest::recorderWarnsOfACombinationAnotherProgramHolds() {
+    HelperProcess grabber;
+    QVERIFY(grabber.start(helperPath("velloq-key-grabber"), {u"control+alt"_s, u"k"_s}));
+    QCOMPARE(grabber.firstLine(), QByteArray("ready"));
+    setVirtualKeyOfEvent(xVirtualKey);
+    const auto restore = qScopeGuard([] { setVirtualKeyOfEvent({}); });
+    QWidget window;
+    auto* recorder = new RecorderCocoa(m_name, {}, &window);
+    window.resize(300, 80);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    // The window's opening gave the box the focus, not a recording.
+    QVERIFY(!recorder->isRecording());
+    QTest::mouseClick(recorder, Qt::LeftButton);
+    QVERIFY(recorder->isRecording());
+
+    // The warning offers to use it anyway; the answer is given from the
+    // warning's own event loop.
+    QStringList warnings;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        warnings.append(box->text());
+        for (QAbstractButton* button : box->buttons()) {
+            if (button->text() == u"Use Anyway"_s)
+                button->click();
+        }
+    });
+    answer.start(20);
+    // Typed for real: the box holds the keyboard, so the other program's
+    // grab does not take the keys.
+    QVERIFY(xdotool({u"key"_s, u"ctrl+alt+k"_s}));
+    const Shortcut taken{keyK, CarbonModifier::control | CarbonModifier::option};
+    QTRY_COMPARE(getShortcut(m_name), std::optional(taken));
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY(warnings.first().contains(u"another application"_s));
+    QVERIFY(!recorder->isRecording());
 }
 
 QTEST_MAIN(GlobalShortcutTest)

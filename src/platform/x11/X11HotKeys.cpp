@@ -182,6 +182,22 @@ void X11HotKeys::unregisterHotKey(quint32 id) {
     m_registrations.erase(registration);
 }
 
+bool X11HotKeys::isTakenBySystem(quint32 carbonKeyCode, quint32 carbonModifiers) {
+    const std::optional<Registration> wanted = translate(carbonKeyCode, carbonModifiers);
+    if (!wanted)
+        return false;
+    // Ours: trying it again would release it.
+    for (const Registration& registration : std::as_const(m_registrations)) {
+        if (registration.keyCode == wanted->keyCode && registration.modifiers == wanted->modifiers)
+            return false;
+    }
+    if (!grab(*wanted))
+        return true;
+    ungrab(*wanted);
+    xcb_flush(m_connection.get());
+    return false;
+}
+
 bool X11HotKeys::grab(const Registration& registration) {
     xcb_connection_t* c = m_connection.get();
     QVarLengthArray<xcb_void_cookie_t, 8> cookies;

@@ -27,6 +27,8 @@ public:
 
     bool registerHotKey(quint32 id, quint32 carbonKeyCode, quint32 carbonModifiers) override;
     void unregisterHotKey(quint32 id) override;
+    // Tries the grab and lets go at once: refused means someone holds it.
+    bool isTakenBySystem(quint32 carbonKeyCode, quint32 carbonModifiers) override;
 
 private:
     struct Registration {
