@@ -6,6 +6,8 @@
 #include <QSet>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -49,6 +51,19 @@ std::optional<DesktopEntries::Entry> DesktopEntries::entry(const QString& id) {
             return entry;
     }
     return std::nullopt;
+}
+
+QList<DesktopEntries::Entry> DesktopEntries::applications() {
+    scanIfStale();
+    QList<Entry> shown;
+    for (const Entry& entry : std::as_const(m_entries)) {
+        if (!entry.hidden && !entry.name.isEmpty())
+            shown.append(entry);
+    }
+    std::ranges::sort(shown, [](const Entry& a, const Entry& b) {
+        return QString::localeAwareCompare(a.name, b.name) < 0;
+    });
+    return shown;
 }
 
 QIcon DesktopEntries::applicationIcon(const QString& id) {
@@ -122,7 +137,7 @@ std::optional<DesktopEntries::Entry> DesktopEntries::readEntry(const QString& pa
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return std::nullopt;
-    Entry entry{id, {}, {}, {}};
+    Entry entry{id, {}, {}, {}, false};
     bool inMainGroup = false;
     // Entries are small; a huge file is not a desktop entry.
     for (int lines = 0; !file.atEnd() && lines < 2000; ++lines) {
@@ -144,6 +159,9 @@ std::optional<DesktopEntries::Entry> DesktopEntries::readEntry(const QString& pa
             entry.startupWMClass = value;
         else if (key == "Hidden"_L1 && value == "true"_L1)
             return std::nullopt;
+        else if ((key == "NoDisplay"_L1 && value == "true"_L1) ||
+                 (key == "Type"_L1 && value != "Application"_L1))
+            entry.hidden = true;
     }
     return entry;
 }

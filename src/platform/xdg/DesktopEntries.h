@@ -18,6 +18,9 @@ public:
         QString name;
         QString icon;
         QString startupWMClass;
+        // Entries that exist for other reasons than to be started by a
+        // person (NoDisplay, or no application at all).
+        bool hidden = false;
     };
 
     // Folders searched in order; an earlier folder's entry hides a later one
@@ -33,6 +36,8 @@ public:
                                                        const QString& className);
 
     std::optional<Entry> entry(const QString& id);
+    // The applications a person starts, by name.
+    QList<Entry> applications();
 
     // The installed application's icon (from the icon theme, or the file the
     // entry names) and name; a null icon and an empty name when there is no

@@ -89,6 +89,15 @@ void DesktopEntriesTest::earlierFoldersHideLaterOnesAndGiveIconsAndNames() {
     QVERIFY(entries.applicationIcon(u"org.example.Gone"_s).isNull());
     QVERIFY(entries.applicationIcon(u"org.example.Missing"_s).isNull());
     QCOMPARE(entries.applicationName(u"org.example.Missing"_s), QString());
+
+    // What a person can choose from: by name, without helpers and links.
+    write(m_user, u"helper.desktop"_s, "[Desktop Entry]\nName=Helper\nNoDisplay=true\n"_ba);
+    write(m_user, u"site.desktop"_s, "[Desktop Entry]\nName=Site\nType=Link\n"_ba);
+    QStringList names;
+    for (const DesktopEntries::Entry& entry : DesktopEntries({m_user, m_system}).applications())
+        names.append(entry.name);
+    QCOMPARE(names, (QStringList{u"Gone"_s, u"Kate"_s, u"KeePassXC"_s, u"My Firefox"_s, u"Notes"_s,
+                                 u"Text Editor"_s}));
 }
 
 QTEST_MAIN(DesktopEntriesTest)
