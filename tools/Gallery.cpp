@@ -1,12 +1,21 @@
-// Renders the overlay's cards and previews of every kind, in the light and
-// the dark appearance, into PNG files, so people can look at them without a
+// Renders the overlay's cards and previews of every kind, the settings
+// window's panes and the shortcut box, in the light and the dark
+// appearance, into PNG files, so people can look at them without a
 // desktop. Prints the folder.
 
+#include "KeyboardShortcuts/Key.h"
+#include "KeyboardShortcuts/Library.h"
+#include "KeyboardShortcuts/ShortcutDescription.h"
+#include "KeyboardShortcuts/widgets/Recorder.h"
 #include "capture/ClipClassification.h"
 #include "capture/RtfReader.h"
+#include "history/ClipStore.h"
 #include "overview/widgets/ClipCardView.h"
 #include "overview/widgets/ClipPreviewView.h"
 #include "overview/widgets/FileThumbnailView.h"
+#include "preferences/Defaults.h"
+#include "preferences/Preferences.h"
+#include "settings/SettingsWindowController.h"
 #include "style/Appearance.h"
 
 #include <QApplication>
@@ -14,8 +23,10 @@
 #include <QEventLoop>
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -128,6 +139,80 @@ void render(const Sample& sample, const QString& path, const QPalette& palette) 
     large.save(path + "-preview.png"_L1);
 }
 
+// Without a display there is no keyboard layout to name the keys: V is
+// enough for the shortcut shown.
+std::optional<QString> galleryKeyCharacter(qint64 keyCode) {
+    return keyCode == KeyboardShortcuts::Keys::v.rawValue ? std::optional(u"v"_s) : std::nullopt;
+}
+
+KeyboardShortcuts::Shortcut shiftSuperV() {
+    using namespace KeyboardShortcuts;
+    return Shortcut::fromStored(Keys::v.rawValue, CarbonModifier::shift | CarbonModifier::command);
+}
+
+void save(QWidget& widget, const QString& path, const QPalette& palette) {
+    settle();
+    QImage image(widget.size() * 2, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2);
+    image.fill(palette.color(QPalette::Window));
+    widget.render(&image, {}, {}, QWidget::DrawChildren);
+    image.save(path);
+}
+
+// The three panes, the Permissions pane also before access is given.
+void renderSettings(const QString& prefix, const QPalette& palette) {
+    QTemporaryDir home;
+    Defaults defaults(home.filePath(u"settings.json"_s));
+    Preferences::registerPreferenceDefaults(defaults);
+    KeyboardShortcuts::setDefaults(&defaults);
+    KeyboardShortcuts::setKeyToCharacter(galleryKeyCharacter);
+    KeyboardShortcuts::setShortcut(shiftSuperV(), Preferences::showClipboardShortcut());
+    ClipStore store(home.filePath(u"history"_s));
+    for (const bool allowed : {true, false}) {
+        SettingsWindowController settings(
+            defaults, store,
+            {nullptr, [allowed] { return allowed; }, [] {},
+             AutostartEntry(home.filePath(u"autostart"_s), u"/usr/bin/velloq"_s)});
+        settings.show();
+        for (int tab = 0; tab < SettingsWindowController::tabTitles.size(); ++tab) {
+            if (!allowed && tab != 1)
+                continue;
+            settings.selectTab(tab);
+            const QString name = SettingsWindowController::tabTitles[tab].toLower();
+            save(*settings.window(),
+                 prefix + u"-settings-"_s + name + (allowed ? QString() : u"-not-allowed"_s) +
+                     u".png"_s,
+                 palette);
+        }
+    }
+    KeyboardShortcuts::setDefaults(nullptr);
+    KeyboardShortcuts::setKeyToCharacter({});
+}
+
+// The shortcut box empty, recording, and showing a shortcut.
+void renderRecorders(const QString& prefix, const QPalette& palette) {
+    using namespace KeyboardShortcuts;
+    const std::pair<const char*, std::optional<Shortcut>> states[] = {
+        {"empty", std::nullopt}, {"recording", std::nullopt}, {"set", shiftSuperV()}};
+    setKeyToCharacter(galleryKeyCharacter);
+    for (const auto& [state, shortcut] : states) {
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* recorder = new RecorderCocoa(shortcut);
+        layout->addWidget(recorder);
+        window.resize(220, 52);
+        window.show();
+        // Focused by the window's opening, which starts nothing; a click does.
+        if (QLatin1StringView(state) == "recording"_L1) {
+            settle();
+            recorder->clearFocus();
+            recorder->setFocus(Qt::MouseFocusReason);
+        }
+        save(window, prefix + u"-recorder-"_s + QLatin1StringView(state) + u".png"_s, palette);
+    }
+    setKeyToCharacter({});
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -141,8 +226,11 @@ int main(int argc, char* argv[]) {
     const QList<Sample> all = samples(folder);
     for (const auto& [name, palette] : looks) {
         QApplication::setPalette(palette);
+        const QString prefix = folder + u'/' + QLatin1StringView(name);
         for (const Sample& sample : all)
-            render(sample, folder + u'/' + QLatin1StringView(name) + u'-' + sample.name, palette);
+            render(sample, prefix + u'-' + sample.name, palette);
+        renderSettings(prefix, palette);
+        renderRecorders(prefix, palette);
     }
     QTextStream(stdout) << folder << '\n';
     return 0;

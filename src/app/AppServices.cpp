@@ -8,6 +8,7 @@
 #include "overview/OverviewPanelController.h"
 #include "preferences/Defaults.h"
 #include "preferences/Preferences.h"
+#include "settings/SettingsWindowController.h"
 
 #include <QDateTime>
 #include <QPointer>
@@ -45,6 +46,7 @@ AppServices::AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, P
     m_watcher = new PasteboardWatcher(platform.pasteboard, platform.frontmostBundleID,
                                       platform.frontmostPID, 0.5, this);
     createPasteService(platform);
+    createSettings(platform);
     createOverview(platform);
     m_exclusion = new ExclusionGuard(
         [this](const std::optional<QString>& id) {
@@ -96,6 +98,12 @@ void AppServices::createPasteService(Platform& platform) {
     };
 }
 
+void AppServices::createSettings(Platform& platform) {
+    SettingsWindowController::Services services{platform.desktopEntries, platform.hasAccess,
+                                                platform.requestAccess, AutostartEntry()};
+    m_settings = new SettingsWindowController(m_defaults, *m_store, std::move(services), this);
+}
+
 void AppServices::createOverview(Platform& platform) {
     m_overviewModel = new OverviewModel(*m_store, Preferences::currentGridSize(m_defaults), this);
     m_overview = new OverviewPanelController(*m_overviewModel, *m_pasteService, this);
@@ -109,17 +117,22 @@ void AppServices::createOverview(Platform& platform) {
     auto* trimmer = new HeapTrimmer(this);
     connect(m_overviewModel, &OverviewModel::storeVersionChanged, trimmer, &HeapTrimmer::trimSoon);
     connect(m_overview, &OverviewPanelController::panelHidden, trimmer, &HeapTrimmer::trimSoon);
-    // Until there is a settings window, its button only closes the overlay.
-    m_overviewModel->onOpenSettings = [overview = QPointer(m_overview)] {
+    // The overlay's settings button: the overlay fades while the window
+    // comes up.
+    m_overviewModel->onOpenSettings = [overview = QPointer(m_overview),
+                                       settings = QPointer(m_settings)] {
         if (overview)
             overview->hide(OverviewPanelController::fadeOutMilliseconds);
+        if (settings)
+            settings->show();
     };
 }
 
 AppServices::~AppServices() {
     // The last changes are written while whoever reports a failure is there.
     m_store->flush();
-    // The window goes before the model it shows, both before the store.
+    // The windows go before the model they show, all before the store.
+    delete m_settings;
     delete m_overview;
     delete m_overviewModel;
 }

@@ -16,6 +16,7 @@ class Defaults;
 class ExclusionGuard;
 class OverviewModel;
 class OverviewPanelController;
+class SettingsWindowController;
 
 // The application's object graph, built once in a fixed order and kept for
 // the life of the process.
@@ -37,6 +38,7 @@ public:
     PasteService& pasteService() const { return *m_pasteService; }
     OverviewModel& overviewModel() const { return *m_overviewModel; }
     OverviewPanelController& overview() const { return *m_overview; }
+    SettingsWindowController& settings() const { return *m_settings; }
 
     // Re-reads what is pushed from the preferences: the history limit and
     // the appearance.
@@ -53,6 +55,7 @@ Q_SIGNALS:
 
 private:
     void createPasteService(Platform& platform);
+    void createSettings(Platform& platform);
     void createOverview(Platform& platform);
     void capture(const ClipContent& content, const std::optional<QString>& bundleID);
     void reportWriteFailure(ClipStore::WriteFailure failure);
@@ -65,6 +68,7 @@ private:
     ExclusionGuard* m_exclusion = nullptr;
     OverviewModel* m_overviewModel = nullptr;
     OverviewPanelController* m_overview = nullptr;
+    SettingsWindowController* m_settings = nullptr;
     std::function<void()> m_applyAppearance;
     QSet<ClipStore::WriteFailure> m_reportedFailures;
 };

@@ -7,6 +7,7 @@
 #include "overview/OverviewPanelController.h"
 #include "preferences/Defaults.h"
 #include "preferences/Preferences.h"
+#include "settings/SettingsWindowController.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -39,11 +40,18 @@ void connectToServices(HistoryCommandLine& commandLine, AppServices* services) {
     commandLine.pasteItem = [services](const ClipItem& item) {
         services->pasteService().paste(item);
     };
-    commandLine.overlayAction = [services](HistoryCommandLine::OverlayAction action) {
-        if (action == HistoryCommandLine::OverlayAction::show)
+    commandLine.windowAction = [services](HistoryCommandLine::WindowAction action) {
+        switch (action) {
+        case HistoryCommandLine::WindowAction::showOverlay:
             services->overview().show();
-        else
+            return;
+        case HistoryCommandLine::WindowAction::toggleOverlay:
             services->overview().toggle();
+            return;
+        case HistoryCommandLine::WindowAction::showSettings:
+            services->settings().show();
+            return;
+        }
     };
 }
 

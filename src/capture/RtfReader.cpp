@@ -262,8 +262,12 @@ bool RtfParser::closeGroup() {
     m_fallbackToSkip = 0;
     // Text waiting to be decoded has the format of the group it was in.
     flushBytes();
+    // The outermost group stays: what is still pending at the end is
+    // written in its format.
+    if (m_groups.size() == 1)
+        return false;
     m_groups.pop_back();
-    return !m_groups.empty();
+    return true;
 }
 
 void RtfParser::readCharacter(char c) {

@@ -17,7 +17,7 @@ namespace {
 const QStringList readCommands{u"list"_s, u"search"_s};
 const QStringList changeCommands{u"add"_s, u"pin"_s, u"unpin"_s, u"delete"_s, u"clear"_s};
 const QStringList pickCommands{u"copy"_s, u"paste"_s};
-const QStringList overlayCommands{u"show"_s, u"toggle"_s};
+const QStringList windowCommands{u"show"_s, u"toggle"_s, u"settings"_s};
 
 const QCommandLineOption dataDirOption(u"data-dir"_s, u"Use another history folder."_s, u"DIR"_s);
 const QCommandLineOption jsonOption(u"json"_s, u"Print records as JSON."_s);
@@ -54,7 +54,7 @@ HistoryCommandLine::HistoryCommandLine(QTextStream& out, QTextStream& err)
 
 bool HistoryCommandLine::isSubCommand(const QString& word) {
     return readCommands.contains(word) || changeCommands.contains(word) ||
-           pickCommands.contains(word) || overlayCommands.contains(word);
+           pickCommands.contains(word) || windowCommands.contains(word);
 }
 
 bool HistoryCommandLine::readsStandardInput(const QStringList& arguments) {
@@ -89,6 +89,7 @@ Without a command, Velloq starts. Commands work on the clipboard history:
   show                        open the card overlay (Velloq running)
   toggle                      open the card overlay, or close it when open;
                               bind it to a key in your desktop's settings
+  settings                    open the settings window (Velloq running)
 
 ID is an entry's id or a unique prefix of at least 8 characters.
 Exit codes: 0 done, 1 failed, 2 bad arguments, 3 history busy.
@@ -112,8 +113,8 @@ int HistoryCommandLine::run(const QStringList& arguments) {
     if (expected >= 0 && positionals != expected)
         return usageError(expected == 0 ? u"%1 takes no arguments"_s.arg(command)
                                         : u"%1 needs exactly one argument"_s.arg(command));
-    if (overlayCommands.contains(command))
-        return overlay(command);
+    if (windowCommands.contains(command))
+        return openWindow(command);
     QString directory = parser.value(dataDirOption);
     if (directory.isEmpty())
         directory = ClipDisk::defaultDirectory();
@@ -127,10 +128,15 @@ int HistoryCommandLine::run(const QStringList& arguments) {
     return mutate(command, parser, directory);
 }
 
-int HistoryCommandLine::overlay(const QString& command) {
-    if (!overlayAction)
+int HistoryCommandLine::openWindow(const QString& command) {
+    if (!windowAction)
         return usageError(u"%1 needs a running Velloq; start it with 'velloq'"_s.arg(command));
-    overlayAction(command == "show"_L1 ? OverlayAction::show : OverlayAction::toggle);
+    if (command == "show"_L1)
+        windowAction(WindowAction::showOverlay);
+    else if (command == "toggle"_L1)
+        windowAction(WindowAction::toggleOverlay);
+    else
+        windowAction(WindowAction::showSettings);
     return Success;
 }
 

@@ -55,11 +55,11 @@ public:
     ClipStore* runningStore = nullptr;
     std::function<void(const ClipItem&)> copyItem;
     std::function<void(const ClipItem&)> pasteItem;
-    enum class OverlayAction { show, toggle };
-    std::function<void(OverlayAction)> overlayAction;
+    enum class WindowAction { showOverlay, toggleOverlay, showSettings };
+    std::function<void(WindowAction)> windowAction;
 
 private:
-    int overlay(const QString& command);
+    int openWindow(const QString& command);
     int list(const QCommandLineParser& parser, const QString& directory);
     int search(const QCommandLineParser& parser, const QString& directory);
     int add(const QCommandLineParser& parser, ClipStore& store);

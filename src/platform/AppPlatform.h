@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+class DesktopEntries;
 class OverviewModel;
 class OverviewPanelController;
 class QKeyEvent;
@@ -29,6 +30,9 @@ struct AppPlatform {
     std::function<bool()> hasAccess;
     std::function<void()> requestAccess;
     std::function<void(qint32)> sendCommandV;
+    // The installed applications' desktop entries, for names and icons;
+    // optional.
+    std::shared_ptr<DesktopEntries> desktopEntries;
     // Applies the "appearance" preference; optional.
     std::function<void()> applyAppearance;
     // The overlay window, built at its first showing; without it the

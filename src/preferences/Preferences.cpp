@@ -93,12 +93,12 @@ bool Preferences::showsKeyHints(const Defaults& defaults) {
     return defaults.boolean(showKeyHintsKey);
 }
 
+QStringList Preferences::excludedBundleIDs(const Defaults& defaults) {
+    return defaults.stringList(excludedBundleIDsKey).value_or(builtInExcludedBundleIDs());
+}
+
 bool Preferences::isExcluded(const Defaults& defaults, const std::optional<QString>& bundleID) {
-    if (!bundleID)
-        return false;
-    const QStringList list =
-        defaults.stringList(excludedBundleIDsKey).value_or(builtInExcludedBundleIDs());
-    return list.contains(*bundleID, Qt::CaseSensitive);
+    return bundleID && excludedBundleIDs(defaults).contains(*bundleID, Qt::CaseSensitive);
 }
 
 QString appearanceName(AppAppearance appearance) {

@@ -50,6 +50,9 @@ public:
     static int currentGridSize(const Defaults& defaults);
     static bool showsKeyHints(const Defaults& defaults);
 
+    // The applications whose copies are refused: the stored list, else the
+    // built-in one.
+    static QStringList excludedBundleIDs(const Defaults& defaults);
     // Whether captures from this application are refused. The list is read
     // at every call, so edits take effect at the next copy; a stored list
     // replaces the built-in one entirely.

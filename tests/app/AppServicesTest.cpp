@@ -7,6 +7,7 @@
 #include "overview/OverviewPanelController.h"
 #include "preferences/Defaults.h"
 #include "preferences/Preferences.h"
+#include "settings/SettingsWindowController.h"
 #include "support/FakePasteboard.h"
 #include "support/RecordingHotKeys.h"
 #include "support/TemporaryHistory.h"
@@ -168,7 +169,12 @@ void AppServicesTest::underATestHostOnlyCapturingStops() {
     QCOMPARE(f.pasteboard->contents.string, std::optional(u"older"_s));
     f.services->watcher().handleTick();
     QCOMPARE(f.services->store().items().size(), 2);
+
+    // The overlay's settings button opens the settings window.
+    QVERIFY(!f.services->settings().window());
+    model.onOpenSettings();
+    QVERIFY(f.services->settings().window() && f.services->settings().window()->isVisible());
 }
 
-QTEST_GUILESS_MAIN(AppServicesTest)
+QTEST_MAIN(AppServicesTest)
 #include "AppServicesTest.moc"

@@ -167,6 +167,7 @@ void HistoryCommandLineTest::refusedInputWritesNothing_data() {
     QTest::newRow("copy without a running Velloq") << u"copy 00000000"_s << none << 2;
     QTest::newRow("show without a running Velloq") << u"show"_s << none << 2;
     QTest::newRow("toggle with an argument") << u"toggle now"_s << none << 2;
+    QTest::newRow("settings without a running Velloq") << u"settings"_s << none << 2;
 }
 
 void HistoryCommandLineTest::refusedInputWritesNothing() {

@@ -20,7 +20,8 @@ Recorder::Recorder(const QString& title, const Name& name, RecorderCocoa::Change
             name.chop(1);
         m_control->setAccessibleName(name);
     }
-    layout->addWidget(m_control, 1);
+    layout->addStretch(1);
+    layout->addWidget(m_control);
 }
 
 } // namespace KeyboardShortcuts

@@ -11,9 +11,11 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTimer>
 
 namespace KeyboardShortcuts {
@@ -123,8 +125,7 @@ std::optional<Shortcut> RecorderCocoa::shortcut() const {
 }
 
 QSize RecorderCocoa::sizeHint() const {
-    const QSize hint = QLineEdit::sizeHint();
-    return {std::max(hint.width(), minimumWidth), hint.height()};
+    return {preferredWidth, QLineEdit::sizeHint().height()};
 }
 
 QSize RecorderCocoa::minimumSizeHint() const {
@@ -191,6 +192,23 @@ void RecorderCocoa::focusOutEvent(QFocusEvent* event) {
             if (!isActiveWindow())
                 clearFocus();
         });
+}
+
+// A centred line edit hides its placeholder while it has the focus, which
+// is exactly when "Press Shortcut" must show.
+void RecorderCocoa::paintEvent(QPaintEvent* event) {
+    QLineEdit::paintEvent(event);
+    if (!text().isEmpty() || !hasFocus())
+        return;
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    QRect area = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    area.setRight(area.right() - height()); // the clear button's place, kept symmetric
+    area.setLeft(area.left() + height());
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(area, Qt::AlignCenter,
+                     fontMetrics().elidedText(placeholderText(), Qt::ElideRight, area.width()));
 }
 
 // A box that has the focus back from its window records once clicked.

@@ -47,6 +47,7 @@ public:
     using ChangeHandler = std::function<void(const std::optional<Shortcut>&)>;
 
     static constexpr int minimumWidth = 130;
+    static constexpr int preferredWidth = 170;
 
     // The shortcut lives in the preferences under `name`.
     explicit RecorderCocoa(const Name& name, ChangeHandler onChange = {},
@@ -84,6 +85,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -82,6 +82,7 @@ AppPlatform X11Platform::platform() {
         QObject::connect(&m_workspace, &X11Workspace::applicationActivated, &m_workspace, handler);
     };
     platform.write = [this](const ClipContent& content) { m_writer.write(content); };
+    platform.desktopEntries = m_desktopEntries;
     platform.hasAccess = [this] { return m_pasteTarget.hasAccess(); };
     platform.requestAccess = [] {}; // nothing to ask for on X11
     platform.sendCommandV = [this](qint32 pid) { m_pasteTarget.sendCommandV(pid); };

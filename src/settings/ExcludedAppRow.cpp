@@ -1,0 +1,51 @@
+#include "ExcludedAppRow.h"
+
+#include "style/Symbols.h"
+#include "style/TextStyles.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int iconSide = 16;
+
+} // namespace
+
+ExcludedAppRow::ExcludedAppRow(const QString& bundleID, const QIcon& icon, const QString& name,
+                               std::function<void()> onRemove, QWidget* parent)
+    : QWidget(parent), m_bundleID(bundleID) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    const bool installed = !icon.isNull() && !name.isEmpty();
+    if (installed) {
+        auto* picture = new QLabel;
+        picture->setPixmap(icon.pixmap(iconSide, iconSide));
+        layout->addWidget(picture);
+    }
+    auto* title = new QLabel(installed ? name : bundleID);
+    if (!installed) {
+        QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        mono.setPointSizeF(styledFont(TextStyle::caption).pointSizeF());
+        title->setFont(mono);
+    }
+    title->setToolTip(bundleID);
+    layout->addWidget(title, 1);
+    auto* remove = new QToolButton;
+    remove->setAutoRaise(true);
+    remove->setIcon(Symbols::pixmap(u"minus.circle"_s, iconSide,
+                                    palette().color(QPalette::WindowText), devicePixelRatioF()));
+    remove->setToolTip(u"Remove"_s);
+    remove->setAccessibleName(u"Remove %1"_s.arg(installed ? name : bundleID));
+    remove->setFocusPolicy(Qt::StrongFocus);
+    connect(remove, &QToolButton::clicked, this, [onRemove = std::move(onRemove)] {
+        if (onRemove)
+            onRemove();
+    });
+    layout->addWidget(remove);
+}

@@ -1,0 +1,87 @@
+#include "PermissionsSettingsView.h"
+
+#include "FormSection.h"
+#include "style/Symbols.h"
+#include "style/TextStyles.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+const QString PermissionsSettingsView::grantedText =
+    u"Click to paste is on: clicking a card pastes it where you were typing."_s;
+const QString PermissionsSettingsView::notGrantedText =
+    u"Needed to paste a card with a click. Without it, the card is only copied and you press "
+    "⌃V yourself."_s;
+
+namespace {
+
+constexpr int iconSide = 28;
+
+} // namespace
+
+PermissionsSettingsView::PermissionsSettingsView(std::function<bool()> isGranted,
+                                                 std::function<void()> openSettings,
+                                                 QWidget* parent)
+    : QWidget(parent), m_isGranted(std::move(isGranted)), m_icon(new QLabel), m_text(new QLabel),
+      m_open(new QPushButton(u"Open System Settings"_s)) {
+    auto* row = new QWidget;
+    auto* rowLayout = new QHBoxLayout(row);
+    rowLayout->setContentsMargins(0, 4, 0, 4);
+    rowLayout->setSpacing(12);
+    rowLayout->addWidget(m_icon, 0, Qt::AlignTop);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(4);
+    auto* title = new QLabel(u"Accessibility"_s);
+    title->setFont(styledFont(TextStyle::headline));
+    texts->addWidget(title);
+    m_text->setWordWrap(true);
+    QPalette secondary = m_text->palette();
+    secondary.setColor(QPalette::WindowText, secondaryTextColour(secondary));
+    m_text->setPalette(secondary);
+    texts->addWidget(m_text);
+    rowLayout->addLayout(texts, 1);
+    rowLayout->addWidget(m_open, 0, Qt::AlignVCenter);
+    connect(m_open, &QPushButton::clicked, this, [openSettings = std::move(openSettings)] {
+        if (openSettings)
+            openSettings();
+    });
+
+    auto* section = new FormSection;
+    section->addRow(row);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(section);
+    layout->addStretch(1);
+
+    connect(&m_timer, &QTimer::timeout, this, &PermissionsSettingsView::refresh);
+    m_granted = !(m_isGranted && m_isGranted()); // so the first refresh draws
+    refresh();
+}
+
+void PermissionsSettingsView::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    refresh();
+    m_timer.start(refreshMilliseconds);
+}
+
+void PermissionsSettingsView::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    m_timer.stop();
+}
+
+void PermissionsSettingsView::refresh() {
+    const bool granted = m_isGranted && m_isGranted();
+    if (granted == m_granted)
+        return;
+    m_granted = granted;
+    const QColor colour = granted ? QColor(0x34, 0xc7, 0x59) : QColor(0xff, 0x95, 0x00);
+    m_icon->setPixmap(
+        Symbols::pixmap(granted ? u"checkmark.circle.fill"_s : u"exclamationmark.triangle.fill"_s,
+                        iconSide, colour, devicePixelRatioF()));
+    m_icon->setAccessibleName(granted ? u"Allowed"_s : u"Not allowed"_s);
+    m_text->setText(granted ? grantedText : notGrantedText);
+    m_open->setVisible(!granted);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+// The Permissions pane: whether Velloq may paste into other applications,
+// looked at again every second, and the way to the desktop's setting when
+// it may not.
+class PermissionsSettingsView : public QWidget {
+    Q_OBJECT
+
+public:
+    static const QString grantedText;
+    static const QString notGrantedText;
+
+    // `isGranted` tells whether pasting is allowed; `openSettings` asks for
+    // it and opens the desktop's setting.
+    PermissionsSettingsView(std::function<bool()> isGranted, std::function<void()> openSettings,
+                            QWidget* parent = nullptr);
+
+    bool isShownGranted() const { return m_granted; }
+    static constexpr int refreshMilliseconds = 1000;
+
+protected:
+    // Looked at only while in sight: a closed settings window wakes nothing.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void refresh();
+
+    std::function<bool()> m_isGranted;
+    bool m_granted = false;
+    QLabel* m_icon;
+    QLabel* m_text;
+    QPushButton* m_open;
+    QTimer m_timer;
+};

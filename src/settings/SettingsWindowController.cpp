@@ -1,0 +1,116 @@
+#include "SettingsWindowController.h"
+
+#include "ApplicationChooser.h"
+#include "GeneralSettingsView.h"
+#include "PermissionsSettingsView.h"
+#include "platform/xdg/DesktopEntries.h"
+#include "style/Symbols.h"
+
+#include <QButtonGroup>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+const QStringList SettingsWindowController::tabTitles = {u"General"_s, u"Permissions"_s,
+                                                         u"Clipboard"_s};
+
+namespace {
+
+const QStringList tabSymbols = {u"gearshape"_s, u"lock"_s, u"list.clipboard"_s};
+constexpr int tabIconSide = 22;
+
+} // namespace
+
+SettingsWindowController::SettingsWindowController(Defaults& defaults, ClipStoring& store,
+                                                   Services services, QObject* parent)
+    : QObject(parent), m_defaults(defaults), m_store(store), m_services(std::move(services)) {}
+
+SettingsWindowController::~SettingsWindowController() {
+    delete m_window;
+}
+
+void SettingsWindowController::show() {
+    if (!m_window)
+        build();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = m_window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        m_window->move(frame.topLeft());
+    }
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void SettingsWindowController::build() {
+    m_window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    m_window->setAttribute(Qt::WA_DeleteOnClose, false);
+    m_panes = new QStackedWidget;
+    m_panes->setFixedSize(paneWidth, paneHeight);
+
+    m_panes->addWidget(new GeneralSettingsView(m_defaults, m_services.loginItem));
+    m_panes->addWidget(
+        new PermissionsSettingsView(m_services.isPastingAllowed, m_services.allowPasting));
+    const std::shared_ptr<DesktopEntries> entries = m_services.applications;
+    ClipboardSettingsView::ApplicationLookup lookup;
+    if (entries) {
+        lookup.icon = [entries](const QString& id) { return entries->applicationIcon(id); };
+        lookup.name = [entries](const QString& id) { return entries->applicationName(id); };
+    }
+    m_clipboard = new ClipboardSettingsView(m_defaults, m_store, lookup);
+    m_clipboard->chooseApplications = [this, entries, lookup] {
+        ApplicationChooser chooser(entries ? entries->applications()
+                                           : QList<DesktopEntries::Entry>(),
+                                   lookup.icon, m_window);
+        return chooser.exec() == QDialog::Accepted ? chooser.chosenIds() : QStringList();
+    };
+    m_panes->addWidget(m_clipboard);
+
+    auto* layout = new QVBoxLayout(m_window);
+    layout->setContentsMargins(0, 8, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(tabBar());
+    layout->addWidget(m_panes);
+    m_window->setFixedSize(m_window->sizeHint());
+    selectTab(0);
+}
+
+QWidget* SettingsWindowController::tabBar() {
+    auto* bar = new QWidget;
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    layout->addStretch(1);
+    m_tabs = new QButtonGroup(bar);
+    const QColor colour = bar->palette().color(QPalette::WindowText);
+    for (int i = 0; i < tabTitles.size(); ++i) {
+        auto* tab = new QToolButton;
+        tab->setText(tabTitles[i]);
+        tab->setIcon(Symbols::pixmap(tabSymbols[i], tabIconSide, colour, bar->devicePixelRatioF()));
+        tab->setIconSize(QSize(tabIconSide, tabIconSide));
+        tab->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        tab->setCheckable(true);
+        tab->setAutoRaise(true);
+        tab->setFocusPolicy(Qt::StrongFocus);
+        tab->setMinimumWidth(84);
+        tab->setAccessibleName(tabTitles[i]);
+        m_tabs->addButton(tab, i);
+        layout->addWidget(tab);
+    }
+    layout->addStretch(1);
+    connect(m_tabs, &QButtonGroup::idClicked, this, &SettingsWindowController::selectTab);
+    return bar;
+}
+
+void SettingsWindowController::selectTab(int index) {
+    if (!m_window || index < 0 || index >= tabTitles.size())
+        return;
+    m_panes->setCurrentIndex(index);
+    m_tabs->button(index)->setChecked(true);
+    m_window->setWindowTitle(tabTitles[index]);
+}

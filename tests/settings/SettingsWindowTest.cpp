@@ -1,0 +1,250 @@
+#include "KeyboardShortcuts/Library.h"
+#include "history/ClipStore.h"
+#include "preferences/Defaults.h"
+#include "preferences/Preferences.h"
+#include "settings/ClipboardSettingsView.h"
+#include "settings/GeneralSettingsView.h"
+#include "settings/PermissionsSettingsView.h"
+#include "settings/SegmentedControl.h"
+#include "settings/SettingsWindowController.h"
+#include "support/TemporaryHistory.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The control a row's title names.
+template <class Control>
+Control* controlTitled(QWidget& root, const QString& title) {
+    for (QLabel* label : root.findChildren<QLabel*>()) {
+        if (label->text() == title && label->buddy())
+            return qobject_cast<Control*>(label->buddy());
+    }
+    return nullptr;
+}
+
+template <class Button>
+Button* buttonTitled(QWidget& root, const QString& title) {
+    for (Button* button : root.findChildren<Button*>()) {
+        if (button->text() == title)
+            return button;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// The settings window: one window whose title follows its tab, and panes
+// that write the preferences, follow them when the file changes, and report
+// the login entry and the paste permission as they really are.
+class SettingsWindowTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void oneWindowTitledByItsTab();
+    void generalPaneWritesAndFollowsPreferences();
+    void launchAtLoginShowsTheEntryAsItIs();
+    void permissionsAreLookedAtAgainWhileInSight();
+    void clipboardPaneEditsExclusionsAndClears();
+
+private:
+    SettingsWindowController& settings();
+
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<Defaults> m_defaults;
+    std::unique_ptr<TemporaryHistory> m_history;
+    std::unique_ptr<ClipStore> m_store;
+    std::unique_ptr<SettingsWindowController> m_settings;
+    QString m_autostart;
+    bool m_pastingAllowed = true;
+    int m_allowRequests = 0;
+};
+
+void SettingsWindowTest::init() {
+    m_home = std::make_unique<QTemporaryDir>();
+    m_defaults = std::make_unique<Defaults>(m_home->filePath(u"settings.json"_s));
+    Preferences::registerPreferenceDefaults(*m_defaults);
+    KeyboardShortcuts::setDefaults(m_defaults.get());
+    m_history = std::make_unique<TemporaryHistory>();
+    m_store = std::make_unique<ClipStore>(m_history->path());
+    m_autostart = m_home->filePath(u"autostart"_s);
+    m_pastingAllowed = true;
+    m_allowRequests = 0;
+}
+
+void SettingsWindowTest::cleanup() {
+    m_settings.reset();
+    KeyboardShortcuts::setDefaults(nullptr);
+    m_store.reset();
+    m_defaults.reset();
+}
+
+SettingsWindowController& SettingsWindowTest::settings() {
+    if (!m_settings) {
+        m_settings = std::make_unique<SettingsWindowController>(
+            *m_defaults, *m_store,
+            SettingsWindowController::Services{nullptr, [this] { return m_pastingAllowed; },
+                                               [this] { ++m_allowRequests; },
+                                               AutostartEntry(m_autostart, u"/usr/bin/velloq"_s)});
+    }
+    return *m_settings;
+}
+
+void SettingsWindowTest::oneWindowTitledByItsTab() {
+    QVERIFY(!settings().window()); // built at the first showing
+    settings().show();
+    QWidget* window = settings().window();
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->windowTitle(), u"General"_s);
+    const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    // Before the first showing the window manager's frame is not known yet.
+    const auto centred = [&] {
+        return (window->frameGeometry().center() - centre).manhattanLength() <= 40;
+    };
+    QVERIFY(centred());
+    QCOMPARE(window->minimumSize(), window->maximumSize()); // not resizable
+
+    QToolButton* clipboardTab = buttonTitled<QToolButton>(*window, u"Clipboard"_s);
+    QVERIFY(clipboardTab && clipboardTab->focusPolicy() & Qt::TabFocus);
+    clipboardTab->click();
+    QCOMPARE(window->windowTitle(), u"Clipboard"_s);
+    window->move(10, 10);
+    window->close();
+    settings().show();
+    QCOMPARE(settings().window(), window);
+    QCOMPARE(window->windowTitle(), u"Clipboard"_s); // the tab last chosen
+    QVERIFY(centred());
+}
+
+void SettingsWindowTest::generalPaneWritesAndFollowsPreferences() {
+    settings().show();
+    QWidget& window = *settings().window();
+    buttonTitled<QRadioButton>(window, GeneralSettingsView::gridNineTitle)->click();
+    QCOMPARE(m_defaults->integer(Preferences::gridSizeKey), 9);
+    auto* appearance = controlTitled<SegmentedControl>(window, u"Appearance"_s);
+    QVERIFY(appearance);
+    QCOMPARE(appearance->value(), QVariant(u"auto"_s));
+    buttonTitled<QToolButton>(window, u"Dark"_s)->click();
+    QCOMPARE(m_defaults->string(Preferences::appearanceKey), std::optional(u"dark"_s));
+    auto* hints = controlTitled<QCheckBox>(window, u"Show keyboard hints"_s);
+    QVERIFY(hints && hints->isChecked());
+    hints->click();
+    QCOMPARE(m_defaults->boolean(Preferences::showKeyHintsKey), false);
+
+    // Changed behind the window: the controls show the stored values.
+    m_defaults->set(Preferences::gridSizeKey, 6);
+    m_defaults->set(Preferences::appearanceKey, u"light"_s);
+    m_defaults->set(Preferences::showKeyHintsKey, true);
+    QVERIFY(buttonTitled<QRadioButton>(window, GeneralSettingsView::gridSixTitle)->isChecked());
+    QCOMPARE(appearance->value(), QVariant(u"light"_s));
+    QVERIFY(hints->isChecked());
+    // Showing them wrote nothing back.
+    QCOMPARE(m_defaults->integer(Preferences::gridSizeKey), 6);
+}
+
+void SettingsWindowTest::launchAtLoginShowsTheEntryAsItIs() {
+    settings().show();
+    auto* login = controlTitled<QCheckBox>(*settings().window(), u"Launch at login"_s);
+    QVERIFY(login && !login->isChecked());
+    login->click();
+    QVERIFY(login->isChecked());
+    const QString entry = m_autostart + u"/velloq.desktop"_s;
+    QVERIFY(QFile::exists(entry));
+    login->click();
+    QVERIFY(!login->isChecked() && !QFile::exists(entry));
+
+    // The folder cannot be made: the box springs back.
+    QVERIFY(QDir(m_autostart).removeRecursively());
+    QFile blocker(m_autostart);
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    login->click();
+    QVERIFY(!login->isChecked());
+}
+
+void SettingsWindowTest::permissionsAreLookedAtAgainWhileInSight() {
+    m_pastingAllowed = false;
+    settings().show();
+    settings().selectTab(1);
+    auto* pane = settings().window()->findChild<PermissionsSettingsView*>();
+    QVERIFY(!pane->isShownGranted());
+    QPushButton* open = buttonTitled<QPushButton>(*pane, u"Open System Settings"_s);
+    QVERIFY(open && open->isVisible());
+    open->click();
+    QCOMPARE(m_allowRequests, 1);
+    m_pastingAllowed = true;
+    QTRY_VERIFY_WITH_TIMEOUT(pane->isShownGranted(), 3000);
+    QVERIFY(!open->isVisible());
+    const QList<QLabel*> labels = pane->findChildren<QLabel*>();
+    QVERIFY(std::ranges::any_of(labels, [](const QLabel* label) {
+        return label->text() == PermissionsSettingsView::grantedText;
+    }));
+}
+
+void SettingsWindowTest::clipboardPaneEditsExclusionsAndClears() {
+    m_defaults->set(Preferences::excludedBundleIDsKey,
+                    QJsonArray{u"org.keepassxc.KeePassXC"_s, u"com.example.Vault"_s});
+    settings().show();
+    settings().selectTab(2);
+    ClipboardSettingsView* pane = settings().clipboardPane();
+
+    auto* limit = controlTitled<QComboBox>(*settings().window(), u"Keep last"_s);
+    QCOMPARE(limit->currentText(), u"27 items"_s);
+    limit->setCurrentIndex(0);
+    Q_EMIT limit->activated(0);
+    QCOMPARE(m_defaults->integer(Preferences::historyLimitKey), 9);
+    m_defaults->set(Preferences::historyLimitKey, 18);
+    QCOMPARE(limit->currentText(), u"18 items"_s);
+
+    // Added once each, after the ones there, and at once excluded from
+    // capture; a cancelled choice writes nothing.
+    pane->chooseApplications = [] {
+        return QStringList{u"com.example.Notes"_s, u"com.example.Vault"_s, u"com.example.Notes"_s};
+    };
+    buttonTitled<QPushButton>(*pane, u"Add App…"_s)->click();
+    const QStringList three{u"org.keepassxc.KeePassXC"_s, u"com.example.Vault"_s,
+                            u"com.example.Notes"_s};
+    QCOMPARE(m_defaults->stringList(Preferences::excludedBundleIDsKey), std::optional(three));
+    QVERIFY(Preferences::isExcluded(*m_defaults, u"com.example.Notes"_s));
+    pane->chooseApplications = [] { return QStringList(); };
+    m_defaults->set(Preferences::excludedBundleIDsKey, QJsonArray());
+    pane->addApplications();
+    QCOMPARE(m_defaults->stringList(Preferences::excludedBundleIDsKey),
+             std::optional(QStringList()));
+
+    // Removing, down to an empty list that excludes nothing.
+    for (const QString& id : three)
+        pane->removeExcluded(id);
+    QCOMPARE(m_defaults->stringList(Preferences::excludedBundleIDsKey),
+             std::optional(QStringList()));
+    QVERIFY(!Preferences::isExcluded(*m_defaults, u"org.keepassxc.KeePassXC"_s));
+
+    m_store->add(textClip(u"kept"_s), std::nullopt, 1765000000);
+    m_store->add(textClip(u"pinned"_s), std::nullopt, 1765000001);
+    m_store->setPinned(true, m_store->items().last().id);
+    pane->confirmClear = [] { return false; };
+    buttonTitled<QPushButton>(*pane, u"Clear History…"_s)->click();
+    QCOMPARE(m_store->items().size(), 2);
+    pane->confirmClear = [] { return true; };
+    buttonTitled<QPushButton>(*pane, u"Clear History…"_s)->click();
+    QVERIFY(m_store->items().isEmpty());
+}
+
+QTEST_MAIN(SettingsWindowTest)
+#include "SettingsWindowTest.moc"
