@@ -13,14 +13,18 @@
 #include "overview/widgets/ClipCardView.h"
 #include "overview/widgets/ClipPreviewView.h"
 #include "overview/widgets/FileThumbnailView.h"
+#include "platform/xdg/DesktopEntries.h"
 #include "preferences/Defaults.h"
 #include "preferences/Preferences.h"
+#include "settings/ApplicationChooser.h"
 #include "settings/SettingsWindowController.h"
 #include "style/Appearance.h"
+#include "style/Symbols.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -189,6 +193,24 @@ void renderSettings(const QString& prefix, const QPalette& palette) {
     KeyboardShortcuts::setKeyToCharacter({});
 }
 
+// The chooser of "Add App…", over a few installed applications.
+void renderChooser(const QString& prefix, const QPalette& palette) {
+    QTemporaryDir home;
+    const QString folder = home.filePath(u"applications"_s);
+    QDir().mkpath(folder);
+    for (const char* name : {"Firefox", "KeePassXC", "Text Editor", "Terminal", "Files"}) {
+        QFile entry(folder + u'/' + QString::fromLatin1(name).remove(u' ') + u".desktop"_s);
+        if (entry.open(QIODevice::WriteOnly))
+            entry.write("[Desktop Entry]\nType=Application\nName=" + QByteArray(name) + "\n");
+    }
+    DesktopEntries entries({folder});
+    ApplicationChooser chooser(entries.applications(), [](const QString&) {
+        return QIcon(Symbols::pixmap(u"doc"_s, 24, Qt::gray));
+    });
+    chooser.show();
+    save(chooser, prefix + u"-settings-add-app.png"_s, palette);
+}
+
 // The shortcut box empty, recording, and showing a shortcut.
 void renderRecorders(const QString& prefix, const QPalette& palette) {
     using namespace KeyboardShortcuts;
@@ -230,6 +252,7 @@ int main(int argc, char* argv[]) {
         for (const Sample& sample : all)
             render(sample, prefix + u'-' + sample.name, palette);
         renderSettings(prefix, palette);
+        renderChooser(prefix, palette);
         renderRecorders(prefix, palette);
     }
     QTextStream(stdout) << folder << '\n';

@@ -20,9 +20,10 @@ ApplicationChooser::ApplicationChooser(const QList<DesktopEntries::Entry>& appli
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setIconSize(QSize(24, 24));
     m_list->setAccessibleName(u"Applications"_s);
+    const QIcon generic = QIcon::fromTheme(u"application-x-executable"_s);
     for (const DesktopEntries::Entry& application : applications) {
-        auto* item = new QListWidgetItem(iconOf ? iconOf(application.id) : QIcon(),
-                                         application.name, m_list);
+        const QIcon icon = iconOf ? iconOf(application.id) : QIcon();
+        auto* item = new QListWidgetItem(icon.isNull() ? generic : icon, application.name, m_list);
         item->setData(Qt::UserRole, application.id);
         item->setToolTip(application.id);
     }

@@ -48,8 +48,12 @@ void SettingsWindowController::show() {
 }
 
 void SettingsWindowController::build() {
-    m_window = new QWidget(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    m_window = new QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                        Qt::WindowCloseButtonHint);
     m_window->setAttribute(Qt::WA_DeleteOnClose, false);
+    // Made first, so Tab goes through the tabs before the pane's controls
+    // and the window opens with a tab, not the shortcut box, in focus.
+    QWidget* tabs = tabBar();
     m_panes = new QStackedWidget;
     m_panes->setFixedSize(paneWidth, paneHeight);
 
@@ -74,7 +78,7 @@ void SettingsWindowController::build() {
     auto* layout = new QVBoxLayout(m_window);
     layout->setContentsMargins(0, 8, 0, 0);
     layout->setSpacing(4);
-    layout->addWidget(tabBar());
+    layout->addWidget(tabs);
     layout->addWidget(m_panes);
     m_window->setFixedSize(m_window->sizeHint());
     selectTab(0);
@@ -103,6 +107,11 @@ QWidget* SettingsWindowController::tabBar() {
         layout->addWidget(tab);
     }
     layout->addStretch(1);
+    // The chosen tab is shaded; the one the keyboard is on is outlined.
+    bar->setStyleSheet(
+        u"QToolButton { border: 1px solid transparent; border-radius: 7px; padding: 4px 10px; }"
+        "QToolButton:checked { background: palette(midlight); }"
+        "QToolButton:focus { border-color: palette(highlight); }"_s);
     connect(m_tabs, &QButtonGroup::idClicked, this, &SettingsWindowController::selectTab);
     return bar;
 }

@@ -2,6 +2,7 @@
 #include "history/ClipStore.h"
 #include "preferences/Defaults.h"
 #include "preferences/Preferences.h"
+#include "settings/ApplicationChooser.h"
 #include "settings/ClipboardSettingsView.h"
 #include "settings/GeneralSettingsView.h"
 #include "settings/PermissionsSettingsView.h"
@@ -16,6 +17,7 @@
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -62,6 +64,7 @@ private Q_SLOTS:
     void launchAtLoginShowsTheEntryAsItIs();
     void permissionsAreLookedAtAgainWhileInSight();
     void clipboardPaneEditsExclusionsAndClears();
+    void chooserFiltersAndAnswersIds();
 
 private:
     SettingsWindowController& settings();
@@ -244,6 +247,26 @@ void SettingsWindowTest::clipboardPaneEditsExclusionsAndClears() {
     pane->confirmClear = [] { return true; };
     buttonTitled<QPushButton>(*pane, u"Clear History…"_s)->click();
     QVERIFY(m_store->items().isEmpty());
+}
+
+void SettingsWindowTest::chooserFiltersAndAnswersIds() {
+    const QList<DesktopEntries::Entry> applications{
+        {u"org.example.Notes"_s, u"Notes"_s, {}, {}, false},
+        {u"firefox"_s, u"Firefox"_s, {}, {}, false},
+        {u"org.keepassxc.KeePassXC"_s, u"KeePassXC"_s, {}, {}, false}};
+    ApplicationChooser chooser(applications, {});
+    auto* list = chooser.findChild<QListWidget*>();
+    list->item(0)->setSelected(true);
+    list->item(2)->setSelected(true);
+    QCOMPARE(chooser.chosenIds(),
+             (QStringList{u"org.example.Notes"_s, u"org.keepassxc.KeePassXC"_s}));
+    // Matched by name or id; what the search hides is no longer chosen.
+    chooser.filter(u"keepass"_s);
+    QVERIFY(list->item(0)->isHidden() && list->item(1)->isHidden() && !list->item(2)->isHidden());
+    QCOMPARE(chooser.chosenIds(), QStringList{u"org.keepassxc.KeePassXC"_s});
+    chooser.filter(u"FIRE"_s);
+    QVERIFY(!list->item(1)->isHidden());
+    QVERIFY(chooser.chosenIds().isEmpty());
 }
 
 QTEST_MAIN(SettingsWindowTest)

@@ -177,6 +177,8 @@ void RecorderCocoa::endRecording() {
 
 void RecorderCocoa::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
+    // Tab selects a line edit's text; here there is nothing to edit.
+    deselect();
     // Focus given back with the window, or after a menu, is no request.
     if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
         startRecording();
