@@ -7,6 +7,7 @@
 #include "KeyboardShortcuts/Library.h"
 #include "KeyboardShortcuts/ShortcutDescription.h"
 #include "KeyboardShortcuts/widgets/Recorder.h"
+#include "app/AboutBox.h"
 #include "capture/ClipClassification.h"
 #include "capture/RtfReader.h"
 #include "history/ClipStore.h"
@@ -253,6 +254,9 @@ int main(int argc, char* argv[]) {
             render(sample, prefix + u'-' + sample.name, palette);
         renderSettings(prefix, palette);
         renderChooser(prefix, palette);
+        AboutBox about;
+        about.show();
+        save(about, prefix + u"-about.png"_s, palette);
         renderRecorders(prefix, palette);
     }
     QTextStream(stdout) << folder << '\n';

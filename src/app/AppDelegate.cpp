@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 
+#include "AboutBox.h"
 #include "CommandRouter.h"
 #include "InstanceClient.h"
 #include "KeyboardShortcuts/KeyEvents.h"
@@ -10,6 +11,7 @@
 #include "overview/OverviewPanelController.h"
 #include "preferences/Defaults.h"
 #include "preferences/Preferences.h"
+#include "settings/SettingsWindowController.h"
 
 #include <QDir>
 #include <QLockFile>
@@ -105,6 +107,7 @@ AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
     m_appearance.apply(currentAppearance(Defaults::standard()));
     connect(m_services.get(), &AppServices::writeFailed, this,
             [this](const QString& message) { m_tray.showWarning(message); });
+    fillTrayMenu();
     server.onRequest = [services = m_services.get()](const InstanceServer::Request& request) {
         if (CommandRouter::isApplicationLaunch(request.arguments)) {
             if (request.arguments.contains(showOverviewArgument))
@@ -115,7 +118,28 @@ AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
     };
 }
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate() {
+    delete m_about;
+}
+
+void AppDelegate::fillTrayMenu() {
+    AppServices* services = m_services.get();
+    TrayMenu::Actions actions;
+    actions.showClipboard = [services] { services->overview().show(); };
+    actions.showAbout = [this] { showAbout(); };
+    actions.showSettings = [services] { services->settings().show(); };
+    m_tray.setActions(std::move(actions));
+    // Where there is no tray, `velloq menu` opens the same menu.
+    services->showMenu = [this] { m_tray.popUp(); };
+}
+
+void AppDelegate::showAbout() {
+    if (!m_about)
+        m_about = new AboutBox;
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
 
 // While one of our menus, or the overlay, holds the keyboard, the global
 // shortcuts' grabs cannot fire; the tracker matches our own key events then.
@@ -136,8 +160,8 @@ void AppDelegate::trackMenus(AppPlatform& platform) {
 void AppDelegate::applicationDidFinishLaunching() {
     if (!m_tray.isShown())
         QTextStream(stderr) << "velloq: this desktop has no system tray; Velloq runs without an "
-                               "icon. 'velloq --help' lists the commands that reach it; Ctrl-C "
-                               "or 'pkill velloq' quits it.\n";
+                               "icon. 'velloq menu' opens its menu at the pointer, and "
+                               "'velloq --help' lists the other commands that reach it.\n";
     if (QApplication::arguments().contains(showOverviewArgument))
         m_services->overview().show();
     else

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QObject>
+#include <QPointer>
 
 #include <memory>
 
@@ -34,10 +35,13 @@ private:
     void trackMenus(AppPlatform& platform);
     void applicationDidFinishLaunching();
     void prepareOverlay();
+    void fillTrayMenu();
+    void showAbout();
 
     Appearance m_appearance;
     // Declared before the services: the overlay reports to it until it goes.
     std::unique_ptr<KeyboardShortcuts::MenuTracker> m_menuTracker;
     std::unique_ptr<AppServices> m_services;
     TrayMenu m_tray;
+    QPointer<QDialog> m_about;
 };

@@ -40,6 +40,9 @@ public:
     OverviewPanelController& overview() const { return *m_overview; }
     SettingsWindowController& settings() const { return *m_settings; }
 
+    // Opens the application's menu at the pointer; set by whoever owns it.
+    std::function<void()> showMenu;
+
     // Re-reads what is pushed from the preferences: the history limit and
     // the appearance.
     void preferencesChanged();

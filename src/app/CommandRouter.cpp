@@ -51,6 +51,10 @@ void connectToServices(HistoryCommandLine& commandLine, AppServices* services) {
         case HistoryCommandLine::WindowAction::showSettings:
             services->settings().show();
             return;
+        case HistoryCommandLine::WindowAction::showMenu:
+            if (services->showMenu)
+                services->showMenu();
+            return;
         }
     };
 }

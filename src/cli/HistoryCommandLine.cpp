@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QDir>
+#include <QHash>
 #include <QLockFile>
 
 using namespace Qt::StringLiterals;
@@ -17,7 +18,11 @@ namespace {
 const QStringList readCommands{u"list"_s, u"search"_s};
 const QStringList changeCommands{u"add"_s, u"pin"_s, u"unpin"_s, u"delete"_s, u"clear"_s};
 const QStringList pickCommands{u"copy"_s, u"paste"_s};
-const QStringList windowCommands{u"show"_s, u"toggle"_s, u"settings"_s};
+using WindowAction = HistoryCommandLine::WindowAction;
+const QHash<QString, WindowAction> windowCommands{{u"show"_s, WindowAction::showOverlay},
+                                                  {u"toggle"_s, WindowAction::toggleOverlay},
+                                                  {u"settings"_s, WindowAction::showSettings},
+                                                  {u"menu"_s, WindowAction::showMenu}};
 
 const QCommandLineOption dataDirOption(u"data-dir"_s, u"Use another history folder."_s, u"DIR"_s);
 const QCommandLineOption jsonOption(u"json"_s, u"Print records as JSON."_s);
@@ -90,6 +95,8 @@ Without a command, Velloq starts. Commands work on the clipboard history:
   toggle                      open the card overlay, or close it when open;
                               bind it to a key in your desktop's settings
   settings                    open the settings window (Velloq running)
+  menu                        open Velloq's menu at the pointer, for desktops
+                              without a tray (Velloq running)
 
 ID is an entry's id or a unique prefix of at least 8 characters.
 Exit codes: 0 done, 1 failed, 2 bad arguments, 3 history busy.
@@ -131,12 +138,7 @@ int HistoryCommandLine::run(const QStringList& arguments) {
 int HistoryCommandLine::openWindow(const QString& command) {
     if (!windowAction)
         return usageError(u"%1 needs a running Velloq; start it with 'velloq'"_s.arg(command));
-    if (command == "show"_L1)
-        windowAction(WindowAction::showOverlay);
-    else if (command == "toggle"_L1)
-        windowAction(WindowAction::toggleOverlay);
-    else
-        windowAction(WindowAction::showSettings);
+    windowAction(windowCommands.value(command));
     return Success;
 }
 

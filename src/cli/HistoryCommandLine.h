@@ -55,7 +55,7 @@ public:
     ClipStore* runningStore = nullptr;
     std::function<void(const ClipItem&)> copyItem;
     std::function<void(const ClipItem&)> pasteItem;
-    enum class WindowAction { showOverlay, toggleOverlay, showSettings };
+    enum class WindowAction { showOverlay, toggleOverlay, showSettings, showMenu };
     std::function<void(WindowAction)> windowAction;
 
 private:

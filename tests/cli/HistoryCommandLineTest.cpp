@@ -168,6 +168,7 @@ void HistoryCommandLineTest::refusedInputWritesNothing_data() {
     QTest::newRow("show without a running Velloq") << u"show"_s << none << 2;
     QTest::newRow("toggle with an argument") << u"toggle now"_s << none << 2;
     QTest::newRow("settings without a running Velloq") << u"settings"_s << none << 2;
+    QTest::newRow("menu with an argument") << u"menu now"_s << none << 2;
 }
 
 void HistoryCommandLineTest::refusedInputWritesNothing() {

@@ -1,0 +1,67 @@
+#include "AboutBox.h"
+
+#include "style/Symbols.h"
+#include "style/TextStyles.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int iconSide = 72;
+
+QLabel* centred(const QString& text, const QFont& font, bool secondary = false) {
+    auto* label = new QLabel(text);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignHCenter);
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    if (secondary) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, secondaryTextColour(palette));
+        label->setPalette(palette);
+    }
+    return label;
+}
+
+} // namespace
+
+QString AboutBox::versionText() {
+    return u"Version %1"_s.arg(QLatin1StringView(VELLOQ_VERSION));
+}
+
+AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(u"About Velloq"_s);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(32, 28, 32, 20);
+    layout->setSpacing(6);
+    auto* icon = new QLabel;
+    icon->setPixmap(Symbols::pixmap(u"square.grid.3x2"_s, iconSide,
+                                    palette().color(QPalette::Highlight), devicePixelRatioF()));
+    icon->setAlignment(Qt::AlignHCenter);
+    layout->addWidget(icon);
+    layout->addSpacing(8);
+    QFont title = styledFont(TextStyle::title2);
+    title.setWeight(QFont::DemiBold);
+    layout->addWidget(centred(u"Velloq"_s, title));
+    layout->addWidget(centred(versionText(), styledFont(TextStyle::callout), true));
+    layout->addSpacing(10);
+    layout->addWidget(
+        centred(u"Your clipboard history, one shortcut away."_s, styledFont(TextStyle::body)));
+    layout->addSpacing(10);
+    layout->addWidget(
+        centred(u"Made by Tarnbrook Software.\nBuilt with Qt %1 (LGPL 3), "
+                "libxcb, xkbcommon and libgcrypt."_s.arg(QString::fromLatin1(qVersion())),
+                styledFont(TextStyle::caption), true));
+    layout->addSpacing(12);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+    buttons->setCenterButtons(true);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    setFixedWidth(360);
+}

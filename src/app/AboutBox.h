@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QDialog>
+
+// "About Velloq": the icon, the name and version, what it does, who made it
+// and what it is built with.
+class AboutBox : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit AboutBox(QWidget* parent = nullptr);
+
+    static QString versionText();
+};
