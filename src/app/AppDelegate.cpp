@@ -15,6 +15,8 @@
 
 #include <QDir>
 #include <QLockFile>
+#include <QMessageBox>
+#include <QProgressDialog>
 #include <QTextStream>
 #include <QTimer>
 
@@ -105,6 +107,10 @@ AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
     m_services =
         std::make_unique<AppServices>(Defaults::standard(), std::move(store), std::move(platform));
     m_appearance.apply(currentAppearance(Defaults::standard()));
+    m_updates = std::make_unique<UpdateManager>(QApplication::applicationVersion());
+    connect(m_updates.get(), &UpdateManager::canCheckChanged, this,
+            [this](bool canCheck) { m_tray.setCanCheckForUpdates(canCheck); });
+    connect(m_updates.get(), &UpdateManager::checkFinished, this, &AppDelegate::showUpdateResult);
     connect(m_services.get(), &AppServices::writeFailed, this,
             [this](const QString& message) { m_tray.showWarning(message); });
     fillTrayMenu();
@@ -120,17 +126,71 @@ AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
 
 AppDelegate::~AppDelegate() {
     delete m_about;
+    delete m_updateProgress;
 }
 
 void AppDelegate::fillTrayMenu() {
     AppServices* services = m_services.get();
     TrayMenu::Actions actions;
     actions.showClipboard = [services] { services->overview().show(); };
+    actions.checkForUpdates = [this] { checkForUpdates(); };
     actions.showAbout = [this] { showAbout(); };
     actions.showSettings = [services] { services->settings().show(); };
     m_tray.setActions(std::move(actions));
     // Where there is no tray, `velloq menu` opens the same menu.
     services->showMenu = [this] { m_tray.popUp(); };
+}
+
+void AppDelegate::checkForUpdates() {
+    if (!m_updates->canCheck())
+        return;
+    auto* progress = new QProgressDialog(u"Checking for updates…"_s, QString(), 0, 0);
+    progress->setWindowTitle(u"Velloq"_s);
+    progress->setCancelButton(nullptr);
+    progress->setMinimumDuration(0);
+    progress->setAttribute(Qt::WA_DeleteOnClose);
+    progress->show();
+    m_updateProgress = progress;
+    m_updates->checkForUpdates();
+}
+
+// Nothing is downloaded: the answer says what there is and where to read
+// about it.
+void AppDelegate::showUpdateResult(const UpdateManager::Result& result) {
+    if (m_updateProgress)
+        m_updateProgress->close();
+    auto* box = new QMessageBox;
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowTitle(u"Velloq"_s);
+    box->setTextFormat(Qt::RichText);
+    box->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    const QString current = QApplication::applicationVersion();
+    using Kind = UpdateManager::Result::Kind;
+    if (result.kind == Kind::upToDate) {
+        box->setIcon(QMessageBox::Information);
+        box->setText(u"<b>You're up to date</b>"_s);
+        box->setInformativeText(u"Velloq %1 is the newest version."_s.arg(current.toHtmlEscaped()));
+    } else if (result.kind == Kind::available) {
+        box->setIcon(QMessageBox::Information);
+        QStringList links;
+        if (!result.release.notes.isEmpty())
+            links.append(u"<a href=\"%1\">Release notes</a>"_s.arg(
+                result.release.notes.toString().toHtmlEscaped()));
+        if (!result.release.download.isEmpty())
+            links.append(u"<a href=\"%1\">Download page</a>"_s.arg(
+                result.release.download.toString().toHtmlEscaped()));
+        // The links go in the main text, whose links open in the browser.
+        box->setText(u"<b>Velloq %1 is available</b><br>%2"_s.arg(
+            result.release.version.toHtmlEscaped(), links.join(u" · "_s)));
+        box->setInformativeText(
+            u"You have %1. Your package manager installs the new version."_s.arg(
+                current.toHtmlEscaped()));
+    } else {
+        box->setIcon(QMessageBox::Warning);
+        box->setText(u"<b>Velloq could not check for updates</b>"_s);
+        box->setInformativeText(result.problem.toHtmlEscaped());
+    }
+    box->show();
 }
 
 void AppDelegate::showAbout() {

@@ -4,6 +4,7 @@
 #include "InstanceServer.h"
 #include "KeyboardShortcuts/widgets/MenuTracker.h"
 #include "TrayMenu.h"
+#include "UpdateManager.h"
 #include "platform/AppPlatform.h"
 #include "style/Appearance.h"
 
@@ -37,6 +38,8 @@ private:
     void prepareOverlay();
     void fillTrayMenu();
     void showAbout();
+    void checkForUpdates();
+    void showUpdateResult(const UpdateManager::Result& result);
 
     Appearance m_appearance;
     // Declared before the services: the overlay reports to it until it goes.
@@ -44,4 +47,6 @@ private:
     std::unique_ptr<AppServices> m_services;
     TrayMenu m_tray;
     QPointer<QDialog> m_about;
+    std::unique_ptr<UpdateManager> m_updates;
+    QPointer<QWidget> m_updateProgress;
 };

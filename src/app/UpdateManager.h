@@ -1,0 +1,51 @@
+#pragma once
+
+#include "UpdateFeed.h"
+
+#include <QObject>
+#include <QProcess>
+
+#include <memory>
+
+// Checks, when the user asks, whether a newer Velloq is out. Nothing is
+// downloaded or installed: distribution packages update Velloq. The feed is
+// read by a small helper program, so the network libraries never stay in
+// the running Velloq.
+class UpdateManager : public QObject {
+    Q_OBJECT
+
+public:
+    struct Result {
+        enum class Kind { upToDate, available, failed };
+        Kind kind = Kind::failed;
+        UpdateFeed::Release release;
+        // Why the check failed.
+        QString problem;
+    };
+
+    static constexpr const char* helperName = "velloq-update-check";
+
+    // `helper` is the program that reads the feed.
+    explicit UpdateManager(QString currentVersion, QString helper = installedHelper(),
+                           QObject* parent = nullptr);
+    ~UpdateManager() override;
+
+    // The helper beside the running program, else where it is installed.
+    static QString installedHelper();
+
+    // False while a check runs.
+    bool canCheck() const { return !m_process; }
+    void checkForUpdates();
+
+Q_SIGNALS:
+    void canCheckChanged(bool canCheck);
+    void checkFinished(const UpdateManager::Result& result);
+
+private:
+    void finish(Result result);
+    Result resultOf(int exitCode, QProcess::ExitStatus status);
+
+    QString m_currentVersion;
+    QString m_helper;
+    std::unique_ptr<QProcess> m_process;
+};
