@@ -50,7 +50,7 @@ class Velloq:
                         XDG_CONFIG_HOME=f"{self.home}/config", XDG_RUNTIME_DIR=f"{self.home}/run")
         os.makedirs(f"{self.home}/run", mode=0o700)
         self.socket = f"{self.home}/run/velloq/instance"
-        self.process = subprocess.Popen([binary], env=self.env, stderr=subprocess.DEVNULL)
+        self.process = subprocess.Popen([binary, "-SkipOnboarding"], env=self.env, stderr=subprocess.DEVNULL)
         while not self.answers():
             time.sleep(0.005)
 

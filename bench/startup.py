@@ -59,7 +59,7 @@ def measure(velloq, pinned, idle):
     write_history(f"{home}/data/Velloq", pinned)
     path = f"{home}/run/velloq/instance"
     start = time.monotonic()
-    process = subprocess.Popen([velloq], env=env, stderr=subprocess.DEVNULL)
+    process = subprocess.Popen([velloq, "-SkipOnboarding"], env=env, stderr=subprocess.DEVNULL)
     while True:
         try:
             if ask(path):

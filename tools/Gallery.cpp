@@ -1,5 +1,6 @@
 // Renders the overlay's cards and previews of every kind, the settings
-// window's panes and the shortcut box, in the light and the dark
+// window's panes, the shortcut box, the About box and the first-run
+// wizard's pages, in the light and the dark
 // appearance, into PNG files, so people can look at them without a
 // desktop. Prints the folder.
 
@@ -14,6 +15,8 @@
 #include "overview/widgets/ClipCardView.h"
 #include "overview/widgets/ClipPreviewView.h"
 #include "overview/widgets/FileThumbnailView.h"
+#include "onboarding/AccessibilityPermission.h"
+#include "onboarding/widgets/OnboardingWizardView.h"
 #include "platform/xdg/DesktopEntries.h"
 #include "preferences/Defaults.h"
 #include "preferences/Preferences.h"
@@ -236,6 +239,32 @@ void renderRecorders(const QString& prefix, const QPalette& palette) {
     setKeyToCharacter({});
 }
 
+// The first-run wizard's pages, the permission page in both states.
+void renderOnboarding(const QString& prefix, const QPalette& palette) {
+    QTemporaryDir home;
+    Defaults defaults(home.filePath(u"settings.json"_s));
+    KeyboardShortcuts::setDefaults(&defaults);
+    KeyboardShortcuts::setKeyToCharacter(galleryKeyCharacter);
+    KeyboardShortcuts::setShortcut(shiftSuperV(), Preferences::showClipboardShortcut());
+    using Step = OnboardingCoordinator::Step;
+    const std::tuple<const char*, Step, bool> pages[] = {
+        {"welcome", Step::welcome, true},
+        {"accessibility", Step::accessibility, false},
+        {"accessibility-granted", Step::accessibility, true},
+        {"shortcut", Step::shortcut, true},
+        {"ready", Step::ready, true}};
+    for (const auto& [name, step, granted] : pages) {
+        AccessibilityPermission permission([granted] { return granted; });
+        OnboardingCoordinator coordinator(permission, {});
+        coordinator.setStep(step);
+        OnboardingWizardView wizard(coordinator);
+        wizard.show();
+        save(wizard, prefix + u"-onboarding-"_s + QLatin1StringView(name) + u".png"_s, palette);
+    }
+    KeyboardShortcuts::setDefaults(nullptr);
+    KeyboardShortcuts::setKeyToCharacter({});
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -258,6 +287,7 @@ int main(int argc, char* argv[]) {
         about.show();
         save(about, prefix + u"-about.png"_s, palette);
         renderRecorders(prefix, palette);
+        renderOnboarding(prefix, palette);
     }
     QTextStream(stdout) << folder << '\n';
     return 0;

@@ -1,6 +1,6 @@
 #include "AboutBox.h"
 
-#include "style/Symbols.h"
+#include "style/AppIcon.h"
 #include "style/TextStyles.h"
 
 #include <QApplication>
@@ -41,8 +41,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     layout->setContentsMargins(32, 28, 32, 20);
     layout->setSpacing(6);
     auto* icon = new QLabel;
-    icon->setPixmap(Symbols::pixmap(u"square.grid.3x2"_s, iconSide,
-                                    palette().color(QPalette::Highlight), devicePixelRatioF()));
+    icon->setPixmap(AppIcon::pixmap(iconSide, devicePixelRatioF()));
     icon->setAlignment(Qt::AlignHCenter);
     layout->addWidget(icon);
     layout->addSpacing(8);

@@ -12,6 +12,7 @@
 #include "preferences/Defaults.h"
 #include "preferences/Preferences.h"
 #include "settings/SettingsWindowController.h"
+#include "style/AppIcon.h"
 
 #include <QDir>
 #include <QLockFile>
@@ -58,6 +59,7 @@ void AppDelegate::nameApplication() {
 
 int AppDelegate::run(QApplication& app, AppPlatform platform) {
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(AppIcon::icon());
     const QString directory = historyDirectory(QApplication::arguments());
     createPrivateFolder(directory);
     QLockFile lock(directory + "/.lock"_L1);
@@ -101,6 +103,9 @@ AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
     platform.applyAppearance = [this] {
         m_appearance.apply(currentAppearance(Defaults::standard()));
     };
+    m_onboarding = std::make_unique<OnboardingWindowController>(
+        Defaults::standard(),
+        OnboardingWindowController::Services{platform.hasAccess, platform.requestAccess});
     auto store = std::make_unique<ClipStore>(historyDirectory);
     // A copy is listed at once; the history file follows on its own thread.
     store->saveInBackground();
@@ -136,6 +141,7 @@ void AppDelegate::fillTrayMenu() {
     actions.checkForUpdates = [this] { checkForUpdates(); };
     actions.showAbout = [this] { showAbout(); };
     actions.showSettings = [services] { services->settings().show(); };
+    actions.showHowToUse = [this] { m_onboarding->show(OnboardingCoordinator::Step::welcome); };
     m_tray.setActions(std::move(actions));
     // Where there is no tray, `velloq menu` opens the same menu.
     services->showMenu = [this] { m_tray.popUp(); };
@@ -222,10 +228,22 @@ void AppDelegate::applicationDidFinishLaunching() {
         QTextStream(stderr) << "velloq: this desktop has no system tray; Velloq runs without an "
                                "icon. 'velloq menu' opens its menu at the pointer, and "
                                "'velloq --help' lists the other commands that reach it.\n";
-    if (QApplication::arguments().contains(showOverviewArgument))
+    if (QApplication::arguments().contains(showOverviewArgument)) {
         m_services->overview().show();
-    else
-        QTimer::singleShot(0, this, [this] { prepareOverlay(); });
+        return;
+    }
+    openOnboardingIfNeeded();
+    QTimer::singleShot(0, this, [this] { prepareOverlay(); });
+}
+
+// A new user meets the wizard; so does one who has not allowed pasting
+// yet, on the page that explains it.
+void AppDelegate::openOnboardingIfNeeded() {
+    const std::optional<OnboardingCoordinator::Step> page = OnboardingCoordinator::pageAtLaunch(
+        QApplication::arguments(), m_onboarding->permission().granted(),
+        Defaults::standard().boolean(Preferences::onboardingShownKey));
+    if (page)
+        m_onboarding->show(*page);
 }
 
 // The overlay's window, its first screen captures and its cards are slow the

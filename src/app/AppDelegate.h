@@ -5,6 +5,7 @@
 #include "KeyboardShortcuts/widgets/MenuTracker.h"
 #include "TrayMenu.h"
 #include "UpdateManager.h"
+#include "onboarding/widgets/OnboardingWindowController.h"
 #include "platform/AppPlatform.h"
 #include "style/Appearance.h"
 
@@ -35,6 +36,7 @@ public:
 private:
     void trackMenus(AppPlatform& platform);
     void applicationDidFinishLaunching();
+    void openOnboardingIfNeeded();
     void prepareOverlay();
     void fillTrayMenu();
     void showAbout();
@@ -48,5 +50,6 @@ private:
     TrayMenu m_tray;
     QPointer<QDialog> m_about;
     std::unique_ptr<UpdateManager> m_updates;
+    std::unique_ptr<OnboardingWindowController> m_onboarding;
     QPointer<QWidget> m_updateProgress;
 };

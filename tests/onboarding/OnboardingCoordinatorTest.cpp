@@ -19,6 +19,8 @@ private Q_SLOTS:
     void pageAtLaunch();
     void pagesForwardAndBack();
     void permissionReportsChangesOnly();
+    void grantOnPermissionPageRaisesAndMovesOn();
+    void openingSettingsLowersTheWizardFirst();
 };
 
 void OnboardingCoordinatorTest::pageAtLaunch_data() {
@@ -114,6 +116,78 @@ void OnboardingCoordinatorTest::permissionReportsChangesOnly() {
     const int askedWhenStopped = asked;
     QTest::qWait(AccessibilityPermission::pollMilliseconds + 300);
     QCOMPARE(asked, askedWhenStopped);
+}
+
+// A manual clock: tasks run when the test says the delay has passed.
+struct ManualScheduler {
+    QList<std::pair<std::chrono::milliseconds, std::function<void()>>> tasks;
+    OnboardingCoordinator::Scheduler function() {
+        return [this](std::chrono::milliseconds delay, std::function<void()> task) {
+            tasks.append({delay, std::move(task)});
+        };
+    }
+    void runAll() {
+        const auto due = std::exchange(tasks, {});
+        for (const auto& [delay, task] : due)
+            task();
+    }
+};
+
+void OnboardingCoordinatorTest::grantOnPermissionPageRaisesAndMovesOn() {
+    bool trusted = false;
+    AccessibilityPermission permission([&trusted] { return trusted; });
+    OnboardingCoordinator wizard(permission, {});
+    ManualScheduler clock;
+    wizard.schedule = clock.function();
+    int raised = 0;
+    wizard.setWindow({{}, [&raised] { ++raised; }});
+    const auto setTrusted = [&](bool value) {
+        trusted = value;
+        permission.refresh(); // what the next poll does
+    };
+
+    // Elsewhere than on the permission page a change does nothing.
+    setTrusted(true);
+    setTrusted(false);
+    QCOMPARE(raised, 0);
+    QVERIFY(clock.tasks.isEmpty());
+
+    wizard.setStep(Step::accessibility);
+    setTrusted(true);
+    QCOMPARE(raised, 1);
+    QCOMPARE(clock.tasks.size(), 1);
+    QCOMPARE(clock.tasks.first().first, std::chrono::milliseconds(700));
+    // Taken back and given again before the delay: raised each time, but
+    // the page moves on once.
+    setTrusted(false);
+    QCOMPARE(wizard.step(), Step::accessibility);
+    setTrusted(true);
+    QCOMPARE(raised, 3);
+    QCOMPARE(clock.tasks.size(), 1);
+    clock.runAll();
+    QCOMPARE(wizard.step(), Step::shortcut);
+
+    // Left by hand before the delay: the late task does not move the
+    // wizard on from the page the user went to, nor from a later visit.
+    wizard.back();
+    setTrusted(false);
+    setTrusted(true);
+    QCOMPARE(clock.tasks.size(), 1);
+    wizard.next();
+    wizard.back();
+    clock.runAll();
+    QCOMPARE(wizard.step(), Step::accessibility);
+}
+
+void OnboardingCoordinatorTest::openingSettingsLowersTheWizardFirst() {
+    AccessibilityPermission permission([] { return false; });
+    OnboardingCoordinator wizard(permission, {});
+    QStringList calls;
+    wizard.openAccessibilitySettings(); // no window, no request: nothing happens
+    wizard.setWindow({[&calls] { calls << u"lower"_s; }, [&calls] { calls << u"raise"_s; }});
+    wizard.requestAccess = [&calls] { calls << u"request"_s; };
+    wizard.openAccessibilitySettings();
+    QCOMPARE(calls, QStringList({u"lower"_s, u"request"_s}));
 }
 
 QTEST_GUILESS_MAIN(OnboardingCoordinatorTest)

@@ -23,7 +23,7 @@ start() {
 }
 
 [[ -n "${DISPLAY:-}" ]] || fail "needs the X server that scripts/test starts"
-"$velloq" 2>"$home/velloq.log" &
+"$velloq" -SkipOnboarding 2>"$home/velloq.log" &
 app=$!
 pids+=("$app")
 eventually grep -q "watching the clipboard" "$home/velloq.log" || fail "Velloq did not start: $(cat "$home/velloq.log")"

@@ -45,7 +45,7 @@ starts=0
 started() { [[ $(grep -c "watching the clipboard" "$home/velloq.log") -ge $starts ]]; }
 start_velloq() {
   starts=$((starts + 1))
-  "$velloq" 2>>"$home/velloq.log" &
+  "$velloq" -SkipOnboarding 2>>"$home/velloq.log" &
   app=$!
   eventually started || fail "Velloq did not start again: $(tail -n 3 "$home/velloq.log")"
 }

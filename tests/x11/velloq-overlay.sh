@@ -35,7 +35,7 @@ eventually test -s "$home/target.log" || fail "the paste target did not start"
 field=$(head -n 1 "$home/target.log")
 xdotool windowactivate --sync "$field"
 launch() {
-  "$velloq" "$@" 2>"$home/velloq.log" &
+  "$velloq" -SkipOnboarding "$@" 2>"$home/velloq.log" &
   app=$!
   pids+=("$app")
   eventually grep -q "watching the clipboard" "$home/velloq.log" || fail "Velloq did not start"

@@ -1,0 +1,80 @@
+#include "AccessibilityStep.h"
+
+#include "onboarding/AccessibilityPermission.h"
+#include "onboarding/OnboardingCoordinator.h"
+#include "style/TextStyles.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+const QString AccessibilityStep::notGrantedTitle = u"Allow click to paste"_s;
+const QString AccessibilityStep::grantedTitle = u"Click to paste is on"_s;
+
+namespace {
+
+const QColor grantedGreen(0x34, 0xc7, 0x59);
+constexpr qreal tertiaryAlpha = 0.45;
+
+} // namespace
+
+AccessibilityStep::AccessibilityStep(OnboardingCoordinator& coordinator, QWidget* parent)
+    : WizardPage(parent), m_coordinator(coordinator) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    AccessibilityPermission& permission = coordinator.permission();
+    connect(&permission, &AccessibilityPermission::grantedChanged, this,
+            &AccessibilityStep::showPermission);
+    showPermission(permission.granted());
+}
+
+// The page keeps its place in the wizard and changes its content.
+void AccessibilityStep::showPermission(bool granted) {
+    const bool hadFocus = m_content && m_content->isAncestorOf(focusWidget());
+    if (m_content) {
+        m_content->hide();
+        m_content->deleteLater();
+    }
+    m_granted = granted;
+    m_content = new QWidget;
+    if (granted)
+        fillGranted(m_content);
+    else
+        fillNotGranted(m_content);
+    layout()->addWidget(m_content);
+    if (hadFocus)
+        forwardButton()->setFocus();
+}
+
+void AccessibilityStep::fillNotGranted(QWidget* content) {
+    QBoxLayout* column = centredColumn(content);
+    column->addWidget(symbol(u"accessibility"_s, palette().color(QPalette::Highlight)));
+    column->addWidget(titleLabel(notGrantedTitle));
+    column->addWidget(
+        message(u"To paste a card right where you were typing, Velloq needs Accessibility access. "
+                "Turn on Velloq in System Settings → Privacy & Security → Accessibility."_s));
+    QLabel* fallback = secondaryText(
+        u"Without it, clicking a card only copies it — then press ⌃V yourself."_s, tertiaryAlpha);
+    fallback->setFont(styledFont(TextStyle::callout));
+    column->addWidget(fallback);
+    QPushButton* skip = secondary(u"Skip"_s);
+    QPushButton* openSettings = forward(u"Open System Settings"_s);
+    column->addWidget(buttonRow({skip, openSettings}));
+    connect(skip, &QPushButton::clicked, &m_coordinator, &OnboardingCoordinator::next);
+    connect(openSettings, &QPushButton::clicked, &m_coordinator,
+            &OnboardingCoordinator::openAccessibilitySettings);
+}
+
+void AccessibilityStep::fillGranted(QWidget* content) {
+    QBoxLayout* column = centredColumn(content);
+    column->addWidget(symbol(u"checkmark.circle.fill"_s, grantedGreen));
+    column->addWidget(titleLabel(grantedTitle));
+    QLabel* text = message(u"Clicking a card will paste it where you were typing."_s);
+    text->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(text);
+    QPushButton* next = forward(u"Continue"_s);
+    column->addWidget(buttonRow({next}));
+    connect(next, &QPushButton::clicked, &m_coordinator, &OnboardingCoordinator::next);
+}

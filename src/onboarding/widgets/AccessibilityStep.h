@@ -1,0 +1,31 @@
+#pragma once
+
+#include "WizardPage.h"
+
+#include <QPointer>
+
+class OnboardingCoordinator;
+
+// The permission page: why Velloq asks to paste and where to allow it, or,
+// once allowed, that clicking a card pastes. It follows the permission
+// while shown.
+class AccessibilityStep : public WizardPage {
+    Q_OBJECT
+
+public:
+    static const QString notGrantedTitle;
+    static const QString grantedTitle;
+
+    explicit AccessibilityStep(OnboardingCoordinator& coordinator, QWidget* parent = nullptr);
+
+    bool showsGranted() const { return m_granted; }
+
+private:
+    void showPermission(bool granted);
+    void fillNotGranted(QWidget* content);
+    void fillGranted(QWidget* content);
+
+    OnboardingCoordinator& m_coordinator;
+    QPointer<QWidget> m_content;
+    bool m_granted = false;
+};

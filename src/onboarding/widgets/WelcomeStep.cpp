@@ -1,0 +1,28 @@
+#include "WelcomeStep.h"
+
+#include "onboarding/OnboardingCoordinator.h"
+#include "style/AppIcon.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+const QString WelcomeStep::messageText =
+    u"Your clipboard at a glance. Everything you copy shows up as large cards on one screen — "
+    "click one to paste it, or drag it anywhere."_s;
+
+WelcomeStep::WelcomeStep(OnboardingCoordinator& coordinator, QWidget* parent)
+    : WizardPage(parent) {
+    QBoxLayout* column = centredColumn(this);
+    auto* icon = new QLabel;
+    icon->setPixmap(AppIcon::pixmap(iconSide, devicePixelRatioF()));
+    icon->setAlignment(Qt::AlignHCenter);
+    column->addWidget(icon);
+    column->addWidget(titleLabel(u"Velloq"_s));
+    column->addWidget(message(messageText));
+    QPushButton* start = forward(u"Get Started"_s);
+    column->addWidget(start, 0, Qt::AlignHCenter);
+    connect(start, &QPushButton::clicked, &coordinator, &OnboardingCoordinator::next);
+}
