@@ -1,6 +1,5 @@
 #include "OnboardingWindowController.h"
 
-
 #include "preferences/Defaults.h"
 #include "preferences/Preferences.h"
 #include "style/AppIcon.h"

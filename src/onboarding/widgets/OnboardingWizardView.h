@@ -8,7 +8,6 @@
 
 class QAbstractAnimation;
 
-
 // The wizard's content: the page of the coordinator's step, built afresh
 // on every change and slid in from the right while the old one leaves to
 // the left. Return presses the page's forward button.

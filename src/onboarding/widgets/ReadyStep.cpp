@@ -45,7 +45,8 @@ ReadyStep::ReadyStep(OnboardingCoordinator& coordinator, QWidget* parent) : Wiza
     outer->setSpacing(rowSpacing);
     outer->addStretch(1);
     outer->addWidget(titleLabel(u"You're all set"_s));
-    for (const Tip& tip : tips(KeyboardShortcuts::getShortcut(Preferences::showClipboardShortcut())))
+    for (const Tip& tip :
+         tips(KeyboardShortcuts::getShortcut(Preferences::showClipboardShortcut())))
         outer->addWidget(tipRow(tip));
     QPushButton* back = secondary(u"Back"_s);
     QPushButton* done = forward(u"Done"_s);

@@ -13,8 +13,7 @@ const QString WelcomeStep::messageText =
     u"Your clipboard at a glance. Everything you copy shows up as large cards on one screen — "
     "click one to paste it, or drag it anywhere."_s;
 
-WelcomeStep::WelcomeStep(OnboardingCoordinator& coordinator, QWidget* parent)
-    : WizardPage(parent) {
+WelcomeStep::WelcomeStep(OnboardingCoordinator& coordinator, QWidget* parent) : WizardPage(parent) {
     QBoxLayout* column = centredColumn(this);
     auto* icon = new QLabel;
     icon->setPixmap(AppIcon::pixmap(iconSide, devicePixelRatioF()));

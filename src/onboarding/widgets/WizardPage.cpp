@@ -129,9 +129,10 @@ void WizardPage::styleButtons() {
         "QPushButton[wizardForward=\"true\"]:hover { background: %7; }"
         "QPushButton[wizardForward=\"true\"]:pressed { background: %8; }"
         "QPushButton[wizardForward=\"true\"]:focus { border: 2px solid %9; }"_s.arg(
-            accent.name(), onAccent.name(), u"rgba(%1, %2, %3, 30%)"_s.arg(outline.red()).arg(outline.green()).arg(outline.blue()), surface.name(), text.name(),
-            surface.lighter(106).name(), accent.lighter(112).name(), accent.darker(112).name(),
-            accent.darker(140).name());
+            accent.name(), onAccent.name(),
+            u"rgba(%1, %2, %3, 30%)"_s.arg(outline.red()).arg(outline.green()).arg(outline.blue()),
+            surface.name(), text.name(), surface.lighter(106).name(), accent.lighter(112).name(),
+            accent.darker(112).name(), accent.darker(140).name());
     // Setting a sheet repolishes the page, which must not come back here.
     if (sheet != styleSheet())
         setStyleSheet(sheet);

@@ -156,7 +156,8 @@ void OnboardingWindowTest::permissionPageFollowsTheGrant() {
     QVERIFY(page);
     QVERIFY(!page->showsGranted());
     QCOMPARE(page->title(), AccessibilityStep::notGrantedTitle);
-    QVERIFY(showsText(page, u"Without it, clicking a card only copies it — then press ⌃V yourself."_s));
+    QVERIFY(
+        showsText(page, u"Without it, clicking a card only copies it — then press ⌃V yourself."_s));
     press(Qt::Key_Return);
     QCOMPARE(m_requests, 1);
     QCOMPARE(window->page(), page);
