@@ -1,29 +1,11 @@
 #include "AppIcon.h"
 
-#include <QPainter>
-#include <QSvgRenderer>
-#include <QtMath>
+#include "Symbols.h"
 
 using namespace Qt::StringLiterals;
 
 QPixmap AppIcon::pixmap(int side, qreal devicePixelRatio) {
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(symbols);
-        return true;
-    }();
-    Q_UNUSED(registered);
-    QSvgRenderer renderer(u":/icons/velloq.svg"_s);
-    if (!renderer.isValid() || side <= 0)
-        return {};
-    const int pixels = qCeil(side * devicePixelRatio);
-    QPixmap pixmap(pixels, pixels);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, QRectF(0, 0, pixels, pixels));
-    painter.end();
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    return pixmap;
+    return Symbols::rendered(u":/icons/velloq.svg"_s, side, devicePixelRatio);
 }
 
 QIcon AppIcon::icon() {

@@ -46,8 +46,19 @@ QPixmap Symbols::pixmap(const QString& name, int side, const QColor& colour,
 
 QPixmap Symbols::drawn(const QString& name, int side, const QColor& colour,
                        qreal devicePixelRatio) {
+    QPixmap pixmap = rendered(resourcePath(name), side, devicePixelRatio);
+    if (pixmap.isNull())
+        return pixmap;
+    // The drawings are black; keep their shape, take the colour.
+    QPainter painter(&pixmap);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(QRectF(QPointF(), pixmap.deviceIndependentSize()), colour);
+    return pixmap;
+}
+
+QPixmap Symbols::rendered(const QString& resource, int side, qreal devicePixelRatio) {
     registerSymbolResources();
-    QSvgRenderer renderer(resourcePath(name));
+    QSvgRenderer renderer(resource);
     if (!renderer.isValid() || side <= 0)
         return {};
     const int pixels = qCeil(side * devicePixelRatio);
@@ -56,9 +67,6 @@ QPixmap Symbols::drawn(const QString& name, int side, const QColor& colour,
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     renderer.render(&painter, QRectF(0, 0, pixels, pixels));
-    // The drawings are black; keep their shape, take the colour.
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(pixmap.rect(), colour);
     painter.end();
     pixmap.setDevicePixelRatio(devicePixelRatio);
     return pixmap;

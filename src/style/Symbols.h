@@ -16,6 +16,10 @@ public:
     static QPixmap pixmap(const QString& name, int side, const QColor& colour,
                           qreal devicePixelRatio = 1.0);
 
+    // An SVG of the resources as it is drawn, at `side` device-independent
+    // pixels; a null pixmap when it cannot be read.
+    static QPixmap rendered(const QString& resource, int side, qreal devicePixelRatio = 1.0);
+
 private:
     static QPixmap drawn(const QString& name, int side, const QColor& colour,
                          qreal devicePixelRatio);
