@@ -9,6 +9,7 @@
 #include "KeyboardShortcuts/ShortcutDescription.h"
 #include "KeyboardShortcuts/widgets/Recorder.h"
 #include "app/AboutBox.h"
+#include "app/Translations.h"
 #include "capture/ClipClassification.h"
 #include "capture/RtfReader.h"
 #include "history/ClipStore.h"
@@ -129,7 +130,8 @@ void render(const Sample& sample, const QString& path, const QPalette& palette) 
     card.setNumber(sample.number);
     card.resize(440, 320);
     settle();
-    QImage image(card.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage image(card.size() * card.devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(card.devicePixelRatioF());
     image.fill(palette.color(QPalette::Window).darker(115));
     card.render(&image, {}, {}, QWidget::DrawChildren);
     image.save(path + "-card.png"_L1);
@@ -141,7 +143,8 @@ void render(const Sample& sample, const QString& path, const QPalette& palette) 
     preview.setItem(sample.item);
     preview.resize(1000, 680);
     settle();
-    QImage large(preview.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage large(preview.size() * preview.devicePixelRatioF(), QImage::Format_ARGB32_Premultiplied);
+    large.setDevicePixelRatio(preview.devicePixelRatioF());
     large.fill(palette.color(QPalette::Window).darker(115));
     preview.render(&large, {}, {}, QWidget::DrawChildren);
     large.save(path + "-preview.png"_L1);
@@ -158,10 +161,12 @@ KeyboardShortcuts::Shortcut shiftSuperV() {
     return Shortcut::fromStored(Keys::v.rawValue, CarbonModifier::shift | CarbonModifier::command);
 }
 
+// At the screen's pixel ratio: 2 with --scale 2.
 void save(QWidget& widget, const QString& path, const QPalette& palette) {
     settle();
-    QImage image(widget.size() * 2, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(2);
+    const qreal ratio = widget.devicePixelRatioF();
+    QImage image(widget.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
     image.fill(palette.color(QPalette::Window));
     widget.render(&image, {}, {}, QWidget::DrawChildren);
     image.save(path);
@@ -182,11 +187,11 @@ void renderSettings(const QString& prefix, const QPalette& palette) {
             {nullptr, [allowed] { return allowed; }, [] {},
              AutostartEntry(home.filePath(u"autostart"_s), u"/usr/bin/velloq"_s)});
         settings.show();
-        for (int tab = 0; tab < SettingsWindowController::tabTitles.size(); ++tab) {
+        for (int tab = 0; tab < SettingsWindowController::tabTitles().size(); ++tab) {
             if (!allowed && tab != 1)
                 continue;
             settings.selectTab(tab);
-            const QString name = SettingsWindowController::tabTitles[tab].toLower();
+            const QString name = SettingsWindowController::tabTitles()[tab].toLower();
             save(*settings.window(),
                  prefix + u"-settings-"_s + name + (allowed ? QString() : u"-not-allowed"_s) +
                      u".png"_s,
@@ -268,9 +273,20 @@ void renderOnboarding(const QString& prefix, const QPalette& palette) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // --scale N renders as on a screen at N times the pixel density.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const qsizetype scaleOption = arguments.indexOf(u"--scale"_s);
+    if (scaleOption >= 0 && scaleOption + 1 < arguments.size()) {
+        qputenv("QT_SCALE_FACTOR", arguments[scaleOption + 1].toLocal8Bit());
+        arguments.remove(scaleOption, 2);
+    }
     QApplication app(argc, argv);
+    // LANGUAGE=de renders the German texts.
+    Translations::install(app);
     const QString folder =
-        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath() + "/velloq-gallery"_L1;
+        !arguments.isEmpty() ? arguments.first() : QDir::tempPath() + "/velloq-gallery"_L1;
     QDir().mkpath(folder);
     Appearance appearance;
     const std::pair<const char*, QPalette> looks[] = {{"light", Appearance::lightPalette()},

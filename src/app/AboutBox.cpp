@@ -32,11 +32,11 @@ QLabel* centred(const QString& text, const QFont& font, bool secondary = false) 
 } // namespace
 
 QString AboutBox::versionText() {
-    return u"Version %1"_s.arg(QLatin1StringView(VELLOQ_VERSION));
+    return tr("Version %1").arg(QLatin1StringView(VELLOQ_VERSION));
 }
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(u"About Velloq"_s);
+    setWindowTitle(tr("About Velloq"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(32, 28, 32, 20);
     layout->setSpacing(6);
@@ -51,11 +51,12 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     layout->addWidget(centred(versionText(), styledFont(TextStyle::callout), true));
     layout->addSpacing(10);
     layout->addWidget(
-        centred(u"Your clipboard history, one shortcut away."_s, styledFont(TextStyle::body)));
+        centred(tr("Your clipboard history, one shortcut away."), styledFont(TextStyle::body)));
     layout->addSpacing(10);
     layout->addWidget(
-        centred(u"Made by Tarnbrook Software.\nBuilt with Qt %1 (LGPL 3), "
-                "libxcb, xkbcommon and libgcrypt."_s.arg(QString::fromLatin1(qVersion())),
+        centred(tr("Made by Tarnbrook Software. Free software under the GNU GPL, version 3 or "
+                   "later.\nBuilt with Qt %1 (LGPL 3), libxcb, xkbcommon and libgcrypt.")
+                    .arg(QString::fromLatin1(qVersion())),
                 styledFont(TextStyle::caption), true));
     layout->addSpacing(12);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);

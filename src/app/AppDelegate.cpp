@@ -5,6 +5,7 @@
 #include "InstanceClient.h"
 #include "KeyboardShortcuts/KeyEvents.h"
 #include "SignalQuitter.h"
+#include "Translations.h"
 #include "cli/HistoryCommandLine.h"
 #include "history/ClipStore.h"
 #include "history/PrivateFiles.h"
@@ -60,6 +61,7 @@ void AppDelegate::nameApplication() {
 int AppDelegate::run(QApplication& app, AppPlatform platform) {
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(AppIcon::icon());
+    Translations::install(app);
     const QString directory = historyDirectory(QApplication::arguments());
     createPrivateFolder(directory);
     QLockFile lock(directory + "/.lock"_L1);
@@ -150,7 +152,7 @@ void AppDelegate::fillTrayMenu() {
 void AppDelegate::checkForUpdates() {
     if (!m_updates->canCheck())
         return;
-    auto* progress = new QProgressDialog(u"Checking for updates…"_s, QString(), 0, 0);
+    auto* progress = new QProgressDialog(tr("Checking for updates…"), QString(), 0, 0);
     progress->setWindowTitle(u"Velloq"_s);
     progress->setCancelButton(nullptr);
     progress->setMinimumDuration(0);
@@ -174,26 +176,26 @@ void AppDelegate::showUpdateResult(const UpdateManager::Result& result) {
     using Kind = UpdateManager::Result::Kind;
     if (result.kind == Kind::upToDate) {
         box->setIcon(QMessageBox::Information);
-        box->setText(u"<b>You're up to date</b>"_s);
-        box->setInformativeText(u"Velloq %1 is the newest version."_s.arg(current.toHtmlEscaped()));
+        box->setText(tr("<b>You're up to date</b>"));
+        box->setInformativeText(
+            tr("Velloq %1 is the newest version.").arg(current.toHtmlEscaped()));
     } else if (result.kind == Kind::available) {
         box->setIcon(QMessageBox::Information);
         QStringList links;
         if (!result.release.notes.isEmpty())
-            links.append(u"<a href=\"%1\">Release notes</a>"_s.arg(
-                result.release.notes.toString().toHtmlEscaped()));
+            links.append(u"<a href=\"%1\">%2</a>"_s.arg(
+                result.release.notes.toString().toHtmlEscaped(), tr("Release notes")));
         if (!result.release.download.isEmpty())
-            links.append(u"<a href=\"%1\">Download page</a>"_s.arg(
-                result.release.download.toString().toHtmlEscaped()));
+            links.append(u"<a href=\"%1\">%2</a>"_s.arg(
+                result.release.download.toString().toHtmlEscaped(), tr("Download page")));
         // The links go in the main text, whose links open in the browser.
-        box->setText(u"<b>Velloq %1 is available</b><br>%2"_s.arg(
-            result.release.version.toHtmlEscaped(), links.join(u" · "_s)));
-        box->setInformativeText(
-            u"You have %1. Your package manager installs the new version."_s.arg(
-                current.toHtmlEscaped()));
+        box->setText(tr("<b>Velloq %1 is available</b><br>%2")
+                         .arg(result.release.version.toHtmlEscaped(), links.join(u" · "_s)));
+        box->setInformativeText(tr("You have %1. Your package manager installs the new version.")
+                                    .arg(current.toHtmlEscaped()));
     } else {
         box->setIcon(QMessageBox::Warning);
-        box->setText(u"<b>Velloq could not check for updates</b>"_s);
+        box->setText(tr("<b>Velloq could not check for updates</b>"));
         box->setInformativeText(result.problem.toHtmlEscaped());
     }
     box->show();

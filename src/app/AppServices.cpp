@@ -155,11 +155,13 @@ void AppServices::reportWriteFailure(ClipStore::WriteFailure failure) {
     if (m_reportedFailures.contains(failure))
         return;
     m_reportedFailures.insert(failure);
-    const QString what =
-        failure == ClipStore::WriteFailure::history ? u"the history file"_s : u"a copied picture"_s;
     const QString message =
-        u"Velloq could not save %1 in %2 (a full disk, or a read-only folder?). New copies "
-        "stay in memory and are saved again at the next change."_s.arg(what, m_store->directory());
+        (failure == ClipStore::WriteFailure::history
+             ? tr("Velloq could not save the history file in %1 (a full disk, or a read-only "
+                  "folder?). New copies stay in memory and are saved again at the next change.")
+             : tr("Velloq could not save a copied picture in %1 (a full disk, or a read-only "
+                  "folder?). New copies stay in memory and are saved again at the next change."))
+            .arg(m_store->directory());
     QTextStream(stderr) << "velloq: " << message << '\n';
     Q_EMIT writeFailed(message);
 }

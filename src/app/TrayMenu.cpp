@@ -41,21 +41,21 @@ void TrayMenu::setActions(Actions actions) {
     };
     // The overlay opens once the menu is gone, on the screen under the
     // pointer.
-    addEntry(u"Show Clipboard"_s, [show = actions.showClipboard] {
+    addEntry(tr("Show Clipboard"), [show = actions.showClipboard] {
         if (show)
             QTimer::singleShot(0, qApp, show);
     });
     m_menu.addSeparator();
-    m_updates = addEntry(u"Check for Updates…"_s, actions.checkForUpdates);
-    addEntry(u"About Velloq"_s, actions.showAbout);
-    addEntry(u"Settings…"_s, actions.showSettings, QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    addEntry(u"How to Use"_s, actions.showHowToUse);
-    addEntry(u"Documentation"_s, openPage(documentationPage()));
-    addEntry(u"Send Feedback"_s, openPage(feedbackPage()));
-    addEntry(u"More by Tarnbrook Software"_s, openPage(QUrl(makerSite)));
+    m_updates = addEntry(tr("Check for Updates…"), actions.checkForUpdates);
+    addEntry(tr("About Velloq"), actions.showAbout);
+    addEntry(tr("Settings…"), actions.showSettings, QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    addEntry(tr("How to Use"), actions.showHowToUse);
+    addEntry(tr("Documentation"), openPage(documentationPage()));
+    addEntry(tr("Send Feedback"), openPage(feedbackPage()));
+    addEntry(tr("More by Tarnbrook Software"), openPage(QUrl(makerSite)));
     m_menu.addSeparator();
     addEntry(
-        u"Quit Velloq"_s, actions.quit ? actions.quit : [] { QCoreApplication::quit(); },
+        tr("Quit Velloq"), actions.quit ? actions.quit : [] { QCoreApplication::quit(); },
         QKeySequence(Qt::CTRL | Qt::Key_Q));
 }
 

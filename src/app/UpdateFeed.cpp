@@ -1,5 +1,6 @@
 #include "UpdateFeed.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -41,12 +42,14 @@ std::optional<UpdateFeed::Release> UpdateFeed::parse(const QByteArray& document,
     QJsonParseError error;
     const QJsonDocument json = QJsonDocument::fromJson(document, &error);
     if (!json.isObject())
-        return fail(u"The update information could not be read."_s);
+        return fail(
+            QCoreApplication::translate("UpdateFeed", "The update information could not be read."));
     const QJsonObject object = json.object();
     static const QRegularExpression dotted(u"^\\d{1,6}(\\.\\d{1,6}){0,3}$"_s);
     const QString version = object.value("version"_L1).toString();
     if (!dotted.match(version).hasMatch())
-        return fail(u"The update information names no version."_s);
+        return fail(
+            QCoreApplication::translate("UpdateFeed", "The update information names no version."));
     Release release{version, QUrl(object.value("notes"_L1).toString()),
                     QUrl(object.value("download"_L1).toString())};
     // Only web pages are offered to open.

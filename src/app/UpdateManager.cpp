@@ -1,6 +1,7 @@
 #include "UpdateManager.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 using namespace Qt::StringLiterals;
@@ -28,7 +29,8 @@ QString UpdateManager::installedHelper() {
         QCoreApplication::applicationDirPath() + u'/' + QLatin1StringView(helperName);
     if (QFileInfo(beside).isExecutable())
         return beside;
-    return QStringLiteral(VELLOQ_LIBEXEC_DIR) + u'/' + QLatin1StringView(helperName);
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           u"/" VELLOQ_LIBEXEC_FROM_BIN "/"_s + QLatin1StringView(helperName));
 }
 
 void UpdateManager::checkForUpdates() {
@@ -36,7 +38,7 @@ void UpdateManager::checkForUpdates() {
         return;
     const QUrl address = UpdateFeed::address();
     if (!UpdateFeed::isAllowedAddress(address)) {
-        finish({Result::Kind::failed, {}, u"The update address is not a secure web address."_s});
+        finish({Result::Kind::failed, {}, tr("The update address is not a secure web address.")});
         return;
     }
     m_process = std::make_unique<QProcess>();
@@ -47,7 +49,7 @@ void UpdateManager::checkForUpdates() {
         [this](int exitCode, QProcess::ExitStatus status) { finish(resultOf(exitCode, status)); });
     connect(m_process.get(), &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart)
-            finish({Result::Kind::failed, {}, u"The update check could not be started."_s});
+            finish({Result::Kind::failed, {}, tr("The update check could not be started.")});
     });
     Q_EMIT canCheckChanged(false);
     m_process->start();
@@ -56,7 +58,7 @@ void UpdateManager::checkForUpdates() {
 UpdateManager::Result UpdateManager::resultOf(int exitCode, QProcess::ExitStatus status) {
     if (status != QProcess::NormalExit || exitCode != 0) {
         const QString why = QString::fromUtf8(m_process->readAllStandardError()).trimmed();
-        return {Result::Kind::failed, {}, why.isEmpty() ? u"The update check failed."_s : why};
+        return {Result::Kind::failed, {}, why.isEmpty() ? tr("The update check failed.") : why};
     }
     QString problem;
     const std::optional<UpdateFeed::Release> release =

@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QTextStream>
 
+#include <vector>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -46,7 +48,16 @@ int runOnDesktop(int argc, char* argv[]) {
         return 1;
     }
     HeapTrimmer::keepLargeBlocksApart();
-    QApplication app(argc, argv);
+    // The windows' class names the application's id, so that docks and task
+    // switchers find its desktop entry and icon.
+    std::vector<char*> withName(argv, argv + argc);
+    char nameOption[] = "-name";
+    char applicationId[] = VELLOQ_APP_ID;
+    withName.insert(withName.begin() + std::min(argc, 1), {nameOption, applicationId});
+    int withNameCount = int(withName.size());
+    withName.push_back(nullptr);
+    QApplication app(withNameCount, withName.data());
+    QGuiApplication::setDesktopFileName(QStringLiteral(VELLOQ_APP_ID));
     AppDelegate::nameApplication();
     const QString platform = QGuiApplication::platformName();
     if (platform == "xcb"_L1) {

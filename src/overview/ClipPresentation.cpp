@@ -2,25 +2,34 @@
 
 #include "history/Overloaded.h"
 
+#include <QCoreApplication>
+
 using namespace Qt::StringLiterals;
 
 ClipPresentation::KindLabel ClipPresentation::kindLabel(const ClipContent& content) {
     return std::visit(
         Overloaded{
             [](const TextContent&) {
-                return KindLabel{u"Text"_s, u"text.alignleft"_s};
+                return KindLabel{QCoreApplication::translate("ClipPresentation", "Text"),
+                                 u"text.alignleft"_s};
             },
             [](const RichTextContent&) {
-                return KindLabel{u"Text"_s, u"text.alignleft"_s};
+                return KindLabel{QCoreApplication::translate("ClipPresentation", "Text"),
+                                 u"text.alignleft"_s};
             },
             [](const ImageContent&) {
-                return KindLabel{u"Image"_s, u"photo"_s};
+                return KindLabel{QCoreApplication::translate("ClipPresentation", "Image"),
+                                 u"photo"_s};
             },
             [](const FilesContent& c) {
-                return KindLabel{c.urls.size() == 1 ? u"File"_s : u"Files"_s, u"doc"_s};
+                return KindLabel{c.urls.size() == 1
+                                     ? QCoreApplication::translate("ClipPresentation", "File")
+                                     : QCoreApplication::translate("ClipPresentation", "Files"),
+                                 u"doc"_s};
             },
             [](const LinkContent&) {
-                return KindLabel{u"Link"_s, u"link"_s};
+                return KindLabel{QCoreApplication::translate("ClipPresentation", "Link"),
+                                 u"link"_s};
             },
         },
         content);
@@ -34,9 +43,10 @@ QString ClipPresentation::linkTitle(const QUrl& url) {
 QString ClipPresentation::moreFilesLine(qsizetype fileCount, qsizetype shown) {
     if (fileCount <= shown)
         return {};
-    return u"and %1 more"_s.arg(fileCount - shown);
+    return QCoreApplication::translate("ClipPresentation", "and %n more", nullptr,
+                                       int(fileCount - shown));
 }
 
 QString ClipPresentation::numberBadgeAccessibleText(qint64 number) {
-    return u"Press %1 to paste"_s.arg(number);
+    return QCoreApplication::translate("ClipPresentation", "Press %1 to paste").arg(number);
 }

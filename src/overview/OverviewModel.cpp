@@ -10,11 +10,21 @@
 
 using namespace Qt::StringLiterals;
 
-const QString OverviewModel::movedToPinnedToast = u"Moved to Pinned"_s;
-const QString OverviewModel::removedFromPinnedToast = u"Removed from Pinned"_s;
+QString OverviewModel::movedToPinnedToast() {
+    return tr("Moved to Pinned");
+}
+
+QString OverviewModel::removedFromPinnedToast() {
+    return tr("Removed from Pinned");
+}
 // Local shortcuts use Control on Linux, so the undo hint does too.
-const QString OverviewModel::deletedToast = u"Deleted · ⌃Z to undo"_s;
-const QString OverviewModel::restoredToast = u"Restored"_s;
+QString OverviewModel::deletedToast() {
+    return tr("Deleted · ⌃Z to undo");
+}
+
+QString OverviewModel::restoredToast() {
+    return tr("Restored");
+}
 
 namespace {
 
@@ -235,7 +245,7 @@ void OverviewModel::togglePinSelected() {
     if (!item)
         return;
     m_store.setPinned(!item->isPinned, item->id);
-    showToast(item->isPinned ? removedFromPinnedToast : movedToPinnedToast);
+    showToast(item->isPinned ? removedFromPinnedToast() : movedToPinnedToast());
     setPreviewItem(std::nullopt);
 }
 
@@ -246,7 +256,7 @@ void OverviewModel::deleteSelected() {
     setPreviewItem(std::nullopt);
     setLastRemoved(item);
     m_store.deleteItem(item->id);
-    showToast(deletedToast);
+    showToast(deletedToast());
 }
 
 bool OverviewModel::undo() {
@@ -255,7 +265,7 @@ bool OverviewModel::undo() {
         return false;
     setLastRemoved(std::nullopt);
     m_store.restore(*item);
-    showToast(restoredToast);
+    showToast(restoredToast());
     return true;
 }
 

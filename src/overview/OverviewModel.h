@@ -26,10 +26,10 @@ public:
     static QList<Tab> allTabs() { return {Tab::recent, Tab::pinned, Tab::all}; }
 
     static constexpr int toastMilliseconds = 3000;
-    static const QString movedToPinnedToast;
-    static const QString removedFromPinnedToast;
-    static const QString deletedToast;
-    static const QString restoredToast;
+    static QString movedToPinnedToast();
+    static QString removedFromPinnedToast();
+    static QString deletedToast();
+    static QString restoredToast();
 
     // Runs `action` once after `delayMs` on the main thread; the returned
     // function cancels it. Tests substitute a clock of their own.

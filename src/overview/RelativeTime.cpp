@@ -1,24 +1,28 @@
 #include "RelativeTime.h"
 
+#include <QCoreApplication>
+
+#include <climits>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
+// The texts for one unit of time, one and many of it, back and ahead. For
+// days and longer, one back or ahead has a name of its own.
 struct Unit {
-    const char* singular;
-    const char* previous; // the named form for one unit back, if any
-    const char* next;     // and one unit ahead
+    const char* oneAgo;
+    const char* manyAgo;
+    const char* inOne;
+    const char* inMany;
 };
 
 QString phrase(qint64 count, const Unit& unit) {
-    if (count == -1 && unit.previous)
-        return QString::fromLatin1(unit.previous);
-    if (count == 1 && unit.next)
-        return QString::fromLatin1(unit.next);
     const qint64 size = qAbs(count);
-    const QString amount = u"%1 %2%3"_s.arg(size).arg(QLatin1StringView(unit.singular),
-                                                      size == 1 ? QString() : u"s"_s);
-    return count < 0 ? amount + " ago"_L1 : "in "_L1 + amount;
+    const char* text = count < 0 ? (size == 1 ? unit.oneAgo : unit.manyAgo)
+                                 : (size == 1 ? unit.inOne : unit.inMany);
+    return QCoreApplication::translate("RelativeTime", text, nullptr,
+                                       int(qMin<qint64>(size, INT_MAX)));
 }
 
 // Whole calendar months from `from` to `to` (negative when `to` is earlier).
@@ -34,13 +38,34 @@ qint64 calendarMonths(const QDate& from, const QDate& to) {
 } // namespace
 
 QString RelativeTime::describe(const QDateTime& time, const QDateTime& now) {
-    static const Unit second{"second", nullptr, nullptr};
-    static const Unit minute{"minute", nullptr, nullptr};
-    static const Unit hour{"hour", nullptr, nullptr};
-    static const Unit day{"day", "yesterday", "tomorrow"};
-    static const Unit week{"week", "last week", "next week"};
-    static const Unit month{"month", "last month", "next month"};
-    static const Unit year{"year", "last year", "next year"};
+    static const Unit second{QT_TRANSLATE_NOOP("RelativeTime", "1 second ago"),
+                             QT_TRANSLATE_N_NOOP("RelativeTime", "%n seconds ago"),
+                             QT_TRANSLATE_NOOP("RelativeTime", "in 1 second"),
+                             QT_TRANSLATE_N_NOOP("RelativeTime", "in %n seconds")};
+    static const Unit minute{QT_TRANSLATE_NOOP("RelativeTime", "1 minute ago"),
+                             QT_TRANSLATE_N_NOOP("RelativeTime", "%n minutes ago"),
+                             QT_TRANSLATE_NOOP("RelativeTime", "in 1 minute"),
+                             QT_TRANSLATE_N_NOOP("RelativeTime", "in %n minutes")};
+    static const Unit hour{QT_TRANSLATE_NOOP("RelativeTime", "1 hour ago"),
+                           QT_TRANSLATE_N_NOOP("RelativeTime", "%n hours ago"),
+                           QT_TRANSLATE_NOOP("RelativeTime", "in 1 hour"),
+                           QT_TRANSLATE_N_NOOP("RelativeTime", "in %n hours")};
+    static const Unit day{QT_TRANSLATE_NOOP("RelativeTime", "yesterday"),
+                          QT_TRANSLATE_N_NOOP("RelativeTime", "%n days ago"),
+                          QT_TRANSLATE_NOOP("RelativeTime", "tomorrow"),
+                          QT_TRANSLATE_N_NOOP("RelativeTime", "in %n days")};
+    static const Unit week{QT_TRANSLATE_NOOP("RelativeTime", "last week"),
+                           QT_TRANSLATE_N_NOOP("RelativeTime", "%n weeks ago"),
+                           QT_TRANSLATE_NOOP("RelativeTime", "next week"),
+                           QT_TRANSLATE_N_NOOP("RelativeTime", "in %n weeks")};
+    static const Unit month{QT_TRANSLATE_NOOP("RelativeTime", "last month"),
+                            QT_TRANSLATE_N_NOOP("RelativeTime", "%n months ago"),
+                            QT_TRANSLATE_NOOP("RelativeTime", "next month"),
+                            QT_TRANSLATE_N_NOOP("RelativeTime", "in %n months")};
+    static const Unit year{QT_TRANSLATE_NOOP("RelativeTime", "last year"),
+                           QT_TRANSLATE_N_NOOP("RelativeTime", "%n years ago"),
+                           QT_TRANSLATE_NOOP("RelativeTime", "next year"),
+                           QT_TRANSLATE_N_NOOP("RelativeTime", "in %n years")};
 
     const qint64 seconds = now.secsTo(time);
     const QDate today = now.toLocalTime().date();
@@ -60,6 +85,6 @@ QString RelativeTime::describe(const QDateTime& time, const QDateTime& now) {
     if (qAbs(seconds) >= 60)
         return phrase(seconds / 60, minute);
     if (seconds == 0)
-        return u"now"_s;
+        return QCoreApplication::translate("RelativeTime", "now");
     return phrase(seconds, second);
 }

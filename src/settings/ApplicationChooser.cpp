@@ -12,14 +12,14 @@ ApplicationChooser::ApplicationChooser(const QList<DesktopEntries::Entry>& appli
                                        const std::function<QIcon(const QString&)>& iconOf,
                                        QWidget* parent)
     : QDialog(parent), m_search(new QLineEdit), m_list(new QListWidget) {
-    setWindowTitle(u"Add App"_s);
+    setWindowTitle(tr("Add App"));
     resize(420, 460);
-    m_search->setPlaceholderText(u"Search"_s);
+    m_search->setPlaceholderText(tr("Search"));
     m_search->setClearButtonEnabled(true);
-    m_search->setAccessibleName(u"Search applications"_s);
+    m_search->setAccessibleName(tr("Search applications"));
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setIconSize(QSize(24, 24));
-    m_list->setAccessibleName(u"Applications"_s);
+    m_list->setAccessibleName(tr("Applications"));
     const QIcon generic = QIcon::fromTheme(u"application-x-executable"_s);
     for (const DesktopEntries::Entry& application : applications) {
         const QIcon icon = iconOf ? iconOf(application.id) : QIcon();
@@ -28,7 +28,7 @@ ApplicationChooser::ApplicationChooser(const QList<DesktopEntries::Entry>& appli
         item->setToolTip(application.id);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setText(u"Add"_s);
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("Add"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &QDialog::accept);

@@ -15,8 +15,9 @@
 
 using namespace Qt::StringLiterals;
 
-const QString ClipboardSettingsView::clearQuestion =
-    u"Clear all clipboard history, including pinned items?"_s;
+QString ClipboardSettingsView::clearQuestion() {
+    return tr("Clear all clipboard history, including pinned items?");
+}
 
 ClipboardSettingsView::ClipboardSettingsView(Defaults& defaults, ClipStoring& store,
                                              ApplicationLookup applications, QWidget* parent)
@@ -27,14 +28,14 @@ ClipboardSettingsView::ClipboardSettingsView(Defaults& defaults, ClipStoring& st
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(16);
 
-    auto* history = new FormSection(u"History"_s);
+    auto* history = new FormSection(tr("History"));
     for (const int limit : Preferences::historyLimitOptions)
-        m_historyLimit->addItem(u"%1 items"_s.arg(limit), limit);
-    history->addRow(u"Keep last"_s, m_historyLimit);
-    history->addNote(u"Pinned items are always kept."_s);
+        m_historyLimit->addItem(tr("%n items", nullptr, limit), limit);
+    history->addRow(tr("Keep last"), m_historyLimit);
+    history->addNote(tr("Pinned items are always kept."));
     layout->addWidget(history);
 
-    auto* excludedSection = new FormSection(u"Don't save copies from"_s);
+    auto* excludedSection = new FormSection(tr("Don't save copies from"));
     m_excludedLayout->setContentsMargins(0, 0, 6, 0);
     m_excludedLayout->setSpacing(6);
     m_excludedLayout->setAlignment(Qt::AlignTop);
@@ -46,12 +47,12 @@ ClipboardSettingsView::ClipboardSettingsView(Defaults& defaults, ClipStoring& st
     scroll->viewport()->setAutoFillBackground(false);
     m_excludedRows->setAutoFillBackground(false);
     excludedSection->addRow(scroll);
-    auto* add = new QPushButton(u"Add App…"_s);
+    auto* add = new QPushButton(tr("Add App…"));
     excludedSection->addRow(add)->layout()->setAlignment(add, Qt::AlignLeft);
     layout->addWidget(excludedSection, 1);
 
     auto* clearing = new FormSection;
-    auto* clear = new QPushButton(u"Clear History…"_s);
+    auto* clear = new QPushButton(tr("Clear History…"));
     QPalette destructive = clear->palette();
     destructive.setColor(QPalette::ButtonText, QColor(0xd7, 0x37, 0x2f));
     clear->setPalette(destructive);
@@ -61,11 +62,11 @@ ClipboardSettingsView::ClipboardSettingsView(Defaults& defaults, ClipStoring& st
 
     chooseApplications = [] { return QStringList(); };
     confirmClear = [this] {
-        QMessageBox box(QMessageBox::Warning, window()->windowTitle(), clearQuestion,
+        QMessageBox box(QMessageBox::Warning, window()->windowTitle(), clearQuestion(),
                         QMessageBox::NoButton, window());
         box.setWindowModality(Qt::WindowModal);
-        QPushButton* yes = box.addButton(u"Clear History"_s, QMessageBox::DestructiveRole);
-        QPushButton* no = box.addButton(u"Cancel"_s, QMessageBox::RejectRole);
+        QPushButton* yes = box.addButton(tr("Clear History"), QMessageBox::DestructiveRole);
+        QPushButton* no = box.addButton(tr("Cancel"), QMessageBox::RejectRole);
         box.setDefaultButton(no);
         box.setEscapeButton(no);
         box.exec();

@@ -18,7 +18,7 @@ class ClipboardSettingsView : public QWidget {
     Q_OBJECT
 
 public:
-    static const QString clearQuestion;
+    static QString clearQuestion();
 
     // An installed application's icon and name by id; a null icon and an
     // empty name when none is installed.

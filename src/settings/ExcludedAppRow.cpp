@@ -40,8 +40,8 @@ ExcludedAppRow::ExcludedAppRow(const QString& bundleID, const QIcon& icon, const
     remove->setAutoRaise(true);
     remove->setIcon(Symbols::pixmap(u"minus.circle"_s, iconSide,
                                     palette().color(QPalette::WindowText), devicePixelRatioF()));
-    remove->setToolTip(u"Remove"_s);
-    remove->setAccessibleName(u"Remove %1"_s.arg(installed ? name : bundleID));
+    remove->setToolTip(tr("Remove"));
+    remove->setAccessibleName(tr("Remove %1").arg(installed ? name : bundleID));
     remove->setFocusPolicy(Qt::StrongFocus);
     connect(remove, &QToolButton::clicked, this, [onRemove = std::move(onRemove)] {
         if (onRemove)

@@ -8,26 +8,32 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
-const QString GeneralSettingsView::gridSixTitle = u"6 — larger (3×2)"_s;
-const QString GeneralSettingsView::gridNineTitle = u"9 — more (3×3)"_s;
+QString GeneralSettingsView::gridSixTitle() {
+    return tr("6 — larger (3×2)");
+}
+
+QString GeneralSettingsView::gridNineTitle() {
+    return tr("9 — more (3×3)");
+}
 
 namespace {
 
 QString appearanceTitle(AppAppearance appearance) {
     switch (appearance) {
     case AppAppearance::light:
-        return u"Light"_s;
+        return QCoreApplication::translate("GeneralSettingsView", "Light");
     case AppAppearance::dark:
-        return u"Dark"_s;
+        return QCoreApplication::translate("GeneralSettingsView", "Dark");
     case AppAppearance::automatic:
         break;
     }
-    return u"Automatic"_s;
+    return QCoreApplication::translate("GeneralSettingsView", "Automatic");
 }
 
 } // namespace
@@ -40,30 +46,31 @@ GeneralSettingsView::GeneralSettingsView(Defaults& defaults, AutostartEntry logi
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(16);
 
-    auto* shortcut = new FormSection(u"Shortcut"_s);
-    shortcut->addRow(new KeyboardShortcuts::Recorder(u"Show clipboard:"_s,
+    auto* shortcut = new FormSection(tr("Shortcut"));
+    shortcut->addRow(new KeyboardShortcuts::Recorder(tr("Show clipboard:"),
                                                      Preferences::showClipboardShortcut()));
     layout->addWidget(shortcut);
 
-    auto* overview = new FormSection(u"Overview"_s);
+    auto* overview = new FormSection(tr("Overview"));
     auto* choices = new QWidget;
     auto* choiceLayout = new QVBoxLayout(choices);
     choiceLayout->setContentsMargins(0, 0, 0, 0);
     choiceLayout->setSpacing(4);
-    for (const auto& [title, size] : {std::pair(gridSixTitle, 6), std::pair(gridNineTitle, 9)}) {
+    for (const auto& [title, size] :
+         {std::pair(gridSixTitle(), 6), std::pair(gridNineTitle(), 9)}) {
         auto* choice = new QRadioButton(title);
         m_gridSize->addButton(choice, size);
         choiceLayout->addWidget(choice);
     }
-    overview->addRow(u"Cards on screen"_s, choices);
+    overview->addRow(tr("Cards on screen"), choices);
     for (const AppAppearance appearance : allAppearances())
         m_appearance->addSegment(appearanceTitle(appearance), appearanceName(appearance));
-    overview->addRow(u"Appearance"_s, m_appearance);
-    overview->addRow(u"Show keyboard hints"_s, m_keyHints);
+    overview->addRow(tr("Appearance"), m_appearance);
+    overview->addRow(tr("Show keyboard hints"), m_keyHints);
     layout->addWidget(overview);
 
     auto* login = new FormSection;
-    login->addRow(u"Launch at login"_s, m_launchAtLogin);
+    login->addRow(tr("Launch at login"), m_launchAtLogin);
     layout->addWidget(login);
     layout->addStretch(1);
 

@@ -17,8 +17,8 @@ class GeneralSettingsView : public QWidget {
 public:
     GeneralSettingsView(Defaults& defaults, AutostartEntry loginItem, QWidget* parent = nullptr);
 
-    static const QString gridSixTitle;
-    static const QString gridNineTitle;
+    static QString gridSixTitle();
+    static QString gridNineTitle();
 
 private:
     // Shows the stored values, also after the file changed behind us.

@@ -11,11 +11,15 @@
 
 using namespace Qt::StringLiterals;
 
-const QString PermissionsSettingsView::grantedText =
-    u"Click to paste is on: clicking a card pastes it where you were typing."_s;
-const QString PermissionsSettingsView::notGrantedText =
-    u"Needed to paste a card with a click. Without it, the card is only copied and you press "
-    "⌃V yourself."_s;
+QString PermissionsSettingsView::grantedText() {
+    return tr("Click to paste is on: clicking a card pastes it where you were typing.");
+}
+
+QString PermissionsSettingsView::notGrantedText() {
+    return tr(
+        "Needed to paste a card with a click. Without it, the card is only copied and you press "
+        "⌃V yourself.");
+}
 
 namespace {
 
@@ -27,7 +31,7 @@ PermissionsSettingsView::PermissionsSettingsView(std::function<bool()> isGranted
                                                  std::function<void()> openSettings,
                                                  QWidget* parent)
     : QWidget(parent), m_isGranted(std::move(isGranted)), m_icon(new QLabel), m_text(new QLabel),
-      m_open(new QPushButton(u"Open System Settings"_s)) {
+      m_open(new QPushButton(tr("Open System Settings"))) {
     auto* row = new QWidget;
     auto* rowLayout = new QHBoxLayout(row);
     rowLayout->setContentsMargins(0, 4, 0, 4);
@@ -35,7 +39,7 @@ PermissionsSettingsView::PermissionsSettingsView(std::function<bool()> isGranted
     rowLayout->addWidget(m_icon, 0, Qt::AlignTop);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(4);
-    auto* title = new QLabel(u"Accessibility"_s);
+    auto* title = new QLabel(tr("Accessibility"));
     title->setFont(styledFont(TextStyle::headline));
     texts->addWidget(title);
     m_text->setWordWrap(true);
@@ -81,7 +85,7 @@ void PermissionsSettingsView::refresh() {
     m_icon->setPixmap(
         Symbols::pixmap(granted ? u"checkmark.circle.fill"_s : u"exclamationmark.triangle.fill"_s,
                         iconSide, colour, devicePixelRatioF()));
-    m_icon->setAccessibleName(granted ? u"Allowed"_s : u"Not allowed"_s);
-    m_text->setText(granted ? grantedText : notGrantedText);
+    m_icon->setAccessibleName(granted ? tr("Allowed") : tr("Not allowed"));
+    m_text->setText(granted ? grantedText() : notGrantedText());
     m_open->setVisible(!granted);
 }

@@ -15,8 +15,8 @@ class PermissionsSettingsView : public QWidget {
     Q_OBJECT
 
 public:
-    static const QString grantedText;
-    static const QString notGrantedText;
+    static QString grantedText();
+    static QString notGrantedText();
 
     // `isGranted` tells whether pasting is allowed; `openSettings` asks for
     // it and opens the desktop's setting.

@@ -16,8 +16,9 @@
 
 using namespace Qt::StringLiterals;
 
-const QStringList SettingsWindowController::tabTitles = {u"General"_s, u"Permissions"_s,
-                                                         u"Clipboard"_s};
+QStringList SettingsWindowController::tabTitles() {
+    return {tr("General"), tr("Permissions"), tr("Clipboard")};
+}
 
 namespace {
 
@@ -92,9 +93,9 @@ QWidget* SettingsWindowController::tabBar() {
     layout->addStretch(1);
     m_tabs = new QButtonGroup(bar);
     const QColor colour = bar->palette().color(QPalette::WindowText);
-    for (int i = 0; i < tabTitles.size(); ++i) {
+    for (int i = 0; i < tabTitles().size(); ++i) {
         auto* tab = new QToolButton;
-        tab->setText(tabTitles[i]);
+        tab->setText(tabTitles()[i]);
         tab->setIcon(Symbols::pixmap(tabSymbols[i], tabIconSide, colour, bar->devicePixelRatioF()));
         tab->setIconSize(QSize(tabIconSide, tabIconSide));
         tab->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -102,7 +103,7 @@ QWidget* SettingsWindowController::tabBar() {
         tab->setAutoRaise(true);
         tab->setFocusPolicy(Qt::StrongFocus);
         tab->setMinimumWidth(84);
-        tab->setAccessibleName(tabTitles[i]);
+        tab->setAccessibleName(tabTitles()[i]);
         m_tabs->addButton(tab, i);
         layout->addWidget(tab);
     }
@@ -117,9 +118,9 @@ QWidget* SettingsWindowController::tabBar() {
 }
 
 void SettingsWindowController::selectTab(int index) {
-    if (!m_window || index < 0 || index >= tabTitles.size())
+    if (!m_window || index < 0 || index >= tabTitles().size())
         return;
     m_panes->setCurrentIndex(index);
     m_tabs->button(index)->setChecked(true);
-    m_window->setWindowTitle(tabTitles[index]);
+    m_window->setWindowTitle(tabTitles()[index]);
 }

@@ -31,7 +31,7 @@ public:
         AutostartEntry loginItem;
     };
 
-    static const QStringList tabTitles;
+    static QStringList tabTitles();
     static constexpr int paneWidth = 520;
     static constexpr int paneHeight = 400;
 

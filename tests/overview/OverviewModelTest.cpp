@@ -190,23 +190,23 @@ void OverviewModelTest::pinningFromThePinnedTabKeepsTheSelectionInRange() {
     f.model->setSelection(2);
     const qint64 version = f.model->storeVersion();
     f.model->togglePinSelected();
-    QCOMPARE(f.model->toast(), OverviewModel::removedFromPinnedToast);
+    QCOMPARE(f.model->toast(), OverviewModel::removedFromPinnedToast());
     QCOMPARE(f.model->storeVersion(), version + 1);
     QCOMPARE(f.visible(), QStringList({u"p2"_s, u"p1"_s}));
     QCOMPARE(f.model->selection(), 1);
     f.model->setTab(Tab::recent);
     f.model->togglePinSelected();
-    QCOMPARE(f.model->toast(), OverviewModel::movedToPinnedToast);
+    QCOMPARE(f.model->toast(), OverviewModel::movedToPinnedToast());
 }
 
 void OverviewModelTest::deleteAndOneStepUndo() {
     Fixture f(4);
     f.model->deleteSelected(); // u3
     f.model->deleteSelected(); // u2
-    QCOMPARE(f.model->toast(), OverviewModel::deletedToast);
+    QCOMPARE(f.model->toast(), OverviewModel::deletedToast());
     QCOMPARE(f.visible(), QStringList({u"u1"_s, u"u0"_s}));
     QVERIFY(f.model->undo());
-    QCOMPARE(f.model->toast(), OverviewModel::restoredToast);
+    QCOMPARE(f.model->toast(), OverviewModel::restoredToast());
     QVERIFY(!f.model->undo());
     QCOMPARE(f.visible(), QStringList({u"u2"_s, u"u1"_s, u"u0"_s}));
 
@@ -217,7 +217,7 @@ void OverviewModelTest::deleteAndOneStepUndo() {
     QVERIFY(f.model->lastRemoved().has_value());
     f.store.add(textClip(u"u2"_s), std::nullopt, 500);
     QVERIFY(f.model->undo());
-    QCOMPARE(f.model->toast(), OverviewModel::restoredToast);
+    QCOMPARE(f.model->toast(), OverviewModel::restoredToast());
     QCOMPARE(f.store.items().size(), 3);
 }
 

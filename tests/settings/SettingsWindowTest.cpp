@@ -138,7 +138,7 @@ void SettingsWindowTest::oneWindowTitledByItsTab() {
 void SettingsWindowTest::generalPaneWritesAndFollowsPreferences() {
     settings().show();
     QWidget& window = *settings().window();
-    buttonTitled<QRadioButton>(window, GeneralSettingsView::gridNineTitle)->click();
+    buttonTitled<QRadioButton>(window, GeneralSettingsView::gridNineTitle())->click();
     QCOMPARE(m_defaults->integer(Preferences::gridSizeKey), 9);
     auto* appearance = controlTitled<SegmentedControl>(window, u"Appearance"_s);
     QVERIFY(appearance);
@@ -154,7 +154,7 @@ void SettingsWindowTest::generalPaneWritesAndFollowsPreferences() {
     m_defaults->set(Preferences::gridSizeKey, 6);
     m_defaults->set(Preferences::appearanceKey, u"light"_s);
     m_defaults->set(Preferences::showKeyHintsKey, true);
-    QVERIFY(buttonTitled<QRadioButton>(window, GeneralSettingsView::gridSixTitle)->isChecked());
+    QVERIFY(buttonTitled<QRadioButton>(window, GeneralSettingsView::gridSixTitle())->isChecked());
     QCOMPARE(appearance->value(), QVariant(u"light"_s));
     QVERIFY(hints->isChecked());
     // Showing them wrote nothing back.
@@ -167,7 +167,7 @@ void SettingsWindowTest::launchAtLoginShowsTheEntryAsItIs() {
     QVERIFY(login && !login->isChecked());
     login->click();
     QVERIFY(login->isChecked());
-    const QString entry = m_autostart + u"/velloq.desktop"_s;
+    const QString entry = m_autostart + u'/' + QLatin1StringView(AutostartEntry::fileName);
     QVERIFY(QFile::exists(entry));
     login->click();
     QVERIFY(!login->isChecked() && !QFile::exists(entry));
@@ -196,7 +196,7 @@ void SettingsWindowTest::permissionsAreLookedAtAgainWhileInSight() {
     QVERIFY(!open->isVisible());
     const QList<QLabel*> labels = pane->findChildren<QLabel*>();
     QVERIFY(std::ranges::any_of(labels, [](const QLabel* label) {
-        return label->text() == PermissionsSettingsView::grantedText;
+        return label->text() == PermissionsSettingsView::grantedText();
     }));
 }
 

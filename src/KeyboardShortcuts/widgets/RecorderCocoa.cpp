@@ -80,6 +80,8 @@ RecorderCocoa::RecorderCocoa(StorageMode mode, ChangeHandler onChange, QWidget* 
     setFocusPolicy(Qt::StrongFocus);
     setPlaceholderText(tr("Record Shortcut"));
     setAccessibleName(tr("Keyboard shortcut"));
+    setAccessibleDescription(tr("Press Space, then the new key combination. While recording, "
+                                "Backspace removes the shortcut and Escape keeps it."));
     m_clearAction->setIcon(style()->standardIcon(QStyle::SP_LineEditClearButton));
     m_clearAction->setToolTip(tr("Remove the shortcut"));
     addAction(m_clearAction, QLineEdit::TrailingPosition);

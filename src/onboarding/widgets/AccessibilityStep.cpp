@@ -10,8 +10,13 @@
 
 using namespace Qt::StringLiterals;
 
-const QString AccessibilityStep::notGrantedTitle = u"Allow click to paste"_s;
-const QString AccessibilityStep::grantedTitle = u"Click to paste is on"_s;
+QString AccessibilityStep::notGrantedTitle() {
+    return tr("Allow click to paste");
+}
+
+QString AccessibilityStep::grantedTitle() {
+    return tr("Click to paste is on");
+}
 
 namespace {
 
@@ -51,16 +56,17 @@ void AccessibilityStep::showPermission(bool granted) {
 void AccessibilityStep::fillNotGranted(QWidget* content) {
     QBoxLayout* column = centredColumn(content);
     column->addWidget(symbol(u"accessibility"_s, palette().color(QPalette::Highlight)));
-    column->addWidget(titleLabel(notGrantedTitle));
+    column->addWidget(titleLabel(notGrantedTitle()));
     column->addWidget(
-        message(u"To paste a card right where you were typing, Velloq needs Accessibility access. "
-                "Turn on Velloq in System Settings → Privacy & Security → Accessibility."_s));
+        message(tr("To paste a card right where you were typing, Velloq needs Accessibility "
+                   "access. Turn on Velloq in System Settings → Privacy & Security → "
+                   "Accessibility.")));
     QLabel* fallback = secondaryText(
-        u"Without it, clicking a card only copies it — then press ⌃V yourself."_s, tertiaryAlpha);
+        tr("Without it, clicking a card only copies it — then press ⌃V yourself."), tertiaryAlpha);
     fallback->setFont(styledFont(TextStyle::callout));
     column->addWidget(fallback);
-    QPushButton* skip = secondary(u"Skip"_s);
-    QPushButton* openSettings = forward(u"Open System Settings"_s);
+    QPushButton* skip = secondary(tr("Skip"));
+    QPushButton* openSettings = forward(tr("Open System Settings"));
     column->addWidget(buttonRow({skip, openSettings}));
     connect(skip, &QPushButton::clicked, &m_coordinator, &OnboardingCoordinator::next);
     connect(openSettings, &QPushButton::clicked, &m_coordinator,
@@ -70,11 +76,11 @@ void AccessibilityStep::fillNotGranted(QWidget* content) {
 void AccessibilityStep::fillGranted(QWidget* content) {
     QBoxLayout* column = centredColumn(content);
     column->addWidget(symbol(u"checkmark.circle.fill"_s, grantedGreen));
-    column->addWidget(titleLabel(grantedTitle));
-    QLabel* text = message(u"Clicking a card will paste it where you were typing."_s);
+    column->addWidget(titleLabel(grantedTitle()));
+    QLabel* text = message(tr("Clicking a card will paste it where you were typing."));
     text->setContentsMargins(0, 0, 0, 0);
     column->addWidget(text);
-    QPushButton* next = forward(u"Continue"_s);
+    QPushButton* next = forward(tr("Continue"));
     column->addWidget(buttonRow({next}));
     connect(next, &QPushButton::clicked, &m_coordinator, &OnboardingCoordinator::next);
 }

@@ -13,8 +13,8 @@ class AccessibilityStep : public WizardPage {
     Q_OBJECT
 
 public:
-    static const QString notGrantedTitle;
-    static const QString grantedTitle;
+    static QString notGrantedTitle();
+    static QString grantedTitle();
 
     explicit AccessibilityStep(OnboardingCoordinator& coordinator, QWidget* parent = nullptr);
 

@@ -11,7 +11,9 @@
 
 using namespace Qt::StringLiterals;
 
-const QString OnboardingWindowController::windowTitle = u"Welcome to Velloq"_s;
+QString OnboardingWindowController::windowTitle() {
+    return tr("Welcome to Velloq");
+}
 
 OnboardingWindowController::OnboardingWindowController(Defaults& defaults, Services services,
                                                        QObject* parent)
@@ -19,7 +21,10 @@ OnboardingWindowController::OnboardingWindowController(Defaults& defaults, Servi
       m_permission(m_services.isTrusted) {}
 
 OnboardingWindowController::~OnboardingWindowController() {
-    delete m_window;
+    if (m_window) {
+        m_window->removeEventFilter(this);
+        delete m_window;
+    }
 }
 
 // Opening counts as having seen the wizard, even if it is closed at once.
@@ -36,8 +41,10 @@ void OnboardingWindowController::show(OnboardingCoordinator::Step step) {
 }
 
 void OnboardingWindowController::buildWindow(OnboardingCoordinator::Step step) {
-    if (m_window)
+    if (m_window) {
+        m_window->removeEventFilter(this);
         m_window->deleteLater();
+    }
     auto* coordinator = new OnboardingCoordinator(m_permission, [this] {
         if (m_window)
             m_window->close();
@@ -49,7 +56,7 @@ void OnboardingWindowController::buildWindow(OnboardingCoordinator::Step step) {
     coordinator->setParent(m_window);
     m_window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                              Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
-    m_window->setWindowTitle(windowTitle);
+    m_window->setWindowTitle(windowTitle());
     m_window->setWindowIcon(AppIcon::icon());
     m_window->installEventFilter(this);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -61,7 +68,8 @@ void OnboardingWindowController::buildWindow(OnboardingCoordinator::Step step) {
 
 // However the window closes, the permission is no longer watched.
 bool OnboardingWindowController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_window && event->type() == QEvent::Close)
+    // The type first: a window being destroyed is no longer a wizard view.
+    if (event->type() == QEvent::Close && watched == m_window)
         m_permission.stopPolling();
     return QObject::eventFilter(watched, event);
 }

@@ -26,7 +26,7 @@ public:
         std::function<void()> requestAccess;
     };
 
-    static const QString windowTitle;
+    static QString windowTitle();
 
     OnboardingWindowController(Defaults& defaults, Services services, QObject* parent = nullptr);
     ~OnboardingWindowController() override;

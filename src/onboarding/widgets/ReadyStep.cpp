@@ -25,16 +25,16 @@ constexpr int tipSymbolSide = 24;
 } // namespace
 
 QList<ReadyStep::Tip> ReadyStep::tips(const std::optional<KeyboardShortcuts::Shortcut>& shortcut) {
-    const QString keys = shortcut ? KeyboardShortcuts::description(*shortcut) : u"your shortcut"_s;
+    const QString keys = shortcut ? KeyboardShortcuts::description(*shortcut) : tr("your shortcut");
     return {
-        {u"command"_s, u"Press "_s + keys,
-         u"Your recent copies appear as cards over the whole screen. Change the shortcut in "
-         "Settings."_s},
-        {u"cursorarrow.click"_s, u"Click to paste"_s, u"Or use the arrow keys and Return."_s},
-        {u"hand.draw"_s, u"Drag anywhere"_s,
-         u"Drop a card into a document, onto the desktop, or into another app."_s},
-        {u"pin"_s, u"Pin what you use often"_s,
-         u"Right-click a card → Pin. Press Tab to switch between Recent and Pinned."_s},
+        {u"command"_s, tr("Press %1").arg(keys),
+         tr("Your recent copies appear as cards over the whole screen. Change the shortcut in "
+            "Settings.")},
+        {u"cursorarrow.click"_s, tr("Click to paste"), tr("Or use the arrow keys and Return.")},
+        {u"hand.draw"_s, tr("Drag anywhere"),
+         tr("Drop a card into a document, onto the desktop, or into another app.")},
+        {u"pin"_s, tr("Pin what you use often"),
+         tr("Right-click a card → Pin. Press Tab to switch between Recent and Pinned.")},
     };
 }
 
@@ -44,12 +44,12 @@ ReadyStep::ReadyStep(OnboardingCoordinator& coordinator, QWidget* parent) : Wiza
     outer->setContentsMargins(rowInset, 0, rowInset, bottomInset);
     outer->setSpacing(rowSpacing);
     outer->addStretch(1);
-    outer->addWidget(titleLabel(u"You're all set"_s));
+    outer->addWidget(titleLabel(tr("You're all set")));
     for (const Tip& tip :
          tips(KeyboardShortcuts::getShortcut(Preferences::showClipboardShortcut())))
         outer->addWidget(tipRow(tip));
-    QPushButton* back = secondary(u"Back"_s);
-    QPushButton* done = forward(u"Done"_s);
+    QPushButton* back = secondary(tr("Back"));
+    QPushButton* done = forward(tr("Done"));
     outer->addWidget(buttonRow({back, done}));
     outer->addStretch(1);
     connect(back, &QPushButton::clicked, &coordinator, &OnboardingCoordinator::back);

@@ -11,9 +11,11 @@
 
 using namespace Qt::StringLiterals;
 
-const QString ShortcutStep::messageText =
-    u"Press it anywhere to see your clipboard. Click the field and type a new combination, or "
-    "keep ⇧⌘V."_s;
+QString ShortcutStep::messageText() {
+    return tr(
+        "Press it anywhere to see your clipboard. Click the field and type a new combination, or "
+        "keep ⇧⌘V.");
+}
 
 namespace {
 
@@ -25,18 +27,18 @@ constexpr int recorderWidth = 200;
 
 ShortcutStep::ShortcutStep(OnboardingCoordinator& coordinator, QWidget* parent)
     : WizardPage(parent), m_recorder(new KeyboardShortcuts::Recorder(
-                              u"Show clipboard:"_s, Preferences::showClipboardShortcut())) {
+                              tr("Show clipboard:"), Preferences::showClipboardShortcut())) {
     QBoxLayout* column = centredColumn(this);
     column->addWidget(symbol(u"keyboard"_s, palette().color(QPalette::Highlight)));
-    column->addWidget(titleLabel(u"Choose your shortcut"_s));
-    column->addWidget(message(messageText));
+    column->addWidget(titleLabel(tr("Choose your shortcut")));
+    column->addWidget(message(messageText()));
     const QFont larger = styledFont(TextStyle::title3);
     m_recorder->label()->setFont(larger);
     m_recorder->control()->setFont(larger);
     m_recorder->control()->setFixedSize(recorderWidth, recorderHeight);
     column->addWidget(m_recorder, 0, Qt::AlignHCenter);
-    QPushButton* back = secondary(u"Back"_s);
-    QPushButton* next = forward(u"Continue"_s);
+    QPushButton* back = secondary(tr("Back"));
+    QPushButton* next = forward(tr("Continue"));
     column->addWidget(buttonRow({back, next}, rowInset));
     connect(back, &QPushButton::clicked, &coordinator, &OnboardingCoordinator::back);
     connect(next, &QPushButton::clicked, &coordinator, &OnboardingCoordinator::next);

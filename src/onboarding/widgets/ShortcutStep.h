@@ -14,7 +14,7 @@ class ShortcutStep : public WizardPage {
     Q_OBJECT
 
 public:
-    static const QString messageText;
+    static QString messageText();
 
     explicit ShortcutStep(OnboardingCoordinator& coordinator, QWidget* parent = nullptr);
 

@@ -9,9 +9,11 @@
 
 using namespace Qt::StringLiterals;
 
-const QString WelcomeStep::messageText =
-    u"Your clipboard at a glance. Everything you copy shows up as large cards on one screen — "
-    "click one to paste it, or drag it anywhere."_s;
+QString WelcomeStep::messageText() {
+    return tr(
+        "Your clipboard at a glance. Everything you copy shows up as large cards on one screen — "
+        "click one to paste it, or drag it anywhere.");
+}
 
 WelcomeStep::WelcomeStep(OnboardingCoordinator& coordinator, QWidget* parent) : WizardPage(parent) {
     QBoxLayout* column = centredColumn(this);
@@ -20,8 +22,8 @@ WelcomeStep::WelcomeStep(OnboardingCoordinator& coordinator, QWidget* parent) : 
     icon->setAlignment(Qt::AlignHCenter);
     column->addWidget(icon);
     column->addWidget(titleLabel(u"Velloq"_s));
-    column->addWidget(message(messageText));
-    QPushButton* start = forward(u"Get Started"_s);
+    column->addWidget(message(messageText()));
+    QPushButton* start = forward(tr("Get Started"));
     column->addWidget(start, 0, Qt::AlignHCenter);
     connect(start, &QPushButton::clicked, &coordinator, &OnboardingCoordinator::next);
 }

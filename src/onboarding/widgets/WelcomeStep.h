@@ -9,7 +9,7 @@ class WelcomeStep : public WizardPage {
     Q_OBJECT
 
 public:
-    static const QString messageText;
+    static QString messageText();
     static constexpr int iconSide = 112;
 
     explicit WelcomeStep(OnboardingCoordinator& coordinator, QWidget* parent = nullptr);

@@ -129,8 +129,15 @@ void ClipCardView::setNumber(std::optional<qint64> number) {
 void ClipCardView::updateAccessibleText() {
     const QString kind = ClipPresentation::kindLabel(m_item.content).title;
     setAccessibleName(kind + u": "_s + searchText(m_item.content).left(200).simplified());
-    setAccessibleDescription(m_number ? ClipPresentation::numberBadgeAccessibleText(*m_number)
-                                      : QString());
+    // Said after the name: when it was copied, whether it is pinned, and
+    // the number that pastes it.
+    const QDateTime captured = QDateTime::fromMSecsSinceEpoch(qint64(m_item.capturedAt * 1000));
+    QStringList description{tr("Copied %1").arg(RelativeTime::describe(captured, now()))};
+    if (m_item.isPinned)
+        description << tr("Pinned");
+    if (m_number)
+        description << ClipPresentation::numberBadgeAccessibleText(*m_number);
+    setAccessibleDescription(description.join(u". "_s));
 }
 
 QRectF ClipCardView::cardRect() const {

@@ -23,7 +23,9 @@
 
 using namespace Qt::StringLiterals;
 
-const QString ClipPreviewView::footerText = u"Return to paste · Space or Esc to close"_s;
+QString ClipPreviewView::footerText() {
+    return tr("Return to paste · Space or Esc to close");
+}
 
 namespace {
 
@@ -89,9 +91,11 @@ ClipPreviewView::ClipPreviewView(QWidget* parent)
 
 QString ClipPreviewView::captureDateText(double capturedAt) {
     const QDateTime time = QDateTime::fromMSecsSinceEpoch(qint64(capturedAt * 1000));
-    const QLocale english(QLocale::English, QLocale::UnitedStates);
-    return english.toString(time.date(), u"MMM d, yyyy"_s) + " at "_L1 +
-           english.toString(time.time(), u"h:mm AP"_s);
+    // The patterns follow the language, the month names the locale.
+    const QLocale locale;
+    return tr("%1 at %2", "a date, then a time of day")
+        .arg(locale.toString(time.date(), tr("MMM d, yyyy", "date pattern")),
+             locale.toString(time.time(), tr("h:mm AP", "time pattern")));
 }
 
 void ClipPreviewView::setItem(const ClipItem& item) {
@@ -102,7 +106,7 @@ void ClipPreviewView::setItem(const ClipItem& item) {
     }
     m_layout->addWidget(header());
     m_layout->addWidget(body(), 1);
-    auto* footer = label(footerText, styledFont(TextStyle::caption));
+    auto* footer = label(footerText(), styledFont(TextStyle::caption));
     setTextColour(footer, faded(palette(), 0.4));
     m_layout->addWidget(footer);
 }

@@ -16,7 +16,7 @@ class ClipPreviewView : public QWidget {
     Q_OBJECT
 
 public:
-    static const QString footerText;
+    static QString footerText();
 
     explicit ClipPreviewView(QWidget* parent = nullptr);
 

@@ -116,28 +116,28 @@ KeyHintBar::KeyHintBar(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    setAccessibleName(u"Keyboard shortcuts"_s);
+    setAccessibleName(tr("Keyboard shortcuts"));
     stateChanged();
 }
 
 QList<KeyHintBar::Hint> KeyHintBar::hints(qint64 gridSize, bool isSearching) {
-    const Hint select{{u"←"_s, u"→"_s, u"↑"_s, u"↓"_s}, u"Select"_s};
-    const Hint pasteSelected{{u"↩"_s}, u"Paste selected"_s};
-    const Hint pin{{u"⌃P"_s}, u"Pin"_s};
-    const Hint remove{{u"⌃⌫"_s}, u"Delete"_s};
+    const Hint select{{u"←"_s, u"→"_s, u"↑"_s, u"↓"_s}, tr("Select")};
+    const Hint pasteSelected{{u"↩"_s}, tr("Paste selected")};
+    const Hint pin{{u"⌃P"_s}, tr("Pin")};
+    const Hint remove{{u"⌃⌫"_s}, tr("Delete")};
     if (isSearching)
-        return {select, pasteSelected, pin, remove, {{u"esc"_s}, u"Clear search"_s}};
+        return {select, pasteSelected, pin, remove, {{u"esc"_s}, tr("Clear search")}};
     const QString last = QString::number(gridSize);
-    return {{{u"1"_s, last}, u"Paste"_s},
+    return {{{u"1"_s, last}, tr("Paste")},
             select,
             pasteSelected,
-            {{u"Space"_s}, u"Preview"_s},
+            {{tr("Space")}, tr("Preview")},
             pin,
             remove,
-            {{u"⌃Z"_s}, u"Undo"_s},
-            {{u"⇥"_s}, u"Next tab"_s},
-            {{u"esc"_s}, u"Close"_s},
-            {{}, u"Type to search"_s}};
+            {{u"⌃Z"_s}, tr("Undo")},
+            {{u"⇥"_s}, tr("Next tab")},
+            {{u"esc"_s}, tr("Close")},
+            {{}, tr("Type to search")}};
 }
 
 void KeyHintBar::setGridSize(qint64 gridSize) {

@@ -95,9 +95,9 @@ QSizeF OverviewGrid::cardSize(const QSizeF& area, qreal spacing, qint64 gridSize
 
 QString OverviewGrid::emptyText(bool isSearching, bool onPinnedTab) {
     if (isSearching)
-        return u"Nothing found"_s;
-    return onPinnedTab ? u"Pin a card to keep it at hand"_s
-                       : u"Copy something — it will show up here"_s;
+        return tr("Nothing found");
+    return onPinnedTab ? tr("Pin a card to keep it at hand")
+                       : tr("Copy something — it will show up here");
 }
 
 QString OverviewGrid::emptyText() const {
@@ -409,16 +409,16 @@ void OverviewGrid::showContextMenu(qsizetype index, const QPoint& globalPosition
     // selected one.
     const ClipItem item = m_items[index];
     QMenu menu(this);
-    menu.addAction(u"Preview"_s, this, [this, item] { m_model.setPreviewItem(item); });
-    menu.addAction(item.isPinned ? u"Unpin\t⌃P"_s : u"Pin\t⌃P"_s, this, [this, item] {
+    menu.addAction(tr("Preview"), this, [this, item] { m_model.setPreviewItem(item); });
+    menu.addAction(item.isPinned ? tr("Unpin\t⌃P") : tr("Pin\t⌃P"), this, [this, item] {
         m_model.store().setPinned(!item.isPinned, item.id);
-        m_model.showToast(item.isPinned ? OverviewModel::removedFromPinnedToast
-                                        : OverviewModel::movedToPinnedToast);
+        m_model.showToast(item.isPinned ? OverviewModel::removedFromPinnedToast()
+                                        : OverviewModel::movedToPinnedToast());
     });
-    QAction* remove = menu.addAction(u"Delete\t⌃⌫"_s, this, [this, item] {
+    QAction* remove = menu.addAction(tr("Delete\t⌃⌫"), this, [this, item] {
         m_model.setLastRemoved(item);
         m_model.store().deleteItem(item.id);
-        m_model.showToast(OverviewModel::deletedToast);
+        m_model.showToast(OverviewModel::deletedToast());
     });
     remove->setProperty("destructive", true);
     menu.exec(globalPosition);

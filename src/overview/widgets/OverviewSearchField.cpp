@@ -29,8 +29,8 @@ OverviewSearchField::OverviewSearchField(OverviewModel& model, QWidget* parent)
     : QLineEdit(parent), m_model(model) {
     setFont(styledFont(TextStyle::title3));
     setFrame(false);
-    setPlaceholderText(u"Search"_s);
-    setAccessibleName(u"Search"_s);
+    setPlaceholderText(tr("Search"));
+    setAccessibleName(tr("Search"));
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
     QPalette transparent = palette();

@@ -10,8 +10,8 @@ using namespace Qt::StringLiterals;
 
 OverviewSettingsButton::OverviewSettingsButton(QWidget* parent) : QAbstractButton(parent) {
     setFocusPolicy(Qt::NoFocus);
-    setToolTip(u"Settings"_s);
-    setAccessibleName(u"Settings"_s);
+    setToolTip(tr("Settings"));
+    setAccessibleName(tr("Settings"));
     setFont(styledFont(TextStyle::title3));
     setFixedSize(side, side);
     setAttribute(Qt::WA_TranslucentBackground);

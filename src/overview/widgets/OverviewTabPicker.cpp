@@ -17,14 +17,16 @@ constexpr qreal verticalPadding = 8;
 
 } // namespace
 
-const QStringList OverviewTabPicker::titles{u"Recent"_s, u"Pinned"_s, u"All"_s};
+QStringList OverviewTabPicker::titles() {
+    return {tr("Recent"), tr("Pinned"), tr("All")};
+}
 
 OverviewTabPicker::OverviewTabPicker(QWidget* parent) : QWidget(parent) {
     setFont(styledFont(TextStyle::headline));
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    setAccessibleName(u"Tabs"_s);
+    setAccessibleName(tr("Tabs"));
 }
 
 void OverviewTabPicker::setCurrentTab(int index) {
@@ -43,7 +45,7 @@ void OverviewTabPicker::setSearching(bool searching) {
 
 QSizeF OverviewTabPicker::buttonSize(int index) const {
     const QFontMetricsF metrics(font());
-    return {metrics.horizontalAdvance(titles[index]) + 2 * horizontalPadding,
+    return {metrics.horizontalAdvance(titles()[index]) + 2 * horizontalPadding,
             metrics.height() + 2 * verticalPadding};
 }
 
@@ -55,12 +57,12 @@ QRectF OverviewTabPicker::buttonRect(int index) const {
 }
 
 QSize OverviewTabPicker::sizeHint() const {
-    const QRectF last = buttonRect(int(titles.size()) - 1);
+    const QRectF last = buttonRect(int(titles().size()) - 1);
     return QSizeF(last.right() + outerPadding, last.bottom() + outerPadding).toSize();
 }
 
 int OverviewTabPicker::tabAt(const QPoint& point) const {
-    for (int i = 0; i < titles.size(); ++i) {
+    for (int i = 0; i < titles().size(); ++i) {
         if (buttonRect(i).contains(point))
             return i;
     }
@@ -72,7 +74,7 @@ void OverviewTabPicker::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     GlassPainter::paint(
         painter, GlassPainter::capsule(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5)), palette());
-    for (int i = 0; i < titles.size(); ++i) {
+    for (int i = 0; i < titles().size(); ++i) {
         const QRectF button = buttonRect(i);
         if (i == m_current && !m_searching) {
             QColor accent = palette().color(QPalette::Highlight);
@@ -82,7 +84,7 @@ void OverviewTabPicker::paintEvent(QPaintEvent*) {
             painter.drawPath(GlassPainter::capsule(button));
         }
         painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(button, Qt::AlignCenter, titles[i]);
+        painter.drawText(button, Qt::AlignCenter, titles()[i]);
     }
 }
 

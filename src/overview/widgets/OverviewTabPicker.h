@@ -10,7 +10,7 @@ class OverviewTabPicker : public QWidget {
     Q_OBJECT
 
 public:
-    static const QStringList titles;
+    static QStringList titles();
 
     explicit OverviewTabPicker(QWidget* parent = nullptr);
 

@@ -59,21 +59,54 @@ QString AutostartEntry::path() const {
     return m_folder + u'/' + QLatin1StringView(fileName);
 }
 
+QString AutostartEntry::earlierPath() const {
+    return m_folder + u'/' + QLatin1StringView(earlierFileName);
+}
+
+QString AutostartEntry::applicationEntry() {
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(xdg);
+        return true;
+    }();
+    Q_UNUSED(registered);
+    QFile file(u":/xdg/"_s + QLatin1StringView(fileName));
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// Every command runs this program by its path; the desktop waits a moment
+// before starting it and may switch it off.
 QString AutostartEntry::entryText(const QString& executable) {
-    return u"[Desktop Entry]\n"
-           "Type=Application\n"
-           "Name=Velloq\n"
-           "Comment=Clipboard history\n"
-           "Exec=%1\n"
-           "Icon=velloq\n"
-           "Terminal=false\n"
-           "X-GNOME-Autostart-enabled=true\n"_s.arg(execArgument(executable));
+    QStringList lines;
+    bool inMainGroup = false;
+    const auto endMainGroup = [&] {
+        if (!inMainGroup)
+            return;
+        while (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        lines << u"X-GNOME-Autostart-enabled=true"_s
+              << u"X-GNOME-Autostart-Delay=%1"_s.arg(startDelaySeconds) << QString();
+        inMainGroup = false;
+    };
+    for (const QString& line : applicationEntry().split(u'\n')) {
+        if (line.startsWith(u'[')) {
+            endMainGroup();
+            inMainGroup = line == "[Desktop Entry]"_L1;
+        }
+        if (line.startsWith("Exec=velloq"_L1))
+            lines << u"Exec="_s + execArgument(executable) + line.mid(11);
+        else
+            lines << line;
+    }
+    endMainGroup();
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines.join(u'\n') + u'\n';
 }
 
 AutostartEntry::Status AutostartEntry::status() const {
     if (m_executable.isEmpty() || m_executable.contains(u'\n'))
         return Status::notFound;
-    QFile file(path());
+    QFile file(QFile::exists(path()) ? path() : earlierPath());
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return Status::notRegistered;
     // A few lines; anything larger is not ours to read.
@@ -88,9 +121,15 @@ bool AutostartEntry::registerEntry() const {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return false;
     file.write(entryText(m_executable).toUtf8());
-    return file.commit();
+    if (!file.commit())
+        return false;
+    QFile::remove(earlierPath());
+    return true;
 }
 
 bool AutostartEntry::unregisterEntry() const {
-    return !QFile::exists(path()) || QFile::remove(path());
+    bool removed = true;
+    for (const QString& entry : {path(), earlierPath()})
+        removed = (!QFile::exists(entry) || QFile::remove(entry)) && removed;
+    return removed;
 }

@@ -155,7 +155,7 @@ void OnboardingWindowTest::permissionPageFollowsTheGrant() {
     auto* page = qobject_cast<AccessibilityStep*>(window->page());
     QVERIFY(page);
     QVERIFY(!page->showsGranted());
-    QCOMPARE(page->title(), AccessibilityStep::notGrantedTitle);
+    QCOMPARE(page->title(), AccessibilityStep::notGrantedTitle());
     QVERIFY(
         showsText(page, u"Without it, clicking a card only copies it — then press ⌃V yourself."_s));
     press(Qt::Key_Return);
@@ -166,7 +166,7 @@ void OnboardingWindowTest::permissionPageFollowsTheGrant() {
     m_controller->permission().refresh();
     QCOMPARE(window->page(), page);
     QVERIFY(page->showsGranted());
-    QCOMPARE(page->title(), AccessibilityStep::grantedTitle);
+    QCOMPARE(page->title(), AccessibilityStep::grantedTitle());
     QVERIFY(!buttonTitled(page, u"Skip"_s));
     // Moves on by itself a moment later.
     QTRY_VERIFY(qobject_cast<ShortcutStep*>(window->page()));

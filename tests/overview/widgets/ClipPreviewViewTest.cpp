@@ -40,10 +40,11 @@ void ClipPreviewViewTest::headerAndFooter() {
     preview.applicationName = [](const QString&) { return u"Text Editor"_s; };
     preview.setItem(itemWith(TextContent{u"hello"_s}));
     const QStringList texts = labelTexts(preview);
-    QVERIFY(texts.contains(ClipPreviewView::footerText));
+    QVERIFY(texts.contains(ClipPreviewView::footerText()));
     QVERIFY(texts.contains(ClipPreviewView::captureDateText(1765000000)));
     QVERIFY(!texts.contains(u"Text Editor"_s)); // no installed application, no name
     const QDateTime time(QDate(2026, 12, 7), QTime(15, 30));
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     QCOMPARE(ClipPreviewView::captureDateText(double(time.toSecsSinceEpoch())),
              u"Dec 7, 2026 at 3:30 PM"_s);
 

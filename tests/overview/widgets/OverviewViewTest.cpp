@@ -212,10 +212,10 @@ void OverviewViewTest::pinDeleteAndUndoByKeyboard() {
     const auto pinned = ClipStore::pinnedItems(f.store.items());
     QCOMPARE(pinned.size(), 1);
     QCOMPARE(searchText(pinned.first().content), u"clip 2"_s);
-    QCOMPARE(f.model->toast(), std::optional(OverviewModel::movedToPinnedToast));
+    QCOMPARE(f.model->toast(), std::optional(OverviewModel::movedToPinnedToast()));
     f.key(Qt::Key_Backspace, Qt::ControlModifier);
     QCOMPARE(f.store.items().size(), 2);
-    QCOMPARE(f.model->toast(), std::optional(OverviewModel::deletedToast));
+    QCOMPARE(f.model->toast(), std::optional(OverviewModel::deletedToast()));
     // The removed card shrinks away and the others glide to their places;
     // once that is over, nothing but the cards of the tab is left on the grid.
     const auto settled = [&f] {
@@ -306,7 +306,7 @@ void OverviewViewTest::contextMenuActsOnTheClickedCard() {
     QApplication::sendEvent(&f.grid(), &deleteEvent);
     QCOMPARE(f.store.items().size(), 2);
     QCOMPARE(searchText(f.model->lastRemoved()->content), u"clip 1"_s);
-    QCOMPARE(f.model->toast(), std::optional(OverviewModel::deletedToast));
+    QCOMPARE(f.model->toast(), std::optional(OverviewModel::deletedToast()));
     f.key(Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(f.store.items().size(), 3);
 
@@ -314,7 +314,7 @@ void OverviewViewTest::contextMenuActsOnTheClickedCard() {
     const QPoint second = f.centreOf(1);
     QContextMenuEvent pinEvent(QContextMenuEvent::Mouse, second, f.grid().mapToGlobal(second));
     QApplication::sendEvent(&f.grid(), &pinEvent);
-    QCOMPARE(f.model->toast(), std::optional(OverviewModel::movedToPinnedToast));
+    QCOMPARE(f.model->toast(), std::optional(OverviewModel::movedToPinnedToast()));
     const auto pinned = ClipStore::pinnedItems(f.store.items());
     QCOMPARE(pinned.size(), 1);
     QCOMPARE(searchText(pinned.first().content), u"clip 2"_s);

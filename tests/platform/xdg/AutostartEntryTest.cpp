@@ -15,6 +15,8 @@ class AutostartEntryTest : public QObject {
 private Q_SLOTS:
     void registersReadsBackAndRemoves();
     void failuresAreReported();
+    void isTheApplicationsEntryWithThisProgram();
+    void entryOfEarlierVersionsCounts();
 };
 
 void AutostartEntryTest::registersReadsBackAndRemoves() {
@@ -60,6 +62,50 @@ void AutostartEntryTest::failuresAreReported() {
     QCOMPARE(unknown.status(), AutostartEntry::Status::notFound);
     QVERIFY(!unknown.registerEntry());
     QVERIFY(!QFile::exists(unknown.path()));
+}
+
+// What the desktop starts at login is the installed application's entry
+// (name, icon, window class, the Show Clipboard action), with this program
+// in both commands and a delay so the tray exists first.
+void AutostartEntryTest::isTheApplicationsEntryWithThisProgram() {
+    const QString application = AutostartEntry::applicationEntry();
+    QVERIFY(application.contains(u"\nIcon=" VELLOQ_APP_ID "\n"_s));
+    const QString text = AutostartEntry::entryText(u"/opt/velloq/bin/velloq"_s);
+    const qsizetype action = text.indexOf(u"[Desktop Action ShowClipboard]"_s);
+    QVERIFY2(action > 0, qPrintable(text));
+    const QString main = text.left(action);
+    QVERIFY2(main.contains(u"\nExec=\"/opt/velloq/bin/velloq\"\n"_s), qPrintable(text));
+    QVERIFY(main.contains(u"\nX-GNOME-Autostart-Delay=3\n"_s));
+    QVERIFY(main.contains(u"\nStartupWMClass=" VELLOQ_APP_ID "\n"_s));
+    QVERIFY(text.mid(action).contains(u"\nExec=\"/opt/velloq/bin/velloq\" show\n"_s));
+    QVERIFY(!text.contains(u"Exec=velloq"_s));
+    // Everything else is the installed entry's, line for line.
+    QStringList rest = text.split(u'\n');
+    rest.removeIf([](const QString& line) {
+        return line.startsWith(u"Exec="_s) || line.startsWith(u"X-GNOME-Autostart"_s) ||
+               line.isEmpty();
+    });
+    QStringList expected = application.split(u'\n');
+    expected.removeIf(
+        [](const QString& line) { return line.startsWith(u"Exec="_s) || line.isEmpty(); });
+    QCOMPARE(rest, expected);
+}
+
+void AutostartEntryTest::entryOfEarlierVersionsCounts() {
+    QTemporaryDir home;
+    const AutostartEntry entry(home.path(), u"/usr/bin/velloq"_s);
+    QFile earlier(home.filePath(QLatin1StringView(AutostartEntry::earlierFileName)));
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.write("[Desktop Entry]\nType=Application\nExec=/usr/bin/velloq\n");
+    earlier.close();
+    QCOMPARE(entry.status(), AutostartEntry::Status::enabled);
+    QVERIFY(entry.registerEntry()); // written under the new name, the old one gone
+    QVERIFY(QFile::exists(entry.path()) && !earlier.exists());
+    QVERIFY(earlier.open(QIODevice::WriteOnly));
+    earlier.close();
+    QVERIFY(entry.unregisterEntry()); // switching it off removes both
+    QVERIFY(!QFile::exists(entry.path()) && !earlier.exists());
+    QCOMPARE(entry.status(), AutostartEntry::Status::notRegistered);
 }
 
 QTEST_GUILESS_MAIN(AutostartEntryTest)
