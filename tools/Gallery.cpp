@@ -191,7 +191,8 @@ void renderSettings(const QString& prefix, const QPalette& palette) {
             if (!allowed && tab != 1)
                 continue;
             settings.selectTab(tab);
-            const QString name = SettingsWindowController::tabTitles()[tab].toLower();
+            // English file names in every language.
+            const QString name = QStringList{u"general"_s, u"permissions"_s, u"clipboard"_s}[tab];
             save(*settings.window(),
                  prefix + u"-settings-"_s + name + (allowed ? QString() : u"-not-allowed"_s) +
                      u".png"_s,

@@ -10,7 +10,7 @@ QPixmap AppIcon::pixmap(int side, qreal devicePixelRatio) {
 
 QIcon AppIcon::icon() {
     QIcon icon;
-    for (const int side : {16, 22, 24, 32, 48, 64, 128, 256})
+    for (const int side : {16, 24, 32, 48, 64, 128})
         icon.addPixmap(pixmap(side));
     return icon;
 }
