@@ -21,11 +21,8 @@ QLabel* centred(const QString& text, const QFont& font, bool secondary = false) 
     label->setAlignment(Qt::AlignHCenter);
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    if (secondary) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, secondaryTextColour(palette));
-        label->setPalette(palette);
-    }
+    if (secondary)
+        useSecondaryText(*label);
     return label;
 }
 

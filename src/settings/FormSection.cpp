@@ -97,9 +97,7 @@ QLabel* FormSection::addNote(const QString& text) {
     auto* note = new QLabel(text);
     note->setFont(styledFont(TextStyle::caption));
     note->setWordWrap(true);
-    QPalette palette = note->palette();
-    palette.setColor(QPalette::WindowText, secondaryTextColour(palette));
-    note->setPalette(palette);
+    useSecondaryText(*note);
     note->setContentsMargins(rowMargin + 2, 0, rowMargin, 8);
     note->setProperty("note", true);
     m_rows->addWidget(note);

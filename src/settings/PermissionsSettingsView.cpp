@@ -1,6 +1,7 @@
 #include "PermissionsSettingsView.h"
 
 #include "FormSection.h"
+#include "style/StatusColours.h"
 #include "style/Symbols.h"
 #include "style/TextStyles.h"
 
@@ -43,9 +44,7 @@ PermissionsSettingsView::PermissionsSettingsView(std::function<bool()> isGranted
     title->setFont(styledFont(TextStyle::headline));
     texts->addWidget(title);
     m_text->setWordWrap(true);
-    QPalette secondary = m_text->palette();
-    secondary.setColor(QPalette::WindowText, secondaryTextColour(secondary));
-    m_text->setPalette(secondary);
+    useSecondaryText(*m_text);
     texts->addWidget(m_text);
     rowLayout->addLayout(texts, 1);
     rowLayout->addWidget(m_open, 0, Qt::AlignVCenter);
@@ -81,7 +80,7 @@ void PermissionsSettingsView::refresh() {
     if (granted == m_granted)
         return;
     m_granted = granted;
-    const QColor colour = granted ? QColor(0x34, 0xc7, 0x59) : QColor(0xff, 0x95, 0x00);
+    const QColor colour = granted ? StatusColours::green : StatusColours::orange;
     m_icon->setPixmap(
         Symbols::pixmap(granted ? u"checkmark.circle.fill"_s : u"exclamationmark.triangle.fill"_s,
                         iconSide, colour, devicePixelRatioF()));

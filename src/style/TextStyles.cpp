@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <QWidget>
 
 QFont styledFont(TextStyle style, const QFont& base) {
     QFont font = base;
@@ -44,8 +45,14 @@ QFont designFont(qreal designPoints, QFont::Weight weight) {
     return font;
 }
 
-QColor secondaryTextColour(const QPalette& palette) {
+QColor secondaryTextColour(const QPalette& palette, qreal alpha) {
     QColor colour = palette.color(QPalette::WindowText);
-    colour.setAlphaF(0.6);
+    colour.setAlphaF(alpha);
     return colour;
+}
+
+void useSecondaryText(QWidget& widget, qreal alpha) {
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::WindowText, secondaryTextColour(palette, alpha));
+    widget.setPalette(palette);
 }

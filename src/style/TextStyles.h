@@ -4,6 +4,7 @@
 #include <QFont>
 
 class QPalette;
+class QWidget;
 
 // The named text styles of the overlay, settings and wizard, as sizes
 // relative to the application font. Views use only these names.
@@ -16,5 +17,12 @@ QFont styledFont(TextStyle style);
 // designed on (13 is the application font itself).
 QFont designFont(qreal designPoints, QFont::Weight weight = QFont::Normal);
 
-// The colour of secondary text (captions, empty states) on that palette.
-QColor secondaryTextColour(const QPalette& palette);
+// How strongly secondary text (captions, empty states, explanations) and
+// tertiary text (hints below those) are drawn, from the text colour.
+constexpr qreal secondaryTextAlpha = 0.6;
+constexpr qreal tertiaryTextAlpha = 0.45;
+
+// The colour of secondary text on that palette.
+QColor secondaryTextColour(const QPalette& palette, qreal alpha = secondaryTextAlpha);
+// Draws the widget's text in that colour from now on.
+void useSecondaryText(QWidget& widget, qreal alpha = secondaryTextAlpha);

@@ -2,6 +2,7 @@
 
 #include "onboarding/AccessibilityPermission.h"
 #include "onboarding/OnboardingCoordinator.h"
+#include "style/StatusColours.h"
 #include "style/TextStyles.h"
 
 #include <QLabel>
@@ -17,13 +18,6 @@ QString AccessibilityStep::notGrantedTitle() {
 QString AccessibilityStep::grantedTitle() {
     return tr("Click to paste is on");
 }
-
-namespace {
-
-const QColor grantedGreen(0x34, 0xc7, 0x59);
-constexpr qreal tertiaryAlpha = 0.45;
-
-} // namespace
 
 AccessibilityStep::AccessibilityStep(OnboardingCoordinator& coordinator, QWidget* parent)
     : WizardPage(parent), m_coordinator(coordinator) {
@@ -61,8 +55,9 @@ void AccessibilityStep::fillNotGranted(QWidget* content) {
         message(tr("To paste a card right where you were typing, Velloq needs Accessibility "
                    "access. Turn on Velloq in System Settings → Privacy & Security → "
                    "Accessibility.")));
-    QLabel* fallback = secondaryText(
-        tr("Without it, clicking a card only copies it — then press ⌃V yourself."), tertiaryAlpha);
+    QLabel* fallback =
+        secondaryText(tr("Without it, clicking a card only copies it — then press ⌃V yourself."),
+                      tertiaryTextAlpha);
     fallback->setFont(styledFont(TextStyle::callout));
     column->addWidget(fallback);
     QPushButton* skip = secondary(tr("Skip"));
@@ -75,7 +70,7 @@ void AccessibilityStep::fillNotGranted(QWidget* content) {
 
 void AccessibilityStep::fillGranted(QWidget* content) {
     QBoxLayout* column = centredColumn(content);
-    column->addWidget(symbol(u"checkmark.circle.fill"_s, grantedGreen));
+    column->addWidget(symbol(u"checkmark.circle.fill"_s, StatusColours::green));
     column->addWidget(titleLabel(grantedTitle()));
     QLabel* text = message(tr("Clicking a card will paste it where you were typing."));
     text->setContentsMargins(0, 0, 0, 0);

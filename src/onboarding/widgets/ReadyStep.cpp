@@ -72,7 +72,7 @@ QWidget* ReadyStep::tipRow(const Tip& tip) const {
     auto* title = new QLabel(tip.title);
     title->setFont(styledFont(TextStyle::headline));
     texts->addWidget(title);
-    QLabel* detail = secondaryText(tip.detail, 0.6);
+    QLabel* detail = secondaryText(tip.detail);
     detail->setAlignment(Qt::AlignLeft);
     texts->addWidget(detail);
     layout->addLayout(texts, 1);

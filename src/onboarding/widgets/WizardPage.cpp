@@ -45,7 +45,7 @@ QLabel* WizardPage::titleLabel(const QString& text) {
 }
 
 QLabel* WizardPage::message(const QString& text) {
-    QLabel* label = secondaryText(text, 0.6);
+    QLabel* label = secondaryText(text);
     label->setFont(styledFont(TextStyle::title3));
     label->setContentsMargins(messageInset, 0, messageInset, 0);
     return label;
@@ -55,11 +55,7 @@ QLabel* WizardPage::secondaryText(const QString& text, qreal alpha) {
     auto* label = new QLabel(text);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignHCenter);
-    QPalette palette = label->palette();
-    QColor colour = palette.color(QPalette::WindowText);
-    colour.setAlphaF(alpha);
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
+    useSecondaryText(*label, alpha);
     return label;
 }
 

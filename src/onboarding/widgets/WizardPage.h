@@ -1,5 +1,7 @@
 #pragma once
 
+#include "style/TextStyles.h"
+
 #include <QWidget>
 
 class QBoxLayout;
@@ -29,7 +31,7 @@ protected:
     QLabel* titleLabel(const QString& text);
     // Secondary text in the title-3 style, wrapped and centred.
     static QLabel* message(const QString& text);
-    static QLabel* secondaryText(const QString& text, qreal alpha);
+    static QLabel* secondaryText(const QString& text, qreal alpha = secondaryTextAlpha);
     // The page's forward button from now on.
     QPushButton* forward(const QString& text);
     static QPushButton* secondary(const QString& text);

@@ -5,6 +5,7 @@
 #include "overview/ClipPresentation.h"
 #include "overview/RelativeTime.h"
 #include "style/GlassPainter.h"
+#include "style/StatusColours.h"
 #include "style/Symbols.h"
 #include "style/TextStyles.h"
 
@@ -239,7 +240,7 @@ qreal ClipCardView::paintHeaderEnd(QPainter& painter, const QRectF& row) const {
         const int side = 16;
         painter.drawPixmap(
             QPointF(x - side, row.center().y() - side / 2.0),
-            Symbols::pixmap(u"pin.fill"_s, side, QColor(0xff, 0x95, 0x00), devicePixelRatioF()));
+            Symbols::pixmap(u"pin.fill"_s, side, StatusColours::orange, devicePixelRatioF()));
         x -= side + 8;
     }
     return x;
