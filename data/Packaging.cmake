@@ -1,7 +1,9 @@
 # The Debian package (`scripts/package`, or `cpack` in a build folder). Its
-# library dependencies come from dpkg-shlibdeps; the ones no program links
-# against are named here: the X11 platform plugin, and the image plugins
-# that read TIFF and other copied pictures.
+# library dependencies come from dpkg-shlibdeps; what no program links
+# against is named here: the X11 platform plugin it cannot start without,
+# and, recommended, the image plugins that read TIFF and other copied
+# pictures, Qt's own translations (key names, standard buttons) and
+# xdg-open.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velloq)
 set(CPACK_PACKAGE_VENDOR "Tarnbrook Software")
@@ -15,7 +17,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.tarnbrooksoftware.com/velloq/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-image-formats-plugins, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "qt6-image-formats-plugins, qt6-translations-l10n, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "clipboard history with a card overlay
 Velloq keeps what you copy (text, rich text, pictures, files and links)
 and shows your recent copies as large cards over the whole screen when you

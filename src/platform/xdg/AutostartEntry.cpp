@@ -26,6 +26,9 @@ QString execArgument(const QString& argument) {
     return u'"' + quoted + u'"';
 }
 
+// How the installed entry starts the program: by its name, found on PATH.
+constexpr auto installedCommand = "Exec=velloq"_L1;
+
 bool isSwitchedOff(const QString& entry) {
     for (QString line : entry.split(u'\n')) {
         line = line.trimmed();
@@ -92,8 +95,8 @@ QString AutostartEntry::entryText(const QString& executable) {
             endMainGroup();
             inMainGroup = line == "[Desktop Entry]"_L1;
         }
-        if (line.startsWith("Exec=velloq"_L1))
-            lines << u"Exec="_s + execArgument(executable) + line.mid(11);
+        if (line.startsWith(installedCommand))
+            lines << u"Exec="_s + execArgument(executable) + line.mid(installedCommand.size());
         else
             lines << line;
     }
