@@ -93,9 +93,10 @@ QWidget* SettingsWindowController::tabBar() {
     layout->addStretch(1);
     m_tabs = new QButtonGroup(bar);
     const QColor colour = bar->palette().color(QPalette::WindowText);
-    for (int i = 0; i < tabTitles().size(); ++i) {
+    const QStringList titles = tabTitles();
+    for (int i = 0; i < titles.size(); ++i) {
         auto* tab = new QToolButton;
-        tab->setText(tabTitles()[i]);
+        tab->setText(titles[i]);
         tab->setIcon(Symbols::pixmap(tabSymbols[i], tabIconSide, colour, bar->devicePixelRatioF()));
         tab->setIconSize(QSize(tabIconSide, tabIconSide));
         tab->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -103,7 +104,7 @@ QWidget* SettingsWindowController::tabBar() {
         tab->setAutoRaise(true);
         tab->setFocusPolicy(Qt::StrongFocus);
         tab->setMinimumWidth(84);
-        tab->setAccessibleName(tabTitles()[i]);
+        tab->setAccessibleName(titles[i]);
         m_tabs->addButton(tab, i);
         layout->addWidget(tab);
     }
@@ -118,9 +119,10 @@ QWidget* SettingsWindowController::tabBar() {
 }
 
 void SettingsWindowController::selectTab(int index) {
-    if (!m_window || index < 0 || index >= tabTitles().size())
+    const QStringList titles = tabTitles();
+    if (!m_window || index < 0 || index >= titles.size())
         return;
     m_panes->setCurrentIndex(index);
     m_tabs->button(index)->setChecked(true);
-    m_window->setWindowTitle(tabTitles()[index]);
+    m_window->setWindowTitle(titles[index]);
 }

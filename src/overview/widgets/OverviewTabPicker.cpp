@@ -45,7 +45,7 @@ void OverviewTabPicker::setSearching(bool searching) {
 
 QSizeF OverviewTabPicker::buttonSize(int index) const {
     const QFontMetricsF metrics(font());
-    return {metrics.horizontalAdvance(titles()[index]) + 2 * horizontalPadding,
+    return {metrics.horizontalAdvance(m_titles[index]) + 2 * horizontalPadding,
             metrics.height() + 2 * verticalPadding};
 }
 
@@ -57,12 +57,12 @@ QRectF OverviewTabPicker::buttonRect(int index) const {
 }
 
 QSize OverviewTabPicker::sizeHint() const {
-    const QRectF last = buttonRect(int(titles().size()) - 1);
+    const QRectF last = buttonRect(int(m_titles.size()) - 1);
     return QSizeF(last.right() + outerPadding, last.bottom() + outerPadding).toSize();
 }
 
 int OverviewTabPicker::tabAt(const QPoint& point) const {
-    for (int i = 0; i < titles().size(); ++i) {
+    for (int i = 0; i < m_titles.size(); ++i) {
         if (buttonRect(i).contains(point))
             return i;
     }
@@ -74,7 +74,7 @@ void OverviewTabPicker::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     GlassPainter::paint(
         painter, GlassPainter::capsule(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5)), palette());
-    for (int i = 0; i < titles().size(); ++i) {
+    for (int i = 0; i < m_titles.size(); ++i) {
         const QRectF button = buttonRect(i);
         if (i == m_current && !m_searching) {
             QColor accent = palette().color(QPalette::Highlight);
@@ -84,7 +84,7 @@ void OverviewTabPicker::paintEvent(QPaintEvent*) {
             painter.drawPath(GlassPainter::capsule(button));
         }
         painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(button, Qt::AlignCenter, titles()[i]);
+        painter.drawText(button, Qt::AlignCenter, m_titles[i]);
     }
 }
 

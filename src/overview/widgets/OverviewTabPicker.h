@@ -35,6 +35,8 @@ private:
     QRectF buttonRect(int index) const;
     QSizeF buttonSize(int index) const;
 
+    // Looked up once: every paint and hit test measures them.
+    const QStringList m_titles = titles();
     int m_current = 0;
     bool m_searching = false;
     int m_pressed = -1;
