@@ -2,7 +2,6 @@
 
 #include "preferences/Defaults.h"
 #include "preferences/Preferences.h"
-#include "style/AppIcon.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -57,7 +56,6 @@ void OnboardingWindowController::buildWindow(OnboardingCoordinator::Step step) {
     m_window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                              Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     m_window->setWindowTitle(windowTitle());
-    m_window->setWindowIcon(AppIcon::icon());
     m_window->installEventFilter(this);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), m_window->size());
