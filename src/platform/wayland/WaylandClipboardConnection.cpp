@@ -1,0 +1,184 @@
+#include "WaylandClipboardConnection.h"
+
+#include "wlr-data-control-unstable-v1-client.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+#include <wayland-client.h>
+
+namespace {
+
+// Waits until `fd` is ready for `events` or the time is up.
+bool waitFor(int fd, short events, int milliseconds) {
+    pollfd ready{fd, events, 0};
+    int result;
+    do {
+        result = ::poll(&ready, 1, milliseconds);
+    } while (result < 0 && errno == EINTR);
+    return result > 0;
+}
+
+} // namespace
+
+std::unique_ptr<WaylandClipboardConnection> WaylandClipboardConnection::connect() {
+    std::unique_ptr<WaylandClipboardConnection> connection(new WaylandClipboardConnection);
+    connection->m_display = wl_display_connect(nullptr);
+    if (!connection->m_display || !connection->bind())
+        return nullptr;
+    return connection;
+}
+
+WaylandClipboardConnection::~WaylandClipboardConnection() {
+    for (zwlr_data_control_offer_v1* offer : m_offers.keys())
+        zwlr_data_control_offer_v1_destroy(offer);
+    if (m_device)
+        zwlr_data_control_device_v1_destroy(m_device);
+    if (m_manager)
+        zwlr_data_control_manager_v1_destroy(m_manager);
+    if (m_seat)
+        wl_seat_destroy(m_seat);
+    if (m_registry)
+        wl_registry_destroy(m_registry);
+    if (m_display)
+        wl_display_disconnect(m_display);
+}
+
+// The seat and the manager, then the seat's clipboard device, whose first
+// events name the current selection.
+bool WaylandClipboardConnection::bind() {
+    static const wl_registry_listener registryListener{&WaylandClipboardConnection::globalAdded,
+                                                       &WaylandClipboardConnection::globalRemoved};
+    m_registry = wl_display_get_registry(m_display);
+    wl_registry_add_listener(m_registry, &registryListener, this);
+    if (wl_display_roundtrip(m_display) < 0 || !m_seat || !m_manager)
+        return false;
+    static const zwlr_data_control_device_v1_listener deviceListener{
+        &WaylandClipboardConnection::dataOffer, &WaylandClipboardConnection::selection,
+        &WaylandClipboardConnection::finished, &WaylandClipboardConnection::primarySelection};
+    m_device = zwlr_data_control_manager_v1_get_data_device(m_manager, m_seat);
+    zwlr_data_control_device_v1_add_listener(m_device, &deviceListener, this);
+    return wl_display_roundtrip(m_display) >= 0;
+}
+
+void WaylandClipboardConnection::globalAdded(void* data, wl_registry* registry, uint32_t name,
+                                             const char* interface, uint32_t version) {
+    auto* self = static_cast<WaylandClipboardConnection*>(data);
+    const QByteArray offered(interface);
+    if (offered == wl_seat_interface.name && !self->m_seat) {
+        self->m_seat = static_cast<wl_seat*>(
+            wl_registry_bind(registry, name, &wl_seat_interface, qMin<uint32_t>(version, 1)));
+    } else if (offered == zwlr_data_control_manager_v1_interface.name && !self->m_manager) {
+        self->m_manager = static_cast<zwlr_data_control_manager_v1*>(wl_registry_bind(
+            registry, name, &zwlr_data_control_manager_v1_interface, qMin<uint32_t>(version, 2)));
+    }
+}
+
+void WaylandClipboardConnection::globalRemoved(void*, wl_registry*, uint32_t) {}
+
+void WaylandClipboardConnection::dataOffer(void* data, zwlr_data_control_device_v1*,
+                                           zwlr_data_control_offer_v1* offer) {
+    static const zwlr_data_control_offer_v1_listener offerListener{
+        &WaylandClipboardConnection::offerType};
+    auto* self = static_cast<WaylandClipboardConnection*>(data);
+    self->m_offers.insert(offer, {});
+    zwlr_data_control_offer_v1_add_listener(offer, &offerListener, self);
+}
+
+void WaylandClipboardConnection::offerType(void* data, zwlr_data_control_offer_v1* offer,
+                                           const char* mimeType) {
+    auto* self = static_cast<WaylandClipboardConnection*>(data);
+    const auto types = self->m_offers.find(offer);
+    if (types != self->m_offers.end())
+        types->append(QString::fromUtf8(mimeType));
+}
+
+// A new selection replaces the previous one, whose offer is let go of.
+void WaylandClipboardConnection::selection(void* data, zwlr_data_control_device_v1*,
+                                           zwlr_data_control_offer_v1* offer) {
+    auto* self = static_cast<WaylandClipboardConnection*>(data);
+    if (self->m_selection && self->m_selection != offer)
+        self->forget(self->m_selection);
+    self->m_selection = offer;
+    ++self->m_changeCount;
+}
+
+// The primary selection (the middle-click one) is not the clipboard.
+void WaylandClipboardConnection::primarySelection(void* data, zwlr_data_control_device_v1*,
+                                                  zwlr_data_control_offer_v1* offer) {
+    auto* self = static_cast<WaylandClipboardConnection*>(data);
+    if (offer && offer != self->m_selection)
+        self->forget(offer);
+}
+
+void WaylandClipboardConnection::finished(void* data, zwlr_data_control_device_v1*) {
+    auto* self = static_cast<WaylandClipboardConnection*>(data);
+    if (self->m_selection)
+        self->forget(self->m_selection);
+    self->m_selection = nullptr;
+}
+
+void WaylandClipboardConnection::forget(zwlr_data_control_offer_v1* offer) {
+    if (m_offers.remove(offer))
+        zwlr_data_control_offer_v1_destroy(offer);
+}
+
+QStringList WaylandClipboardConnection::offeredTypes() const {
+    return m_selection ? m_offers.value(m_selection) : QStringList();
+}
+
+bool WaylandClipboardConnection::dispatch(std::chrono::milliseconds timeout) {
+    if (wl_display_dispatch_pending(m_display) < 0)
+        return false;
+    wl_display_flush(m_display);
+    if (!waitForEvents(timeout))
+        return wl_display_get_error(m_display) == 0;
+    return wl_display_dispatch_pending(m_display) >= 0;
+}
+
+// Reads the connection's events into the queue, if any come in time.
+bool WaylandClipboardConnection::waitForEvents(std::chrono::milliseconds timeout) {
+    while (wl_display_prepare_read(m_display) != 0) {
+        if (wl_display_dispatch_pending(m_display) < 0)
+            return false;
+    }
+    if (!waitFor(wl_display_get_fd(m_display), POLLIN, int(timeout.count()))) {
+        wl_display_cancel_read(m_display);
+        return false;
+    }
+    return wl_display_read_events(m_display) == 0;
+}
+
+std::optional<QByteArray> WaylandClipboardConnection::read(const QString& type,
+                                                           QDeadlineTimer deadline,
+                                                           qint64 maximumBytes) {
+    if (!m_selection || !offeredTypes().contains(type))
+        return std::nullopt;
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+        return std::nullopt;
+    zwlr_data_control_offer_v1_receive(m_selection, type.toUtf8().constData(), ends[1]);
+    ::close(ends[1]);
+    wl_display_flush(m_display);
+    QByteArray data;
+    char chunk[65536];
+    std::optional<QByteArray> result;
+    while (!deadline.hasExpired()) {
+        if (!waitFor(ends[0], POLLIN, int(qMax<qint64>(deadline.remainingTime(), 0))))
+            break;
+        const ssize_t count = ::read(ends[0], chunk, sizeof chunk);
+        if (count == 0) {
+            result = data;
+            break;
+        }
+        if (count < 0 && errno != EAGAIN && errno != EINTR)
+            break;
+        if (count > 0)
+            data.append(chunk, count);
+        if (data.size() > maximumBytes)
+            break;
+    }
+    ::close(ends[0]);
+    return result;
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QHash>
+#include <QStringList>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+
+struct wl_display;
+struct wl_registry;
+struct wl_seat;
+struct zwlr_data_control_manager_v1;
+struct zwlr_data_control_device_v1;
+struct zwlr_data_control_offer_v1;
+
+// The clipboard of a Wayland compositor through wlroots' data-control
+// protocol, on a connection of its own: the offered types of every new
+// selection, and reading one type with a deadline, so a source that never
+// sends its data cannot hold the reader. One thread uses it at a time.
+class WaylandClipboardConnection {
+public:
+    // None without a compositor ($WAYLAND_DISPLAY) or without the protocol.
+    static std::unique_ptr<WaylandClipboardConnection> connect();
+    ~WaylandClipboardConnection();
+
+    WaylandClipboardConnection(const WaylandClipboardConnection&) = delete;
+    WaylandClipboardConnection& operator=(const WaylandClipboardConnection&) = delete;
+
+    // Handles what the compositor sent, waiting up to `timeout` for it;
+    // false when the connection is lost.
+    bool dispatch(std::chrono::milliseconds timeout);
+    // Counts the selections announced since connecting.
+    quint64 changeCount() const { return m_changeCount; }
+    // The current selection's types, as its source offered them; empty
+    // when nothing is selected.
+    QStringList offeredTypes() const;
+    // One type of the current selection, or none when the source does not
+    // send it all before `deadline`, sends more than `maximumBytes`, or
+    // there is no selection.
+    std::optional<QByteArray> read(const QString& type, QDeadlineTimer deadline,
+                                   qint64 maximumBytes);
+
+private:
+    WaylandClipboardConnection() = default;
+    bool bind();
+    bool waitForEvents(std::chrono::milliseconds timeout);
+
+    static void globalAdded(void* data, wl_registry* registry, uint32_t name, const char* interface,
+                            uint32_t version);
+    static void globalRemoved(void* data, wl_registry* registry, uint32_t name);
+    static void dataOffer(void* data, zwlr_data_control_device_v1* device,
+                          zwlr_data_control_offer_v1* offer);
+    static void selection(void* data, zwlr_data_control_device_v1* device,
+                          zwlr_data_control_offer_v1* offer);
+    static void finished(void* data, zwlr_data_control_device_v1* device);
+    static void primarySelection(void* data, zwlr_data_control_device_v1* device,
+                                 zwlr_data_control_offer_v1* offer);
+    static void offerType(void* data, zwlr_data_control_offer_v1* offer, const char* mimeType);
+    void forget(zwlr_data_control_offer_v1* offer);
+
+    wl_display* m_display = nullptr;
+    wl_registry* m_registry = nullptr;
+    wl_seat* m_seat = nullptr;
+    zwlr_data_control_manager_v1* m_manager = nullptr;
+    zwlr_data_control_device_v1* m_device = nullptr;
+    // Every offer announced and not yet let go of, with its types.
+    QHash<zwlr_data_control_offer_v1*, QStringList> m_offers;
+    zwlr_data_control_offer_v1* m_selection = nullptr;
+    quint64 m_changeCount = 0;
+};

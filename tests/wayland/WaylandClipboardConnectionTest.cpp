@@ -1,0 +1,96 @@
+#include "platform/wayland/WaylandClipboardConnection.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTest>
+
+#include <csignal>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A copy made by wl-copy, kept in the foreground so the test can stop it.
+std::unique_ptr<QProcess> copyWithWlCopy(const QStringList& arguments, const QByteArray& data) {
+    auto source = std::make_unique<QProcess>();
+    source->start(u"wl-copy"_s, QStringList{u"--foreground"_s} + arguments);
+    if (!source->waitForStarted())
+        return nullptr;
+    source->write(data);
+    // Written now: the test runs no event loop that would do it later.
+    source->waitForBytesWritten();
+    source->closeWriteChannel();
+    return source;
+}
+
+// Handles the compositor's events until a selection after `count` arrives.
+bool waitForChange(WaylandClipboardConnection& clipboard, quint64 count) {
+    QElapsedTimer waited;
+    waited.start();
+    while (clipboard.changeCount() <= count && waited.elapsed() < 5000) {
+        if (!clipboard.dispatch(std::chrono::milliseconds(50)))
+            return false;
+    }
+    return clipboard.changeCount() > count;
+}
+
+} // namespace
+
+// Another client's copies seen and read over our own connection to a
+// headless sway, with wl-copy as that client.
+class WaylandClipboardConnectionTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void seesAndReadsACopy();
+    void silentSourceIsGivenUpOnAtTheDeadline();
+};
+
+void WaylandClipboardConnectionTest::initTestCase() {
+    const QByteArray display = qgetenv("VELLOQ_TEST_WAYLAND_DISPLAY");
+    QVERIFY2(!display.isEmpty(), "needs the compositor scripts/test starts");
+    qputenv("WAYLAND_DISPLAY", display);
+}
+
+void WaylandClipboardConnectionTest::seesAndReadsACopy() {
+    std::unique_ptr<WaylandClipboardConnection> clipboard = WaylandClipboardConnection::connect();
+    QVERIFY(clipboard);
+    const quint64 before = clipboard->changeCount();
+    std::unique_ptr<QProcess> source =
+        copyWithWlCopy({u"--type"_s, u"text/plain;charset=utf-8"_s}, "grüße aus Wayland");
+    QVERIFY(source);
+    QVERIFY(waitForChange(*clipboard, before));
+    QVERIFY2(clipboard->offeredTypes().contains(u"text/plain;charset=utf-8"_s),
+             qPrintable(clipboard->offeredTypes().join(u", "_s)));
+    const QDeadlineTimer deadline(1000);
+    QCOMPARE(clipboard->read(u"text/plain;charset=utf-8"_s, deadline, 1 << 20),
+             std::optional("grüße aus Wayland"_ba));
+    // A type the source does not offer is not asked for, nor more than the
+    // limit taken.
+    QCOMPARE(clipboard->read(u"image/png"_s, QDeadlineTimer(1000), 1 << 20), std::nullopt);
+    QCOMPARE(clipboard->read(u"text/plain;charset=utf-8"_s, QDeadlineTimer(1000), 4), std::nullopt);
+    source->kill();
+    source->waitForFinished();
+}
+
+void WaylandClipboardConnectionTest::silentSourceIsGivenUpOnAtTheDeadline() {
+    std::unique_ptr<WaylandClipboardConnection> clipboard = WaylandClipboardConnection::connect();
+    QVERIFY(clipboard);
+    const quint64 before = clipboard->changeCount();
+    std::unique_ptr<QProcess> source = copyWithWlCopy({}, "never sent");
+    QVERIFY(source);
+    QVERIFY(waitForChange(*clipboard, before));
+    ::kill(pid_t(source->processId()), SIGSTOP);
+    QElapsedTimer waited;
+    waited.start();
+    QCOMPARE(clipboard->read(clipboard->offeredTypes().value(0), QDeadlineTimer(300), 1 << 20),
+             std::nullopt);
+    QVERIFY2(waited.elapsed() < 1000, qPrintable(QString::number(waited.elapsed())));
+    ::kill(pid_t(source->processId()), SIGCONT);
+    source->kill();
+    source->waitForFinished();
+}
+
+QTEST_GUILESS_MAIN(WaylandClipboardConnectionTest)
+#include "WaylandClipboardConnectionTest.moc"
