@@ -45,6 +45,7 @@ private Q_SLOTS:
     void initTestCase();
     void seesAndReadsACopy();
     void silentSourceIsGivenUpOnAtTheDeadline();
+    void ownSelectionIsPastedAndKnownAsOwn();
 };
 
 void WaylandClipboardConnectionTest::initTestCase() {
@@ -90,6 +91,50 @@ void WaylandClipboardConnectionTest::silentSourceIsGivenUpOnAtTheDeadline() {
     ::kill(pid_t(source->processId()), SIGCONT);
     source->kill();
     source->waitForFinished();
+}
+
+namespace {
+
+// Runs wl-paste while `owner` answers the paste; its output.
+QByteArray pasteWithWlPaste(WaylandClipboardConnection& owner, const QStringList& arguments) {
+    QProcess paste;
+    paste.start(u"wl-paste"_s, arguments);
+    QElapsedTimer waited;
+    waited.start();
+    while (!paste.waitForFinished(10) && waited.elapsed() < 5000)
+        owner.dispatch(std::chrono::milliseconds(10));
+    return paste.readAllStandardOutput();
+}
+
+} // namespace
+
+// Our writes reach other clients, and each connection knows its own
+// selection from another's, so the watcher never counts its own copies.
+void WaylandClipboardConnectionTest::ownSelectionIsPastedAndKnownAsOwn() {
+    std::unique_ptr<WaylandClipboardConnection> velloq = WaylandClipboardConnection::connect();
+    std::unique_ptr<WaylandClipboardConnection> other = WaylandClipboardConnection::connect();
+    QVERIFY(velloq && other);
+    const quint64 before = velloq->changeCount();
+    const QByteArray large(4 << 20, 'x');
+    velloq->setSelection(
+        {{u"text/plain;charset=utf-8"_s, "from Velloq"_ba}, {u"text/x-large"_s, large}});
+    QVERIFY(waitForChange(*velloq, before));
+    QVERIFY(velloq->isOwnSelection());
+    QVERIFY(other->dispatch(std::chrono::milliseconds(200)));
+    QVERIFY(!other->isOwnSelection());
+    QVERIFY(other->offeredTypes().contains(u"text/plain;charset=utf-8"_s));
+    QCOMPARE(
+        pasteWithWlPaste(*velloq, {u"--no-newline"_s, u"--type"_s, u"text/plain;charset=utf-8"_s}),
+        "from Velloq"_ba);
+    // A paste that stops reading early ends the answer, not Velloq.
+    QProcess partial;
+    partial.start(u"sh"_s, {u"-c"_s, u"wl-paste --type text/x-large | head -c 10"_s});
+    QElapsedTimer waited;
+    waited.start();
+    while (!partial.waitForFinished(10) && waited.elapsed() < 5000)
+        velloq->dispatch(std::chrono::milliseconds(10));
+    QCOMPARE(partial.readAllStandardOutput(), "xxxxxxxxxx"_ba);
+    QVERIFY(velloq->dispatch(std::chrono::milliseconds(10)));
 }
 
 QTEST_GUILESS_MAIN(WaylandClipboardConnectionTest)

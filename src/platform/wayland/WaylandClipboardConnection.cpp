@@ -2,13 +2,23 @@
 
 #include "wlr-data-control-unstable-v1-client.h"
 
+#include <QCoreApplication>
+
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <unistd.h>
 #include <wayland-client.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
+
+// How long a paste may take to take our data before it is cut off.
+constexpr int sendBudgetMs = 2000;
 
 // Waits until `fd` is ready for `events` or the time is up.
 bool waitFor(int fd, short events, int milliseconds) {
@@ -20,10 +30,34 @@ bool waitFor(int fd, short events, int milliseconds) {
     return result > 0;
 }
 
+// Writes to a pipe whose reader may have gone: the write fails with EPIPE
+// instead of ending the process with SIGPIPE, which is blocked for this
+// thread meanwhile and discarded if it came.
+ssize_t writeToPipe(int fd, const char* data, size_t size) {
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    sigset_t previous;
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    const ssize_t count = ::write(fd, data, size);
+    if (count < 0 && errno == EPIPE) {
+        const timespec now{0, 0};
+        while (sigtimedwait(&pipeSignal, nullptr, &now) < 0 && errno == EINTR) {
+        }
+        errno = EPIPE;
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return count;
+}
+
 } // namespace
 
 std::unique_ptr<WaylandClipboardConnection> WaylandClipboardConnection::connect() {
+    static std::atomic<int> connections = 0;
     std::unique_ptr<WaylandClipboardConnection> connection(new WaylandClipboardConnection);
+    connection->m_ownershipType =
+        u"application/x-velloq-owner-%1-%2"_s.arg(QCoreApplication::applicationPid())
+            .arg(++connections);
     connection->m_display = wl_display_connect(nullptr);
     if (!connection->m_display || !connection->bind())
         return nullptr;
@@ -31,6 +65,8 @@ std::unique_ptr<WaylandClipboardConnection> WaylandClipboardConnection::connect(
 }
 
 WaylandClipboardConnection::~WaylandClipboardConnection() {
+    if (m_source)
+        zwlr_data_control_source_v1_destroy(m_source);
     for (zwlr_data_control_offer_v1* offer : m_offers.keys())
         zwlr_data_control_offer_v1_destroy(offer);
     if (m_device)
@@ -181,4 +217,56 @@ std::optional<QByteArray> WaylandClipboardConnection::read(const QString& type,
     }
     ::close(ends[0]);
     return result;
+}
+
+void WaylandClipboardConnection::setSelection(const QList<Representation>& representations) {
+    static const zwlr_data_control_source_v1_listener sourceListener{
+        &WaylandClipboardConnection::sendData, &WaylandClipboardConnection::sourceCancelled};
+    if (m_source)
+        zwlr_data_control_source_v1_destroy(m_source);
+    m_sourceData.clear();
+    m_source = zwlr_data_control_manager_v1_create_data_source(m_manager);
+    zwlr_data_control_source_v1_add_listener(m_source, &sourceListener, this);
+    for (const Representation& representation : representations) {
+        m_sourceData.insert(representation.type, representation.data);
+        zwlr_data_control_source_v1_offer(m_source, representation.type.toUtf8().constData());
+    }
+    zwlr_data_control_source_v1_offer(m_source, m_ownershipType.toUtf8().constData());
+    zwlr_data_control_device_v1_set_selection(m_device, m_source);
+    wl_display_flush(m_display);
+}
+
+bool WaylandClipboardConnection::isOwnSelection() const {
+    return offeredTypes().contains(m_ownershipType);
+}
+
+// A paste asks for one type; the data goes down the pipe it gave, within a
+// budget, so a paste target that stops reading cannot hold this thread.
+void WaylandClipboardConnection::sendData(void* data, zwlr_data_control_source_v1*,
+                                          const char* mimeType, int32_t fd) {
+    auto* self = static_cast<WaylandClipboardConnection*>(data);
+    const QByteArray content = self->m_sourceData.value(QString::fromUtf8(mimeType));
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    const QDeadlineTimer deadline(sendBudgetMs);
+    qsizetype written = 0;
+    while (written < content.size() && !deadline.hasExpired()) {
+        const ssize_t count =
+            writeToPipe(fd, content.constData() + written, size_t(content.size() - written));
+        if (count > 0)
+            written += count;
+        else if (count < 0 && errno != EAGAIN && errno != EINTR)
+            break;
+        else
+            waitFor(fd, POLLOUT, int(qMax<qint64>(deadline.remainingTime(), 0)));
+    }
+    ::close(fd);
+}
+
+void WaylandClipboardConnection::sourceCancelled(void* data, zwlr_data_control_source_v1* source) {
+    auto* self = static_cast<WaylandClipboardConnection*>(data);
+    zwlr_data_control_source_v1_destroy(source);
+    if (self->m_source == source) {
+        self->m_source = nullptr;
+        self->m_sourceData.clear();
+    }
 }

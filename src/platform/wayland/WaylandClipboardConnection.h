@@ -15,6 +15,7 @@ struct wl_seat;
 struct zwlr_data_control_manager_v1;
 struct zwlr_data_control_device_v1;
 struct zwlr_data_control_offer_v1;
+struct zwlr_data_control_source_v1;
 
 // The clipboard of a Wayland compositor through wlroots' data-control
 // protocol, on a connection of its own: the offered types of every new
@@ -43,6 +44,17 @@ public:
     std::optional<QByteArray> read(const QString& type, QDeadlineTimer deadline,
                                    qint64 maximumBytes);
 
+    // Takes the clipboard with these types and their data, answering every
+    // paste until another client takes it.
+    struct Representation {
+        QString type;
+        QByteArray data;
+    };
+    void setSelection(const QList<Representation>& representations);
+    // Whether the current selection is the one this connection set: its
+    // source also offers a type private to this connection.
+    bool isOwnSelection() const;
+
 private:
     WaylandClipboardConnection() = default;
     bool bind();
@@ -60,6 +72,9 @@ private:
                                  zwlr_data_control_offer_v1* offer);
     static void offerType(void* data, zwlr_data_control_offer_v1* offer, const char* mimeType);
     void forget(zwlr_data_control_offer_v1* offer);
+    static void sendData(void* data, zwlr_data_control_source_v1* source, const char* mimeType,
+                         int32_t fd);
+    static void sourceCancelled(void* data, zwlr_data_control_source_v1* source);
 
     wl_display* m_display = nullptr;
     wl_registry* m_registry = nullptr;
@@ -70,4 +85,7 @@ private:
     QHash<zwlr_data_control_offer_v1*, QStringList> m_offers;
     zwlr_data_control_offer_v1* m_selection = nullptr;
     quint64 m_changeCount = 0;
+    zwlr_data_control_source_v1* m_source = nullptr;
+    QHash<QString, QByteArray> m_sourceData;
+    QString m_ownershipType;
 };
