@@ -1,10 +1,14 @@
 #include "platform/wayland/WaylandClipboardConnection.h"
 
+#include "platform/xdg/ClipboardOffer.h"
+
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
 
+#include <atomic>
 #include <csignal>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -46,6 +50,7 @@ private Q_SLOTS:
     void seesAndReadsACopy();
     void silentSourceIsGivenUpOnAtTheDeadline();
     void ownSelectionIsPastedAndKnownAsOwn();
+    void snapshotsAsOnX11();
 };
 
 void WaylandClipboardConnectionTest::initTestCase() {
@@ -135,6 +140,55 @@ void WaylandClipboardConnectionTest::ownSelectionIsPastedAndKnownAsOwn() {
         velloq->dispatch(std::chrono::milliseconds(10));
     QCOMPARE(partial.readAllStandardOutput(), "xxxxxxxxxx"_ba);
     QVERIFY(velloq->dispatch(std::chrono::milliseconds(10)));
+}
+
+// The same snapshot rules as on X11: the types a clip needs, read in
+// order, and nothing at all of a copy its owner marks as secret.
+void WaylandClipboardConnectionTest::snapshotsAsOnX11() {
+    std::unique_ptr<WaylandClipboardConnection> watcher = WaylandClipboardConnection::connect();
+    std::unique_ptr<WaylandClipboardConnection> owner = WaylandClipboardConnection::connect();
+    QVERIFY(watcher && owner);
+    QStringList asked;
+    const auto snapshotNow = [&] {
+        const QByteArrayList types = [&] {
+            QByteArrayList list;
+            for (const QString& type : watcher->offeredTypes())
+                list << type.toUtf8();
+            return list;
+        }();
+        return ClipboardOffer::snapshot(types, [&](const QByteArray& type) {
+            asked << QString::fromUtf8(type);
+            // The owner answers while we wait.
+            const QDeadlineTimer deadline(1000);
+            std::atomic<bool> done = false;
+            std::thread answering([&] {
+                while (!deadline.hasExpired() && !done)
+                    owner->dispatch(std::chrono::milliseconds(10));
+            });
+            const std::optional<QByteArray> data =
+                watcher->read(QString::fromUtf8(type), deadline, 1 << 20);
+            done = true;
+            answering.join();
+            return data;
+        });
+    };
+
+    quint64 count = watcher->changeCount();
+    owner->setSelection({{u"text/plain;charset=utf-8"_s, "a password"_ba},
+                         {u"x-kde-passwordManagerHint"_s, "secret"_ba}});
+    QVERIFY(waitForChange(*watcher, count));
+    QCOMPARE(snapshotNow(), std::nullopt);
+    QVERIFY(asked.isEmpty());
+
+    count = watcher->changeCount();
+    owner->setSelection({{u"text/plain;charset=utf-8"_s, "plain words"_ba},
+                         {u"text/uri-list"_s, "https://example.org/\r\n"_ba}});
+    QVERIFY(waitForChange(*watcher, count));
+    const std::optional<PasteboardSnapshot> snapshot = snapshotNow();
+    QVERIFY(snapshot);
+    QCOMPARE(snapshot->string, std::optional(u"plain words"_s));
+    QCOMPARE(snapshot->webURLs, QList<QUrl>{QUrl(u"https://example.org/"_s)});
+    QVERIFY(!asked.contains(u"image/png"_s));
 }
 
 QTEST_GUILESS_MAIN(WaylandClipboardConnectionTest)

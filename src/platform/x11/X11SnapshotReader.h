@@ -26,17 +26,6 @@ public:
     // Representations larger than `maximumBytes` are left out.
     std::optional<PasteboardSnapshot> read(QDeadlineTimer deadline, qint64 maximumBytes);
 
-    // The marker targets: the owner says the content is secret or fleeting.
-    static bool hasMarker(const QByteArrayList& targets);
-
 private:
-    std::optional<QByteArray> readFirst(const QByteArrayList& candidates);
-    std::optional<QString> readText();
-    std::optional<QByteArray> readOtherImage(bool pngFound);
-    void readURLs(PasteboardSnapshot& snapshot);
-
     X11ClipboardReader m_reader;
-    QByteArrayList m_targets;
-    QDeadlineTimer m_deadline;
-    qint64 m_maximumBytes = X11ClipboardReader::maximumBytes;
 };

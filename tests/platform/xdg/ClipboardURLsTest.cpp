@@ -1,4 +1,4 @@
-#include "platform/x11/ClipboardURLs.h"
+#include "platform/xdg/ClipboardURLs.h"
 
 #include <QTest>
 
