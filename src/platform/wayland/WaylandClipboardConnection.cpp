@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -53,11 +52,8 @@ ssize_t writeToPipe(int fd, const char* data, size_t size) {
 } // namespace
 
 std::unique_ptr<WaylandClipboardConnection> WaylandClipboardConnection::connect() {
-    static std::atomic<int> connections = 0;
     std::unique_ptr<WaylandClipboardConnection> connection(new WaylandClipboardConnection);
-    connection->m_ownershipType =
-        u"application/x-velloq-owner-%1-%2"_s.arg(QCoreApplication::applicationPid())
-            .arg(++connections);
+    connection->m_ownershipType = ownershipType();
     connection->m_display = wl_display_connect(nullptr);
     if (!connection->m_display || !connection->bind())
         return nullptr;
@@ -238,6 +234,10 @@ void WaylandClipboardConnection::setSelection(const QList<Representation>& repre
 
 bool WaylandClipboardConnection::isOwnSelection() const {
     return offeredTypes().contains(m_ownershipType);
+}
+
+QString WaylandClipboardConnection::ownershipType() {
+    return u"application/x-velloq-owner-%1"_s.arg(QCoreApplication::applicationPid());
 }
 
 // A paste asks for one type; the data goes down the pipe it gave, within a

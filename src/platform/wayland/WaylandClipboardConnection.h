@@ -51,9 +51,10 @@ public:
         QByteArray data;
     };
     void setSelection(const QList<Representation>& representations);
-    // Whether the current selection is the one this connection set: its
-    // source also offers a type private to this connection.
+    // Whether the current selection was set by this process, on any of its
+    // connections: its source also offers a type private to the process.
     bool isOwnSelection() const;
+    static QString ownershipType();
 
 private:
     WaylandClipboardConnection() = default;
