@@ -156,6 +156,10 @@ void WaylandClipboardConnection::forget(zwlr_data_control_offer_v1* offer) {
         zwlr_data_control_offer_v1_destroy(offer);
 }
 
+int WaylandClipboardConnection::fileDescriptor() const {
+    return wl_display_get_fd(m_display);
+}
+
 QStringList WaylandClipboardConnection::offeredTypes() const {
     return m_selection ? m_offers.value(m_selection) : QStringList();
 }

@@ -33,6 +33,8 @@ public:
     // Handles what the compositor sent, waiting up to `timeout` for it;
     // false when the connection is lost.
     bool dispatch(std::chrono::milliseconds timeout);
+    // Readable when the compositor has sent something to handle.
+    int fileDescriptor() const;
     // Counts the selections announced since connecting.
     quint64 changeCount() const { return m_changeCount; }
     // The current selection's types, as its source offered them; empty
