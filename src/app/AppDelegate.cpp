@@ -100,7 +100,8 @@ int AppDelegate::run(QApplication& app, AppPlatform platform) {
 }
 
 AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
-                         InstanceServer& server) {
+                         InstanceServer& server)
+    : m_startupNotice(platform.startupNotice) {
     trackMenus(platform);
     platform.applyAppearance = [this] {
         m_appearance.apply(currentAppearance(Defaults::standard()));
@@ -230,6 +231,10 @@ void AppDelegate::applicationDidFinishLaunching() {
         QTextStream(stderr) << "velloq: this desktop has no system tray; Velloq runs without an "
                                "icon. 'velloq menu' opens its menu at the pointer, and "
                                "'velloq --help' lists the other commands that reach it.\n";
+    if (!m_startupNotice.isEmpty()) {
+        QTextStream(stderr) << "velloq: " << m_startupNotice << '\n';
+        m_tray.showWarning(m_startupNotice);
+    }
     if (QApplication::arguments().contains(showOverviewArgument)) {
         m_services->overview().show();
         return;

@@ -52,4 +52,5 @@ private:
     std::unique_ptr<UpdateManager> m_updates;
     std::unique_ptr<OnboardingWindowController> m_onboarding;
     QPointer<QWidget> m_updateProgress;
+    QString m_startupNotice;
 };

@@ -7,6 +7,7 @@
 #include "HeapTrimmer.h"
 #include "InstanceClient.h"
 #include "cli/HistoryCommandLine.h"
+#include "platform/wayland/WaylandPlatform.h"
 #include "platform/x11/X11Platform.h"
 
 #include <QApplication>
@@ -41,6 +42,13 @@ bool hasDisplay() {
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
+// Unless the user chose Qt's platform, a Wayland session gets the Wayland
+// one.
+bool isWaylandSession() {
+    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
 int runOnDesktop(int argc, char* argv[]) {
     if (!hasDisplay()) {
         QTextStream(stderr) << "velloq: no display ($DISPLAY is not set); the history "
@@ -54,6 +62,13 @@ int runOnDesktop(int argc, char* argv[]) {
     char nameOption[] = "-name";
     char applicationId[] = VELLOQ_APP_ID;
     withName.insert(withName.begin() + std::min(argc, 1), {nameOption, applicationId});
+    // In a Wayland session the clipboard is watched as a Wayland client even
+    // where XWayland offers $DISPLAY too: through XWayland, Velloq would see
+    // only the copies of X11 programs.
+    char platformOption[] = "-platform";
+    char waylandFirst[] = "wayland;xcb";
+    if (isWaylandSession())
+        withName.insert(withName.begin() + std::min(argc, 1), {platformOption, waylandFirst});
     int withNameCount = int(withName.size());
     withName.push_back(nullptr);
     QApplication app(withNameCount, withName.data());
@@ -64,9 +79,13 @@ int runOnDesktop(int argc, char* argv[]) {
         X11Platform x11(app);
         return AppDelegate::run(app, x11.platform());
     }
+    if (platform == "wayland"_L1) {
+        WaylandPlatform wayland(app);
+        return AppDelegate::run(app, wayland.platform());
+    }
     QTextStream(stderr) << "velloq: Velloq cannot run on the '" << platform
-                        << "' platform yet; it needs an X11 session (under XWayland, start it "
-                           "with QT_QPA_PLATFORM=xcb). The history commands work anywhere "
+                        << "' platform yet; it needs an X11 or a Wayland session. The history "
+                           "commands work anywhere "
                            "(velloq --help)\n";
     return 1;
 }

@@ -18,7 +18,7 @@ class QKeyEvent;
 class QObject;
 
 // What the application needs of the desktop it runs on. Each platform
-// adapter fills it in (X11 today); tests fill it with substitutes.
+// adapter fills it in (X11, Wayland); tests fill it with substitutes.
 struct AppPlatform {
     std::shared_ptr<PasteboardReading> pasteboard;
     PasteboardWatcher::BundleIDFunction frontmostBundleID;
@@ -33,6 +33,9 @@ struct AppPlatform {
     // The installed applications' desktop entries, for names and icons;
     // optional.
     std::shared_ptr<DesktopEntries> desktopEntries;
+    // What this desktop keeps Velloq from doing, said once at launch;
+    // empty where everything works.
+    QString startupNotice;
     // Applies the "appearance" preference; optional.
     std::function<void()> applyAppearance;
     // The overlay window, built at its first showing; without it the

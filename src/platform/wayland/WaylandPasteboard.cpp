@@ -1,8 +1,10 @@
 #include "WaylandPasteboard.h"
 
 #include "WaylandClipboardConnection.h"
+#include "paste/ClipMimeData.h"
 #include "platform/xdg/ClipboardOffer.h"
 
+#include <QMimeData>
 #include <QPointer>
 #include <QSocketNotifier>
 
@@ -110,4 +112,28 @@ std::optional<PasteboardSnapshot> WaylandPasteboard::readCurrent() {
     if (m_connection->changeCount() != selection)
         return std::nullopt;
     return snapshot;
+}
+
+void WaylandPasteboard::write(const ClipContent& content) {
+    // The connection answers pastes on its own thread; the write queues
+    // behind a read under way there, so it never waits for another client.
+    QMetaObject::invokeMethod(m_threadContext, [this, offer = representations(content)] {
+        m_connection->setSelection(offer);
+    });
+}
+
+QList<WaylandClipboardConnection::Representation>
+WaylandPasteboard::representations(const ClipContent& content) {
+    const std::unique_ptr<QMimeData> data(mimeDataFor(content));
+    QList<WaylandClipboardConnection::Representation> offer;
+    for (const QString& type : data->formats()) {
+        if (type == QLatin1String("text/plain")) {
+            const QByteArray text = data->text().toUtf8();
+            for (const char* name : {"text/plain;charset=utf-8", "text/plain", "UTF8_STRING"})
+                offer.append({QString::fromLatin1(name), text});
+        } else {
+            offer.append({type, data->data(type)});
+        }
+    }
+    return offer;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "WaylandClipboardConnection.h"
 #include "capture/PasteboardReading.h"
+#include "history/ClipContent.h"
 
 #include <QObject>
 #include <QThread>
@@ -8,7 +10,6 @@
 #include <atomic>
 #include <memory>
 
-class WaylandClipboardConnection;
 class QSocketNotifier;
 
 // The Wayland clipboard as the watcher sees it, through the data-control
@@ -30,6 +31,14 @@ public:
     bool watchChanges(std::function<void()> changed) override;
     void readSnapshot(SnapshotHandler done) override;
     void setMaximumBytes(qint64 bytes) override { m_maximumBytes = bytes; }
+
+    // Puts the content on the clipboard and answers pastes of it until
+    // another client takes the clipboard. Not counted as a change.
+    void write(const ClipContent& content);
+    // The types and data a clip is offered as: every name Wayland and
+    // X11 clients look for text under, and the clip's own formats.
+    static QList<WaylandClipboardConnection::Representation>
+    representations(const ClipContent& content);
 
 private:
     explicit WaylandPasteboard(QObject* parent);

@@ -9,12 +9,11 @@
 #include "X11KeyRepeat.h"
 #include "overview/OverviewPanelController.h"
 #include "overview/widgets/OverviewView.h"
+#include "overview/widgets/OverviewViewWiring.h"
 #include "preferences/Defaults.h"
-#include "preferences/Preferences.h"
 
 #include <QCursor>
 #include <QKeyEvent>
-#include <QPointer>
 #include <QScreen>
 #include <QTextStream>
 #include <qguiapplication_platform.h>
@@ -103,20 +102,7 @@ X11Platform::makeOverviewPanel(OverviewModel& model, OverviewPanelController& co
         model, [connection = m_connection, screen = defaultScreenNumber()] {
             return compositingManagerRuns(connection, screen);
         });
-    OverviewView* view = panel->view();
-    const std::shared_ptr<DesktopEntries> entries = m_desktopEntries;
-    view->setApplicationLookup(
-        [entries](const QString& id) { return entries->applicationIcon(id); },
-        [entries](const QString& id) { return entries->applicationName(id); });
-    Defaults& defaults = Defaults::standard();
-    view->setShowsKeyHints(Preferences::showsKeyHints(defaults));
-    QObject::connect(&defaults, &Defaults::changed, view, [view, &defaults] {
-        view->setShowsKeyHints(Preferences::showsKeyHints(defaults));
-    });
-    view->setDragEndedHandler([controller = QPointer(&controller)] {
-        if (controller)
-            controller->dragEnded();
-    });
+    wireOverviewView(*panel->view(), controller, m_desktopEntries, Defaults::standard());
     // Any window taking key status closes the overlay, also another window
     // of the application the user was in.
     QObject::connect(&m_workspace, &X11Workspace::activeWindowChanged, panel.get(),

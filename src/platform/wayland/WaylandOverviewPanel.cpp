@@ -1,0 +1,94 @@
+#include "WaylandOverviewPanel.h"
+
+#include "overview/widgets/OverviewSearchField.h"
+#include "overview/widgets/OverviewView.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QWindow>
+
+WaylandOverviewPanel::WaylandOverviewPanel(OverviewModel& model, QWidget* parent)
+    : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_view(new OverviewView(model, cardSpacing, this)) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setWindowTitle(QStringLiteral("Velloq"));
+    m_fadeEnd.setSingleShot(true);
+    connect(&m_fadeEnd, &QTimer::timeout, this, [this] {
+        if (auto completion = std::exchange(m_fadeCompletion, {}))
+            completion();
+    });
+    // The native window exists from the start, so the first showing is as
+    // quick as the later ones.
+    winId();
+}
+
+void WaylandOverviewPanel::setFrame(const QRect& frame) {
+    m_frame = frame;
+    // Where a full-screen window goes is the compositor's choice; the screen
+    // is a wish it usually follows.
+    if (QScreen* screen = QGuiApplication::screenAt(frame.center()))
+        windowHandle()->setScreen(screen);
+    resize(frame.size());
+    m_view->setGeometry(QRect(QPoint(0, 0), frame.size()));
+}
+
+void WaylandOverviewPanel::setAlpha(qreal alpha) {
+    if (alpha == m_alpha)
+        return;
+    m_alpha = alpha;
+    // Without window opacity on Wayland, an overlay at alpha 0 (while a card
+    // is dragged out of it) stays mapped, as the drag's source, but shows
+    // nothing.
+    m_view->setVisible(alpha > 0);
+    update();
+}
+
+void WaylandOverviewPanel::setIgnoresMouseEvents(bool ignores) {
+    windowHandle()->setFlag(Qt::WindowTransparentForInput, ignores);
+}
+
+void WaylandOverviewPanel::orderFrontAndTakeKeyboard() {
+    m_fadeEnd.stop();
+    m_fadeCompletion = {};
+    m_orderedIn = true;
+    m_wasActive = false;
+    showFullScreen();
+    m_view->searchField()->setFocus();
+}
+
+void WaylandOverviewPanel::orderOut() {
+    m_fadeEnd.stop();
+    m_orderedIn = false;
+    // Unmapping the window is what gives the keyboard back to the window
+    // the user was in.
+    hide();
+}
+
+void WaylandOverviewPanel::animateAlpha(qreal target, int milliseconds,
+                                        std::function<void()> completion) {
+    m_fadeCompletion = std::move(completion);
+    setAlpha(target);
+    m_fadeEnd.start(milliseconds);
+}
+
+bool WaylandOverviewPanel::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        m_wasActive = m_orderedIn;
+        m_view->searchField()->setFocus();
+    } else if (event->type() == QEvent::WindowDeactivate && m_orderedIn && m_wasActive) {
+        // The user turned to another window, or the compositor took the
+        // keyboard away.
+        m_wasActive = false;
+        if (onResignKey)
+            onResignKey();
+    }
+    return QWidget::event(event);
+}
+
+void WaylandOverviewPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(rect(), QColor(0, 0, 0, int(dimming * m_alpha * 255)));
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "overview/OverviewPanelSurface.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+class OverviewModel;
+class OverviewView;
+
+// The overlay window on Wayland: a frameless full-screen toplevel, which
+// the compositor stacks above the other windows of its output and gives
+// the keyboard focus while it is shown. Clients can neither grab the
+// keyboard nor see the screen under them there, so the overlay takes the
+// focus like any window, gives it back by going away, and dims whatever
+// the compositor shows through it. The compositor decides how windows
+// appear, so fades are instant (their completions still come after the
+// full time).
+class WaylandOverviewPanel : public QWidget, public OverviewPanelSurface {
+    Q_OBJECT
+
+public:
+    static constexpr qreal dimming = 0.5;
+    static constexpr qreal cardSpacing = 24;
+
+    explicit WaylandOverviewPanel(OverviewModel& model, QWidget* parent = nullptr);
+
+    OverviewView* view() const { return m_view; }
+
+    bool isOrderedIn() const override { return m_orderedIn; }
+    qreal alpha() const override { return m_alpha; }
+    void setAlpha(qreal alpha) override;
+    void setIgnoresMouseEvents(bool ignores) override;
+    void setFrame(const QRect& frame) override;
+    void orderFrontAndTakeKeyboard() override;
+    void orderOut() override;
+    void animateAlpha(qreal target, int milliseconds, std::function<void()> completion) override;
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    OverviewView* m_view;
+    bool m_orderedIn = false;
+    // The compositor gave the window the keyboard during this showing.
+    bool m_wasActive = false;
+    qreal m_alpha = 1;
+    QRect m_frame;
+    QTimer m_fadeEnd;
+    std::function<void()> m_fadeCompletion;
+};
