@@ -1,0 +1,68 @@
+#include "WaylandPasteTarget.h"
+
+#include "WaylandToplevels.h"
+#include "WaylandVirtualKeyboard.h"
+
+#include <QTimer>
+
+WaylandPasteTarget::WaylandPasteTarget(WaylandToplevels* toplevels, KeyboardFactory makeKeyboard,
+                                       const QString& ownAppId, QObject* parent)
+    : QObject(parent), m_toplevels(toplevels), m_makeKeyboard(std::move(makeKeyboard)),
+      m_ownAppId(ownAppId) {}
+
+WaylandPasteTarget::WaylandPasteTarget(WaylandToplevels* toplevels, QObject* parent)
+    : WaylandPasteTarget(toplevels, &WaylandVirtualKeyboard::connect, QStringLiteral(VELLOQ_APP_ID),
+                         parent) {}
+
+WaylandPasteTarget::~WaylandPasteTarget() = default;
+
+bool WaylandPasteTarget::hasAccess() {
+    return keyboard() != nullptr;
+}
+
+// Made on first use and kept: every keyboard made is a new input device for
+// the compositor.
+WaylandVirtualKeyboard* WaylandPasteTarget::keyboard() {
+    if (!m_keyboard && m_makeKeyboard)
+        m_keyboard = m_makeKeyboard();
+    return m_keyboard.get();
+}
+
+void WaylandPasteTarget::sendCommandV() {
+    if (!keyboard()) {
+        Q_EMIT commandVAbandoned();
+        return;
+    }
+    if (m_toplevels)
+        waitForFocus(QDeadlineTimer(focusDeadlineMs));
+    else
+        QTimer::singleShot(settleMs, this, [this] { typeControlV(); });
+}
+
+void WaylandPasteTarget::waitForFocus(QDeadlineTimer deadline) {
+    if (focusIsBack()) {
+        typeControlV();
+        return;
+    }
+    if (deadline.hasExpired() || !m_toplevels) {
+        Q_EMIT commandVAbandoned();
+        return;
+    }
+    QTimer::singleShot(focusPollMs, Qt::PreciseTimer, this,
+                       [this, deadline] { waitForFocus(deadline); });
+}
+
+bool WaylandPasteTarget::focusIsBack() const {
+    const std::optional<QString> appId = m_toplevels ? m_toplevels->activatedAppId() : std::nullopt;
+    return appId && *appId != m_ownAppId;
+}
+
+// A keyboard whose connection is lost is let go of; the next paste makes a
+// new one.
+void WaylandPasteTarget::typeControlV() {
+    WaylandVirtualKeyboard* typing = keyboard();
+    if (typing && typing->typeControlV())
+        return;
+    m_keyboard.reset();
+    Q_EMIT commandVAbandoned();
+}

@@ -1,0 +1,191 @@
+#include "WaylandToplevels.h"
+
+#include "wlr-foreign-toplevel-management-unstable-v1-client.h"
+
+#include <QLoggingCategory>
+#include <QSocketNotifier>
+
+#include <algorithm>
+#include <wayland-client.h>
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcToplevels, "velloq.wayland.toplevels")
+
+bool hasActivatedState(const wl_array* states) {
+    const auto* begin = static_cast<const uint32_t*>(states->data);
+    const auto* end = begin + states->size / sizeof(uint32_t);
+    return std::find(begin, end, uint32_t(ZWLR_FOREIGN_TOPLEVEL_HANDLE_V1_STATE_ACTIVATED)) != end;
+}
+
+} // namespace
+
+std::unique_ptr<WaylandToplevels> WaylandToplevels::create(QObject* parent) {
+    std::unique_ptr<WaylandToplevels> toplevels(new WaylandToplevels(parent));
+    toplevels->m_display = wl_display_connect(nullptr);
+    if (!toplevels->m_display || !toplevels->bind())
+        return nullptr;
+    toplevels->m_events = std::make_unique<QSocketNotifier>(wl_display_get_fd(toplevels->m_display),
+                                                            QSocketNotifier::Read);
+    QObject::connect(toplevels->m_events.get(), &QSocketNotifier::activated, toplevels.get(),
+                     [self = toplevels.get()] { self->handleEvents(); });
+    return toplevels;
+}
+
+WaylandToplevels::WaylandToplevels(QObject* parent) : QObject(parent) {}
+
+WaylandToplevels::~WaylandToplevels() {
+    m_events.reset();
+    for (zwlr_foreign_toplevel_handle_v1* handle : m_toplevels.keys())
+        zwlr_foreign_toplevel_handle_v1_destroy(handle);
+    if (m_manager)
+        zwlr_foreign_toplevel_manager_v1_destroy(m_manager);
+    if (m_registry)
+        wl_registry_destroy(m_registry);
+    if (m_display)
+        wl_display_disconnect(m_display);
+}
+
+// The manager, then the toplevels that exist already, each told in full.
+bool WaylandToplevels::bind() {
+    static const wl_registry_listener registryListener{&WaylandToplevels::globalAdded,
+                                                       &WaylandToplevels::globalRemoved};
+    m_registry = wl_display_get_registry(m_display);
+    wl_registry_add_listener(m_registry, &registryListener, this);
+    if (wl_display_roundtrip(m_display) < 0)
+        return false;
+    if (!m_manager) {
+        qCDebug(lcToplevels) << "the compositor does not tell which application is frontmost";
+        return false;
+    }
+    return wl_display_roundtrip(m_display) >= 0;
+}
+
+void WaylandToplevels::globalAdded(void* data, wl_registry* registry, uint32_t name,
+                                   const char* interface, uint32_t version) {
+    static const zwlr_foreign_toplevel_manager_v1_listener managerListener{
+        &WaylandToplevels::toplevelAdded, &WaylandToplevels::managerFinished};
+    auto* self = static_cast<WaylandToplevels*>(data);
+    if (QByteArray(interface) != zwlr_foreign_toplevel_manager_v1_interface.name || self->m_manager)
+        return;
+    self->m_manager = static_cast<zwlr_foreign_toplevel_manager_v1*>(wl_registry_bind(
+        registry, name, &zwlr_foreign_toplevel_manager_v1_interface, qMin<uint32_t>(version, 3)));
+    zwlr_foreign_toplevel_manager_v1_add_listener(self->m_manager, &managerListener, self);
+}
+
+void WaylandToplevels::globalRemoved(void*, wl_registry*, uint32_t) {}
+
+// Reads what has come in without waiting for more; a connection that fails
+// means the compositor is gone.
+void WaylandToplevels::handleEvents() {
+    if (wl_display_prepare_read(m_display) == 0 && wl_display_read_events(m_display) < 0 &&
+        wl_display_get_error(m_display) != 0) {
+        disconnected();
+        return;
+    }
+    if (wl_display_dispatch_pending(m_display) < 0) {
+        disconnected();
+        return;
+    }
+    wl_display_flush(m_display);
+}
+
+// Nothing is known any more and nothing further is told; the socket, at its
+// end for good, would otherwise wake the event loop without pause.
+void WaylandToplevels::disconnected() {
+    m_events->setEnabled(false);
+    for (zwlr_foreign_toplevel_handle_v1* handle : m_toplevels.keys())
+        zwlr_foreign_toplevel_handle_v1_destroy(handle);
+    m_toplevels.clear();
+    m_activated = nullptr;
+    m_reported = nullptr;
+    m_activatedAppId.reset();
+}
+
+void WaylandToplevels::toplevelAdded(void* data, zwlr_foreign_toplevel_manager_v1*,
+                                     zwlr_foreign_toplevel_handle_v1* handle) {
+    static const zwlr_foreign_toplevel_handle_v1_listener handleListener{
+        &WaylandToplevels::title,       &WaylandToplevels::appId, &WaylandToplevels::outputEnter,
+        &WaylandToplevels::outputLeave, &WaylandToplevels::state, &WaylandToplevels::done,
+        &WaylandToplevels::closed,      &WaylandToplevels::parent};
+    auto* self = static_cast<WaylandToplevels*>(data);
+    self->m_toplevels.insert(handle, {});
+    zwlr_foreign_toplevel_handle_v1_add_listener(handle, &handleListener, self);
+}
+
+// The compositor destroys the manager; the toplevels already told of stay.
+void WaylandToplevels::managerFinished(void* data, zwlr_foreign_toplevel_manager_v1* manager) {
+    auto* self = static_cast<WaylandToplevels*>(data);
+    zwlr_foreign_toplevel_manager_v1_destroy(manager);
+    self->m_manager = nullptr;
+}
+
+void WaylandToplevels::title(void*, zwlr_foreign_toplevel_handle_v1*, const char*) {}
+
+void WaylandToplevels::appId(void* data, zwlr_foreign_toplevel_handle_v1* handle,
+                             const char* appId) {
+    auto* self = static_cast<WaylandToplevels*>(data);
+    self->m_toplevels[handle].pendingAppId = QString::fromUtf8(appId);
+}
+
+void WaylandToplevels::outputEnter(void*, zwlr_foreign_toplevel_handle_v1*, wl_output*) {}
+
+void WaylandToplevels::outputLeave(void*, zwlr_foreign_toplevel_handle_v1*, wl_output*) {}
+
+void WaylandToplevels::state(void* data, zwlr_foreign_toplevel_handle_v1* handle, wl_array* state) {
+    auto* self = static_cast<WaylandToplevels*>(data);
+    self->m_toplevels[handle].pendingActivated = hasActivatedState(state);
+}
+
+void WaylandToplevels::done(void* data, zwlr_foreign_toplevel_handle_v1* handle) {
+    static_cast<WaylandToplevels*>(data)->applyDone(handle);
+}
+
+void WaylandToplevels::closed(void* data, zwlr_foreign_toplevel_handle_v1* handle) {
+    static_cast<WaylandToplevels*>(data)->remove(handle);
+}
+
+void WaylandToplevels::parent(void*, zwlr_foreign_toplevel_handle_v1*,
+                              zwlr_foreign_toplevel_handle_v1*) {}
+
+void WaylandToplevels::applyDone(zwlr_foreign_toplevel_handle_v1* handle) {
+    Toplevel& toplevel = m_toplevels[handle];
+    const bool newlyActivated = toplevel.pendingActivated && !toplevel.activated;
+    toplevel.appId = toplevel.pendingAppId;
+    toplevel.activated = toplevel.pendingActivated;
+    if (newlyActivated)
+        m_activated = handle;
+    updateActivated();
+}
+
+void WaylandToplevels::remove(zwlr_foreign_toplevel_handle_v1* handle) {
+    m_toplevels.remove(handle);
+    zwlr_foreign_toplevel_handle_v1_destroy(handle);
+    updateActivated();
+}
+
+// When the toplevel activated last is no longer, another one that still says
+// it is takes its place, else none is.
+void WaylandToplevels::updateActivated() {
+    const auto current = m_toplevels.constFind(m_activated);
+    if (current == m_toplevels.cend() || !current->activated) {
+        m_activated = nullptr;
+        for (auto it = m_toplevels.cbegin(); it != m_toplevels.cend() && !m_activated; ++it) {
+            if (it->activated)
+                m_activated = it.key();
+        }
+    }
+    const std::optional<QString> appId =
+        m_activated ? std::optional(m_toplevels.value(m_activated).appId) : std::nullopt;
+    if (m_activated == m_reported && appId == m_activatedAppId)
+        return;
+    m_reported = m_activated;
+    m_activatedAppId = appId;
+    Q_EMIT activated(activatedAppId());
+}
+
+std::optional<QString> WaylandToplevels::activatedAppId() const {
+    if (!m_activatedAppId || m_activatedAppId->isEmpty())
+        return std::nullopt;
+    return m_activatedAppId;
+}

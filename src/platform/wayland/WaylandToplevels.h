@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QSocketNotifier;
+struct wl_array;
+struct wl_display;
+struct wl_output;
+struct wl_registry;
+struct zwlr_foreign_toplevel_handle_v1;
+struct zwlr_foreign_toplevel_manager_v1;
+
+// The frontmost application on a wlroots compositor: the app id of the
+// activated toplevel, through the foreign-toplevel protocol on a connection
+// of our own, handled from the event loop of the thread that made it.
+class WaylandToplevels : public QObject {
+    Q_OBJECT
+
+public:
+    // None without a compositor ($WAYLAND_DISPLAY) or without the protocol.
+    static std::unique_ptr<WaylandToplevels> create(QObject* parent = nullptr);
+    ~WaylandToplevels() override;
+
+    // The activated toplevel's app id; none when no toplevel is activated,
+    // its app id is empty, or the compositor has gone away.
+    std::optional<QString> activatedAppId() const;
+
+Q_SIGNALS:
+    // Another toplevel was activated, or the activated one changed its app id.
+    void activated(std::optional<QString> appId);
+
+private:
+    // What the compositor said of a toplevel; `pending` is applied on done.
+    struct Toplevel {
+        QString appId;
+        bool activated = false;
+        QString pendingAppId;
+        bool pendingActivated = false;
+    };
+
+    explicit WaylandToplevels(QObject* parent);
+    bool bind();
+    void handleEvents();
+    void disconnected();
+    void applyDone(zwlr_foreign_toplevel_handle_v1* handle);
+    void remove(zwlr_foreign_toplevel_handle_v1* handle);
+    void updateActivated();
+
+    static void globalAdded(void* data, wl_registry* registry, uint32_t name, const char* interface,
+                            uint32_t version);
+    static void globalRemoved(void* data, wl_registry* registry, uint32_t name);
+    static void toplevelAdded(void* data, zwlr_foreign_toplevel_manager_v1* manager,
+                              zwlr_foreign_toplevel_handle_v1* handle);
+    static void managerFinished(void* data, zwlr_foreign_toplevel_manager_v1* manager);
+    static void title(void* data, zwlr_foreign_toplevel_handle_v1* handle, const char* title);
+    static void appId(void* data, zwlr_foreign_toplevel_handle_v1* handle, const char* appId);
+    static void outputEnter(void* data, zwlr_foreign_toplevel_handle_v1* handle, wl_output* output);
+    static void outputLeave(void* data, zwlr_foreign_toplevel_handle_v1* handle, wl_output* output);
+    static void state(void* data, zwlr_foreign_toplevel_handle_v1* handle, wl_array* state);
+    static void done(void* data, zwlr_foreign_toplevel_handle_v1* handle);
+    static void closed(void* data, zwlr_foreign_toplevel_handle_v1* handle);
+    static void parent(void* data, zwlr_foreign_toplevel_handle_v1* handle,
+                       zwlr_foreign_toplevel_handle_v1* parent);
+
+    wl_display* m_display = nullptr;
+    wl_registry* m_registry = nullptr;
+    zwlr_foreign_toplevel_manager_v1* m_manager = nullptr;
+    std::unique_ptr<QSocketNotifier> m_events;
+    QHash<zwlr_foreign_toplevel_handle_v1*, Toplevel> m_toplevels;
+    // The toplevel activated last; several may say so for a moment while
+    // the focus moves from one to another.
+    zwlr_foreign_toplevel_handle_v1* m_activated = nullptr;
+    // The activated toplevel and its app id (empty ones too) as last told.
+    zwlr_foreign_toplevel_handle_v1* m_reported = nullptr;
+    std::optional<QString> m_activatedAppId;
+};
