@@ -217,6 +217,8 @@ void AppDelegate::trackMenus(AppPlatform& platform) {
         return;
     // The shortcut recorder reads key events the same way.
     KeyboardShortcuts::setVirtualKeyOfEvent(platform.virtualKeyOfEvent);
+    if (platform.shortcutsFireAnywhere)
+        return;
     m_menuTracker = std::make_unique<KeyboardShortcuts::MenuTracker>(platform.virtualKeyOfEvent);
     if (platform.observeOverlayKeyboard) {
         platform.observeOverlayKeyboard(

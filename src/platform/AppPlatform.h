@@ -46,6 +46,10 @@ struct AppPlatform {
     // The virtual key code of a key event's physical key, for matching the
     // application's own key events against global shortcuts; optional.
     std::function<std::optional<qint64>(const QKeyEvent&)> virtualKeyOfEvent;
+    // The desktop fires global shortcuts itself, also while a menu or a
+    // window of the application has the keyboard (Wayland): nothing needs
+    // to match the application's own key events against them then.
+    bool shortcutsFireAnywhere = false;
     // Calls the given function whenever the overlay window takes the
     // keyboard or lets it go: global shortcuts cannot fire meanwhile.
     std::function<void(std::function<void(QObject* window, bool holds)>)> observeOverlayKeyboard;

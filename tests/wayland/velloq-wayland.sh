@@ -3,10 +3,14 @@
 # X server if there is one (the Wayland session wins): copies made by
 # Wayland clients land in the history (text, a file list, a picture), a copy
 # marked secret does not, a source that never sends its data does not hold
-# the next capture, and `velloq copy` is readable by other Wayland clients.
+# the next capture, `velloq copy` is readable by other Wayland clients,
+# `velloq paste` types into the focused Wayland window, and `velloq toggle`
+# shows the overlay, where Return pastes the first card.
 set -euo pipefail
 velloq=$1
 source_helper=$2
+keys=$3
+target=$4
 source "$(dirname "$0")/../x11/session.sh"
 [[ -n "${VELLOQ_TEST_WAYLAND_DISPLAY:-}" ]] || fail "needs the compositor scripts/test starts"
 export WAYLAND_DISPLAY=$VELLOQ_TEST_WAYLAND_DISPLAY
@@ -64,4 +68,24 @@ id=$(json | grep -o '"id":"[^"]*"[^}]*"text":"copied in a Wayland client"' | hea
 eventually bash -c '[[ $(wl-paste --no-newline) == "copied in a Wayland client" ]]' \
   || fail "velloq copy not readable with wl-paste: $(wl-paste 2>&1)"
 wl-paste --list-types | grep -qx 'text/plain;charset=utf-8' || fail "no UTF-8 text type offered"
+
+QT_QPA_PLATFORM=wayland "$target" --app-id org.example.Target >"$home/target.log" 2>/dev/null &
+pids+=($!)
+eventually test -s "$home/target.log" || fail "the Wayland paste target did not start"
+received() { grep -q "^text: $1\$" "$home/target.log"; }
+"$velloq" paste "$id" || fail "velloq paste failed"
+eventually received "copied in a Wayland client" || fail "velloq paste did not reach the window: $(cat "$home/target.log")"
+
+copy "picked in the overlay"
+eventually stored '"text":"picked in the overlay"' || fail "the copy to pick not stored"
+"$velloq" toggle || fail "velloq toggle failed"
+# Return goes to the overlay once the compositor has given it the keyboard;
+# until then it would go to the target, which ignores it.
+for _ in $(seq 1 100); do
+  "$keys" 28 || fail "no virtual keyboard"
+  received "copied in a Wayland clientpicked in the overlay" && break
+  sleep 0.1
+done
+received "copied in a Wayland clientpicked in the overlay" \
+  || fail "Return in the overlay did not paste the first card: $(cat "$home/target.log")"
 echo "ok"

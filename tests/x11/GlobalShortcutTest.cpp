@@ -4,7 +4,7 @@
 #include "KeyboardShortcuts/ShortcutDescription.h"
 #include "KeyboardShortcuts/widgets/MenuTracker.h"
 #include "KeyboardShortcuts/widgets/RecorderCocoa.h"
-#include "platform/x11/VirtualKeyCodes.h"
+#include "platform/xdg/VirtualKeyCodes.h"
 #include "platform/x11/X11HotKeys.h"
 #include "platform/x11/X11KeyboardLayout.h"
 #include "preferences/Defaults.h"

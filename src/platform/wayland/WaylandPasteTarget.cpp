@@ -52,9 +52,10 @@ void WaylandPasteTarget::waitForFocus(QDeadlineTimer deadline) {
                        [this, deadline] { waitForFocus(deadline); });
 }
 
+// A window without an app id is another application's as well.
 bool WaylandPasteTarget::focusIsBack() const {
     const std::optional<QString> appId = m_toplevels ? m_toplevels->activatedAppId() : std::nullopt;
-    return appId && *appId != m_ownAppId;
+    return appId != m_ownAppId;
 }
 
 // A keyboard whose connection is lost is let go of; the next paste makes a

@@ -1,19 +1,25 @@
 #include "WaylandPlatform.h"
 
+#include "KeyboardShortcuts/Library.h"
 #include "UnwatchablePasteboard.h"
 #include "WaylandOverviewPanel.h"
+#include "WaylandPasteTarget.h"
 #include "WaylandPasteboard.h"
+#include "WaylandToplevels.h"
 #include "overview/OverviewPanelController.h"
 #include "overview/widgets/OverviewView.h"
 #include "overview/widgets/OverviewViewWiring.h"
 #include "paste/ClipMimeData.h"
 #include "platform/xdg/DesktopEntries.h"
+#include "platform/xdg/PortalGlobalShortcuts.h"
+#include "platform/xdg/VirtualKeyCodes.h"
 #include "preferences/Defaults.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QScreen>
+#include <QTextStream>
 
 #include <wayland-client.h>
 
@@ -34,9 +40,25 @@ std::optional<QRect> screenFrameUnderPointer() {
 WaylandPlatform::WaylandPlatform(QGuiApplication& app)
     : m_app(app), m_globals(WaylandGlobals::readFromEnvironment()),
       m_desktopEntries(std::make_shared<DesktopEntries>()),
-      m_pasteboard(WaylandPasteboard::create()) {}
+      m_pasteboard(WaylandPasteboard::create()), m_toplevels(WaylandToplevels::create()),
+      m_pasteTarget(std::make_unique<WaylandPasteTarget>(m_toplevels.get())) {
+    // A connection of its own: the desktop learns the application's id
+    // only from the first portal call on a connection.
+    m_shortcuts = PortalGlobalShortcuts::create(QDBusConnection::connectToBus(
+        QDBusConnection::SessionBus, QStringLiteral("velloq-portal")));
+    if (m_shortcuts)
+        KeyboardShortcuts::setHotKeyPlatform(m_shortcuts.get());
+    QObject::connect(m_pasteTarget.get(), &WaylandPasteTarget::commandVAbandoned, [] {
+        QTextStream(stderr) << "velloq: the picked entry is on the clipboard, but the "
+                               "application to paste into did not get the keyboard back\n";
+    });
+}
 
-WaylandPlatform::~WaylandPlatform() = default;
+WaylandPlatform::~WaylandPlatform() {
+    // The shortcut library must not reach the portal once it is gone.
+    if (m_shortcuts)
+        KeyboardShortcuts::setHotKeyPlatform(nullptr);
+}
 
 QString WaylandPlatform::clipboardLimitation(const std::optional<WaylandGlobals>& globals) {
     if (globals && globals->hasDataControl())
@@ -64,13 +86,24 @@ AppPlatform WaylandPlatform::platform() {
         };
     }
     platform.startupNotice = clipboardLimitation(m_globals);
-    platform.frontmostBundleID = [] { return std::optional<QString>(); };
-    platform.frontmostPID = [] { return std::optional<qint32>(); };
-    platform.observeActivations = [](auto) {};
+    platform.frontmostBundleID = [this] {
+        return m_toplevels ? m_toplevels->activatedAppId() : std::nullopt;
+    };
+    // Wayland does not tell clients which process a window belongs to, and
+    // the paste does not need it: the compositor gives the keyboard back to
+    // the user's window by itself. 0 stands for "another application".
+    platform.frontmostPID = [] { return std::optional<qint32>(0); };
+    platform.observeActivations = [this](auto handler) {
+        if (m_toplevels)
+            QObject::connect(m_toplevels.get(), &WaylandToplevels::activated, m_toplevels.get(),
+                             handler);
+    };
     platform.desktopEntries = m_desktopEntries;
-    platform.hasAccess = [] { return false; };
-    platform.requestAccess = [] {};
-    platform.sendCommandV = [](qint32) {};
+    platform.hasAccess = [this] { return m_pasteTarget->hasAccess(); };
+    platform.requestAccess = [] {}; // there is nobody to ask
+    platform.sendCommandV = [this](qint32) { m_pasteTarget->sendCommandV(); };
+    platform.virtualKeyOfEvent = virtualKeyOfEvent;
+    platform.shortcutsFireAnywhere = true;
     platform.makeOverviewPanel = [this](OverviewModel& model, OverviewPanelController& controller) {
         return makeOverviewPanel(model, controller);
     };

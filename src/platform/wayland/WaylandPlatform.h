@@ -8,12 +8,16 @@
 #include <memory>
 
 class DesktopEntries;
+class PortalGlobalShortcuts;
 class WaylandPasteboard;
+class WaylandPasteTarget;
+class WaylandToplevels;
 
 // Velloq on a Wayland compositor: the clipboard through the data-control
-// protocol on connections of our own, and the overlay as a full-screen
-// window. What the compositor does not let a client do is left out, and
-// said once.
+// protocol, the frontmost application through foreign-toplevel, Control-V
+// through a virtual keyboard, each on a connection of our own; the overlay
+// as a full-screen window; the global shortcut through the desktop portal.
+// What the compositor does not let a client do is left out, and said once.
 class WaylandPlatform {
 public:
     explicit WaylandPlatform(QGuiApplication& app);
@@ -36,4 +40,7 @@ private:
     std::optional<WaylandGlobals> m_globals;
     std::shared_ptr<DesktopEntries> m_desktopEntries;
     std::shared_ptr<WaylandPasteboard> m_pasteboard;
+    std::unique_ptr<WaylandToplevels> m_toplevels;
+    std::unique_ptr<WaylandPasteTarget> m_pasteTarget;
+    std::unique_ptr<PortalGlobalShortcuts> m_shortcuts;
 };

@@ -134,11 +134,15 @@ bool WaylandVirtualKeyboard::uploadKeymap() {
 }
 
 bool WaylandVirtualKeyboard::typeControlV() {
+    return typeKey(evdevKeyV, true);
+}
+
+bool WaylandVirtualKeyboard::typeKey(uint32_t evdevCode, bool withControl) {
     if (wl_display_get_error(m_display) != 0)
         return false;
-    zwp_virtual_keyboard_v1_modifiers(m_keyboard, m_controlMask, 0, 0, 0);
-    key(evdevKeyV, WL_KEYBOARD_KEY_STATE_PRESSED);
-    key(evdevKeyV, WL_KEYBOARD_KEY_STATE_RELEASED);
+    zwp_virtual_keyboard_v1_modifiers(m_keyboard, withControl ? m_controlMask : 0, 0, 0, 0);
+    key(evdevCode, WL_KEYBOARD_KEY_STATE_PRESSED);
+    key(evdevCode, WL_KEYBOARD_KEY_STATE_RELEASED);
     zwp_virtual_keyboard_v1_modifiers(m_keyboard, 0, 0, 0, 0);
     return wl_display_roundtrip(m_display) >= 0;
 }

@@ -25,6 +25,9 @@ public:
     // Types Control-V and waits until the compositor has it; false when the
     // connection is lost.
     bool typeControlV();
+    // Presses and releases one key (a Linux input event code), with
+    // Control held when asked; false when the connection is lost.
+    bool typeKey(uint32_t evdevCode, bool withControl = false);
 
 private:
     WaylandVirtualKeyboard() = default;

@@ -1,6 +1,6 @@
 #include "X11HotKeys.h"
 
-#include "VirtualKeyCodes.h"
+#include "platform/xdg/VirtualKeyCodes.h"
 
 #include <QLoggingCategory>
 #include <QPointer>

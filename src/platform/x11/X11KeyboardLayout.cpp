@@ -1,6 +1,6 @@
 #include "X11KeyboardLayout.h"
 
-#include "VirtualKeyCodes.h"
+#include "platform/xdg/VirtualKeyCodes.h"
 
 #include <algorithm>
 #include <xkbcommon/xkbcommon.h>

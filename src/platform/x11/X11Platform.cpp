@@ -4,12 +4,12 @@
 #include "KeyboardShortcuts/Library.h"
 #include "KeyboardShortcuts/ShortcutDescription.h"
 #include "OverviewPanel.h"
-#include "VirtualKeyCodes.h"
 #include "X11Compositing.h"
 #include "X11KeyRepeat.h"
 #include "overview/OverviewPanelController.h"
 #include "overview/widgets/OverviewView.h"
 #include "overview/widgets/OverviewViewWiring.h"
+#include "platform/xdg/VirtualKeyCodes.h"
 #include "preferences/Defaults.h"
 
 #include <QCursor>
@@ -62,14 +62,6 @@ X11Platform::~X11Platform() {
     // The shortcut library must not reach the grabs once they are gone.
     KeyboardShortcuts::setHotKeyPlatform(nullptr);
     KeyboardShortcuts::setKeyToCharacter({});
-}
-
-std::optional<qint64> X11Platform::virtualKeyOfEvent(const QKeyEvent& event) {
-    // X key codes are evdev codes plus 8.
-    const quint32 keyCode = event.nativeScanCode();
-    if (keyCode < xKeycodeOffset)
-        return std::nullopt;
-    return virtualKeyForEvdevCode(keyCode - xKeycodeOffset);
 }
 
 AppPlatform X11Platform::platform() {

@@ -24,9 +24,6 @@ public:
     // What the application needs of the desktop; valid while this lives.
     AppPlatform platform();
 
-    // The physical key of a key event as a virtual key code.
-    static std::optional<qint64> virtualKeyOfEvent(const QKeyEvent& event);
-
 private:
     std::unique_ptr<OverviewPanelSurface> makeOverviewPanel(OverviewModel& model,
                                                             OverviewPanelController& controller);

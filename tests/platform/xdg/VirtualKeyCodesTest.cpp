@@ -1,4 +1,4 @@
-#include "platform/x11/VirtualKeyCodes.h"
+#include "platform/xdg/VirtualKeyCodes.h"
 
 #include "KeyboardShortcuts/Key.h"
 

@@ -2,6 +2,8 @@
 
 #include "KeyboardShortcuts/Key.h"
 
+#include <QKeyEvent>
+
 #include <algorithm>
 #include <array>
 
@@ -154,4 +156,11 @@ std::optional<qint64> virtualKeyForEvdevCode(quint32 evdevCode) {
     const auto it = std::find_if(pairs.begin(), pairs.end(),
                                  [&](const Pair& pair) { return pair.evdev == evdevCode; });
     return it == pairs.end() ? std::nullopt : std::optional(it->key.rawValue);
+}
+
+std::optional<qint64> virtualKeyOfEvent(const QKeyEvent& event) {
+    const quint32 keyCode = event.nativeScanCode();
+    if (keyCode < xKeycodeOffset)
+        return std::nullopt;
+    return virtualKeyForEvdevCode(keyCode - xKeycodeOffset);
 }

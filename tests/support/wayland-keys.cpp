@@ -1,0 +1,20 @@
+// Types keys into whatever has the keyboard focus on the test compositor,
+// through a virtual keyboard: `velloq-wayland-keys CODE...`, each a Linux
+// input event code (28 is Return, 1 Escape).
+
+#include "platform/wayland/WaylandVirtualKeyboard.h"
+
+#include <QByteArray>
+
+int main(int argc, char* argv[]) {
+    std::unique_ptr<WaylandVirtualKeyboard> keyboard = WaylandVirtualKeyboard::connect();
+    if (!keyboard)
+        return 1;
+    for (int i = 1; i < argc; ++i) {
+        bool isNumber = false;
+        const uint code = QByteArray(argv[i]).toUInt(&isNumber);
+        if (!isNumber || !keyboard->typeKey(code))
+            return 1;
+    }
+    return 0;
+}
