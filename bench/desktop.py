@@ -11,7 +11,11 @@ server in $DISPLAY (scripts/bench starts one) and prints one table:
   the overlay 20 times;
 - wake-ups (context switches of all its threads) over an idle period.
 
-usage: desktop.py VELLOQ [IDLE_SECONDS]
+With --wayland, Velloq runs as a client of the compositor in
+$WAYLAND_DISPLAY and the copies are made with `wl-copy`: a 1 KB text, a
+1920×1080 screenshot-like PNG and a 5 MB text, then the memory after them.
+
+usage: desktop.py VELLOQ [IDLE_SECONDS] [--wayland]
 """
 import base64
 import json
@@ -100,7 +104,17 @@ class Velloq:
         self.process.wait()
 
 
+WAYLAND = "--wayland" in sys.argv
+
+
 def copy(path, target):
+    if WAYLAND:
+        # wl-copy returns once its copy is on the clipboard, leaving a process
+        # that serves it until the next copy.
+        with open(path, "rb") as data:
+            subprocess.run(["wl-copy", "--type", target], stdin=data, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return
     subprocess.run(["xclip", "-selection", "clipboard", "-t", target, "-i", path], check=True,
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -130,14 +144,37 @@ class Table:
 
 
 def main():
-    binary = sys.argv[1]
-    idle = int(sys.argv[2]) if len(sys.argv) > 2 else 60
+    arguments = [a for a in sys.argv[1:] if a != "--wayland"]
+    binary = arguments[0]
+    idle = int(arguments[1]) if len(arguments) > 1 else 60
     folder = tempfile.mkdtemp()
     velloq = Velloq(binary)
     try:
-        measure(velloq, folder, idle)
+        if WAYLAND:
+            measure_wayland(velloq, folder)
+        else:
+            measure(velloq, folder, idle)
     finally:
         velloq.quit()
+        if WAYLAND:
+            subprocess.run(["pkill", "-x", "-u", str(os.getuid()), "wl-copy"])
+
+
+def measure_wayland(velloq, folder):
+    time.sleep(2)
+    rows = Table()
+    kinds = [
+        ("Wayland: copy of a 1 KB text → in the history", "text/plain;charset=utf-8",
+         lambda n: (f"{n} {time.time()} " + "one kilobyte " * 80)[:1024].encode()),
+        ("Wayland: copy of a 1920×1080 screenshot PNG → in the history", "image/png",
+         lambda n: png(1920, 1080, 73, 100 + n)),
+        ("Wayland: copy of a 5 MB text → in the history", "text/plain;charset=utf-8",
+         lambda n: (f"{n} " + "five megabytes of text " * 230000)[:5_000_000].encode()),
+    ]
+    for name, target, make in kinds:
+        rows.append((name, f"{copy_to_history_ms(velloq, folder, make, target):.0f} ms median"))
+    rss, pss = velloq.memory()
+    rows.append(("Wayland: resident memory after those copies", f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
 
 
 def measure(velloq, folder, idle):

@@ -18,6 +18,7 @@
 #include "overview/widgets/ClipCardView.h"
 #include "overview/widgets/ClipPreviewView.h"
 #include "overview/widgets/FileThumbnailView.h"
+#include "platform/wayland/WaylandPlatform.h"
 #include "platform/xdg/DesktopEntries.h"
 #include "preferences/Defaults.h"
 #include "preferences/Preferences.h"
@@ -181,11 +182,16 @@ void renderSettings(const QString& prefix, const QPalette& palette) {
     KeyboardShortcuts::setKeyToCharacter(galleryKeyCharacter);
     KeyboardShortcuts::setShortcut(shiftSuperV(), Preferences::showClipboardShortcut());
     ClipStore store(home.filePath(u"history"_s));
-    for (const bool allowed : {true, false}) {
+    // Allowed, not allowed yet, and not possible on this desktop.
+    const std::tuple<bool, QString, QString> states[] = {
+        {true, QString(), QString()},
+        {false, QString(), u"-not-allowed"_s},
+        {false, WaylandPlatform::typingUnavailableReason(), u"-unavailable"_s}};
+    for (const auto& [allowed, reason, suffix] : states) {
         SettingsWindowController settings(
             defaults, store,
             {nullptr, [allowed] { return allowed; }, [] {},
-             AutostartEntry(home.filePath(u"autostart"_s), u"/usr/bin/velloq"_s)});
+             AutostartEntry(home.filePath(u"autostart"_s), u"/usr/bin/velloq"_s), reason});
         settings.show();
         for (int tab = 0; tab < SettingsWindowController::tabTitles().size(); ++tab) {
             if (!allowed && tab != 1)
@@ -193,10 +199,7 @@ void renderSettings(const QString& prefix, const QPalette& palette) {
             settings.selectTab(tab);
             // English file names in every language.
             const QString name = QStringList{u"general"_s, u"permissions"_s, u"clipboard"_s}[tab];
-            save(*settings.window(),
-                 prefix + u"-settings-"_s + name + (allowed ? QString() : u"-not-allowed"_s) +
-                     u".png"_s,
-                 palette);
+            save(*settings.window(), prefix + u"-settings-"_s + name + suffix + u".png"_s, palette);
         }
     }
     KeyboardShortcuts::setDefaults(nullptr);
@@ -245,7 +248,7 @@ void renderRecorders(const QString& prefix, const QPalette& palette) {
     setKeyToCharacter({});
 }
 
-// The first-run wizard's pages, the permission page in both states.
+// The first-run wizard's pages, the permission page in its three states.
 void renderOnboarding(const QString& prefix, const QPalette& palette) {
     QTemporaryDir home;
     Defaults defaults(home.filePath(u"settings.json"_s));
@@ -256,12 +259,15 @@ void renderOnboarding(const QString& prefix, const QPalette& palette) {
     const std::tuple<const char*, Step, bool> pages[] = {
         {"welcome", Step::welcome, true},
         {"accessibility", Step::accessibility, false},
+        {"accessibility-unavailable", Step::accessibility, false},
         {"accessibility-granted", Step::accessibility, true},
         {"shortcut", Step::shortcut, true},
         {"ready", Step::ready, true}};
     for (const auto& [name, step, granted] : pages) {
         AccessibilityPermission permission([granted] { return granted; });
         OnboardingCoordinator coordinator(permission, {});
+        if (QLatin1StringView(name).endsWith("unavailable"_L1))
+            coordinator.pastingUnavailableReason = WaylandPlatform::typingUnavailableReason();
         coordinator.setStep(step);
         OnboardingWizardView wizard(coordinator);
         wizard.show();

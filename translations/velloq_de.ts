@@ -525,6 +525,13 @@ Erstellt mit Qt %1 (LGPL 3), libxcb, xkbcommon und libgcrypt.</translation>
     </message>
 </context>
 <context>
+    <name>PortalGlobalShortcuts</name>
+    <message>
+        <source>Show the clipboard history</source>
+        <translation>Den Zwischenablage-Verlauf zeigen</translation>
+    </message>
+</context>
+<context>
     <name>ReadyStep</name>
     <message>
         <source>your shortcut</source>
@@ -837,6 +844,17 @@ Erstellt mit Qt %1 (LGPL 3), libxcb, xkbcommon und libgcrypt.</translation>
     <message>
         <source>The update check failed.</source>
         <translation>Die Suche nach Aktualisierungen ist fehlgeschlagen.</translation>
+    </message>
+</context>
+<context>
+    <name>WaylandPlatform</name>
+    <message>
+        <source>This desktop does not let clipboard managers watch the clipboard, so Velloq cannot record new copies here. Your history and the velloq commands still work; in an X11 session Velloq records every copy.</source>
+        <translation>Diese Arbeitsumgebung lässt Zwischenablage-Verwalter die Zwischenablage nicht beobachten, daher kann Velloq hier keine neuen Kopien aufnehmen. Ihr Verlauf und die velloq-Befehle funktionieren weiterhin; in einer X11-Sitzung nimmt Velloq jede Kopie auf.</translation>
+    </message>
+    <message>
+        <source>This desktop does not let applications type into other windows, so a picked card is copied and you press ⌃V yourself.</source>
+        <translation>Diese Arbeitsumgebung lässt Anwendungen nicht in andere Fenster tippen, daher wird eine gewählte Karte kopiert und Sie drücken ⌃V selbst.</translation>
     </message>
 </context>
 <context>

@@ -101,14 +101,16 @@ int AppDelegate::run(QApplication& app, AppPlatform platform) {
 
 AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
                          InstanceServer& server)
-    : m_startupNotice(platform.startupNotice) {
+    : m_startupNotice(platform.startupNotice),
+      m_pastingUnavailable(!platform.pastingUnavailableReason.isEmpty()) {
     trackMenus(platform);
     platform.applyAppearance = [this] {
         m_appearance.apply(currentAppearance(Defaults::standard()));
     };
     m_onboarding = std::make_unique<OnboardingWindowController>(
         Defaults::standard(),
-        OnboardingWindowController::Services{platform.hasAccess, platform.requestAccess});
+        OnboardingWindowController::Services{platform.hasAccess, platform.requestAccess,
+                                             platform.pastingUnavailableReason});
     auto store = std::make_unique<ClipStore>(historyDirectory);
     // A copy is listed at once; the history file follows on its own thread.
     store->saveInBackground();
@@ -246,10 +248,10 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 // A new user meets the wizard; so does one who has not allowed pasting
-// yet, on the page that explains it.
+// yet, on the page that explains it, unless this desktop cannot allow it.
 void AppDelegate::openOnboardingIfNeeded() {
     const std::optional<OnboardingCoordinator::Step> page = OnboardingCoordinator::pageAtLaunch(
-        QApplication::arguments(), m_onboarding->permission().granted(),
+        QApplication::arguments(), m_onboarding->permission().granted() || m_pastingUnavailable,
         Defaults::standard().boolean(Preferences::onboardingShownKey));
     if (page)
         m_onboarding->show(*page);

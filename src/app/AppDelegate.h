@@ -53,4 +53,5 @@ private:
     std::unique_ptr<OnboardingWindowController> m_onboarding;
     QPointer<QWidget> m_updateProgress;
     QString m_startupNotice;
+    bool m_pastingUnavailable;
 };

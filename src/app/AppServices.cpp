@@ -100,7 +100,8 @@ void AppServices::createPasteService(Platform& platform) {
 
 void AppServices::createSettings(Platform& platform) {
     SettingsWindowController::Services services{platform.desktopEntries, platform.hasAccess,
-                                                platform.requestAccess, AutostartEntry()};
+                                                platform.requestAccess, AutostartEntry(),
+                                                platform.pastingUnavailableReason};
     m_settings = new SettingsWindowController(m_defaults, *m_store, std::move(services), this);
 }
 

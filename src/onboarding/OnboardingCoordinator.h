@@ -54,6 +54,8 @@ public:
     // the wizard lowered so that they come to the front.
     void openAccessibilitySettings();
     std::function<void()> requestAccess;
+    // Why pasting cannot be allowed on this desktop; empty where it can.
+    QString pastingUnavailableReason;
     Scheduler schedule;
 
 Q_SIGNALS:

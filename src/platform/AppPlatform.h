@@ -30,6 +30,9 @@ struct AppPlatform {
     std::function<bool()> hasAccess;
     std::function<void()> requestAccess;
     std::function<void(qint32)> sendCommandV;
+    // Why this desktop cannot let Velloq paste at all, for the places that
+    // would otherwise send the user to allow it; empty where it can.
+    QString pastingUnavailableReason;
     // The installed applications' desktop entries, for names and icons;
     // optional.
     std::shared_ptr<DesktopEntries> desktopEntries;

@@ -30,8 +30,9 @@ constexpr int iconSide = 28;
 
 PermissionsSettingsView::PermissionsSettingsView(std::function<bool()> isGranted,
                                                  std::function<void()> openSettings,
-                                                 QWidget* parent)
-    : QWidget(parent), m_isGranted(std::move(isGranted)), m_icon(new QLabel), m_text(new QLabel),
+                                                 QString unavailableReason, QWidget* parent)
+    : QWidget(parent), m_isGranted(std::move(isGranted)),
+      m_unavailableReason(std::move(unavailableReason)), m_icon(new QLabel), m_text(new QLabel),
       m_open(new QPushButton(tr("Open System Settings"))) {
     auto* row = new QWidget;
     auto* rowLayout = new QHBoxLayout(row);
@@ -85,6 +86,11 @@ void PermissionsSettingsView::refresh() {
         Symbols::pixmap(granted ? u"checkmark.circle.fill"_s : u"exclamationmark.triangle.fill"_s,
                         iconSide, colour, devicePixelRatioF()));
     m_icon->setAccessibleName(granted ? tr("Allowed") : tr("Not allowed"));
-    m_text->setText(granted ? grantedText() : notGrantedText());
-    m_open->setVisible(!granted);
+    if (granted)
+        m_text->setText(grantedText());
+    else if (!m_unavailableReason.isEmpty())
+        m_text->setText(m_unavailableReason);
+    else
+        m_text->setText(notGrantedText());
+    m_open->setVisible(!granted && m_unavailableReason.isEmpty());
 }

@@ -20,8 +20,10 @@ public:
 
     // `isGranted` tells whether pasting is allowed; `openSettings` asks for
     // it and opens the desktop's setting.
+    // `unavailableReason`, when given, says why pasting cannot be allowed
+    // on this desktop; it replaces the way to the desktop's settings.
     PermissionsSettingsView(std::function<bool()> isGranted, std::function<void()> openSettings,
-                            QWidget* parent = nullptr);
+                            QString unavailableReason = {}, QWidget* parent = nullptr);
 
     bool isShownGranted() const { return m_granted; }
     static constexpr int refreshMilliseconds = 1000;
@@ -35,6 +37,7 @@ private:
     void refresh();
 
     std::function<bool()> m_isGranted;
+    QString m_unavailableReason;
     bool m_granted = false;
     QLabel* m_icon;
     QLabel* m_text;

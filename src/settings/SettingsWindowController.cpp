@@ -59,8 +59,8 @@ void SettingsWindowController::build() {
     m_panes->setFixedSize(paneWidth, paneHeight);
 
     m_panes->addWidget(new GeneralSettingsView(m_defaults, m_services.loginItem));
-    m_panes->addWidget(
-        new PermissionsSettingsView(m_services.isPastingAllowed, m_services.allowPasting));
+    m_panes->addWidget(new PermissionsSettingsView(
+        m_services.isPastingAllowed, m_services.allowPasting, m_services.pastingUnavailableReason));
     const std::shared_ptr<DesktopEntries> entries = m_services.applications;
     ClipboardSettingsView::ApplicationLookup lookup;
     if (entries) {

@@ -29,6 +29,8 @@ public:
         std::function<bool()> isPastingAllowed;
         std::function<void()> allowPasting;
         AutostartEntry loginItem;
+        // Why pasting cannot be allowed here; empty where it can.
+        QString pastingUnavailableReason;
     };
 
     static QStringList tabTitles();

@@ -165,7 +165,7 @@ void TranslationsTest::everyTextGoesThroughTranslation() {
     AboutBox about;
     found << untranslatedTexts(about);
     SettingsWindowController settings(*m_defaults, *m_store,
-                                      {nullptr, [] { return false; }, [] {}, AutostartEntry()});
+                                      {nullptr, [] { return false; }, [] {}, AutostartEntry(), {}});
     settings.show();
     for (int tab = 0; tab < 3; ++tab) {
         settings.selectTab(tab);
@@ -254,7 +254,7 @@ void TranslationsTest::languageChoosesGerman() {
     QCOMPARE(SettingsWindowController::tabTitles(),
              QStringList({u"Allgemein"_s, u"Berechtigungen"_s, u"Zwischenablage"_s}));
     SettingsWindowController settings(*m_defaults, *m_store,
-                                      {nullptr, [] { return true; }, [] {}, AutostartEntry()});
+                                      {nullptr, [] { return true; }, [] {}, AutostartEntry(), {}});
     settings.show();
     settings.selectTab(2);
     auto* limit = settings.window()->findChild<QComboBox*>();

@@ -16,7 +16,7 @@ cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1
   || fail "cpack failed: $(tail -n 20 "$work/cpack.log")"
 deb=$(ls "$work"/out/*.deb)
 info=$(dpkg-deb --info "$deb")
-for needed in libqt6widgets6 libqt6svg6 libxcb-xtest0 libgcrypt20 qt6-qpa-plugins; do
+for needed in libqt6widgets6 libqt6svg6 libxcb-xtest0 libgcrypt20 libwayland-client0 qt6-qpa-plugins qt6-wayland; do
   grep -q "Depends:.*$needed" <<<"$info" || fail "the package does not depend on $needed: $info"
 done
 

@@ -63,6 +63,7 @@ private Q_SLOTS:
     void generalPaneWritesAndFollowsPreferences();
     void launchAtLoginShowsTheEntryAsItIs();
     void permissionsAreLookedAtAgainWhileInSight();
+    void permissionsSayWhyPastingIsUnavailable();
     void clipboardPaneEditsExclusionsAndClears();
     void chooserFiltersAndAnswersIds();
 
@@ -76,6 +77,7 @@ private:
     std::unique_ptr<SettingsWindowController> m_settings;
     QString m_autostart;
     bool m_pastingAllowed = true;
+    QString m_unavailableReason;
     int m_allowRequests = 0;
 };
 
@@ -88,6 +90,7 @@ void SettingsWindowTest::init() {
     m_store = std::make_unique<ClipStore>(m_history->path());
     m_autostart = m_home->filePath(u"autostart"_s);
     m_pastingAllowed = true;
+    m_unavailableReason.clear();
     m_allowRequests = 0;
 }
 
@@ -102,9 +105,9 @@ SettingsWindowController& SettingsWindowTest::settings() {
     if (!m_settings) {
         m_settings = std::make_unique<SettingsWindowController>(
             *m_defaults, *m_store,
-            SettingsWindowController::Services{nullptr, [this] { return m_pastingAllowed; },
-                                               [this] { ++m_allowRequests; },
-                                               AutostartEntry(m_autostart, u"/usr/bin/velloq"_s)});
+            SettingsWindowController::Services{
+                nullptr, [this] { return m_pastingAllowed; }, [this] { ++m_allowRequests; },
+                AutostartEntry(m_autostart, u"/usr/bin/velloq"_s), m_unavailableReason});
     }
     return *m_settings;
 }
@@ -197,6 +200,24 @@ void SettingsWindowTest::permissionsAreLookedAtAgainWhileInSight() {
     const QList<QLabel*> labels = pane->findChildren<QLabel*>();
     QVERIFY(std::ranges::any_of(labels, [](const QLabel* label) {
         return label->text() == PermissionsSettingsView::grantedText();
+    }));
+}
+
+// Where the desktop cannot let Velloq paste, the pane says why and sends
+// nobody to settings that cannot change it.
+void SettingsWindowTest::permissionsSayWhyPastingIsUnavailable() {
+    m_pastingAllowed = false;
+    m_unavailableReason = u"This desktop does not let applications type."_s;
+    settings().show();
+    settings().selectTab(1);
+    auto* pane = settings().window()->findChild<PermissionsSettingsView*>();
+    QVERIFY(!pane->isShownGranted());
+    QVERIFY(!buttonTitled<QPushButton>(*pane, u"Open System Settings"_s)->isVisible());
+    const QList<QLabel*> labels = pane->findChildren<QLabel*>();
+    QVERIFY(std::ranges::any_of(
+        labels, [this](const QLabel* label) { return label->text() == m_unavailableReason; }));
+    QVERIFY(std::ranges::none_of(labels, [](const QLabel* label) {
+        return label->text() == PermissionsSettingsView::notGrantedText();
     }));
 }
 

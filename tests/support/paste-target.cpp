@@ -1,12 +1,13 @@
 // A paste target for tests: a window with one text field that has the focus.
 // Prints its window id (decimal) once shown, then every text the field
-// receives, one line each. On Wayland, `--app-id ID` names its toplevel
-// (the default is the program's name) and `--full-screen` shows it so.
+// receives, one line each, and "active" whenever it gets the keyboard. On Wayland, `--app-id ID`
+// names its toplevel (the default is the program's name) and `--full-screen` shows it so.
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QTextStream>
 #include <QTimer>
+#include <QWindow>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -26,6 +27,15 @@ int main(int argc, char* argv[]) {
     else
         field.show();
     field.setFocus();
-    QTimer::singleShot(0, [&] { out << field.winId() << Qt::endl; });
+    QTimer::singleShot(0, [&] {
+        out << field.winId() << Qt::endl;
+        // After the id, which stays the first line.
+        if (field.isActiveWindow())
+            out << "active" << Qt::endl;
+        QObject::connect(qApp, &QGuiApplication::focusWindowChanged, [&out](QWindow* window) {
+            if (window)
+                out << "active" << Qt::endl;
+        });
+    });
     return QApplication::exec();
 }

@@ -71,7 +71,7 @@ wl-paste --list-types | grep -qx 'text/plain;charset=utf-8' || fail "no UTF-8 te
 
 QT_QPA_PLATFORM=wayland "$target" --app-id org.example.Target >"$home/target.log" 2>/dev/null &
 pids+=($!)
-eventually test -s "$home/target.log" || fail "the Wayland paste target did not start"
+eventually grep -qx active "$home/target.log" || fail "the Wayland paste target did not get the keyboard"
 received() { grep -q "^text: $1\$" "$home/target.log"; }
 "$velloq" paste "$id" || fail "velloq paste failed"
 eventually received "copied in a Wayland client" || fail "velloq paste did not reach the window: $(cat "$home/target.log")"

@@ -47,10 +47,23 @@ void AccessibilityStep::showPermission(bool granted) {
         forwardButton()->setFocus();
 }
 
+// This desktop cannot let Velloq paste: say why, and go on.
+void AccessibilityStep::fillUnavailable(QBoxLayout* column, const QString& reason) {
+    column->addWidget(message(reason));
+    QPushButton* next = forward(tr("Continue"));
+    column->addWidget(buttonRow({next}));
+    connect(next, &QPushButton::clicked, &m_coordinator, &OnboardingCoordinator::next);
+}
+
 void AccessibilityStep::fillNotGranted(QWidget* content) {
     QBoxLayout* column = centredColumn(content);
     column->addWidget(symbol(u"accessibility"_s, palette().color(QPalette::Highlight)));
     column->addWidget(titleLabel(notGrantedTitle()));
+    const QString& unavailableReason = m_coordinator.pastingUnavailableReason;
+    if (!unavailableReason.isEmpty()) {
+        fillUnavailable(column, unavailableReason);
+        return;
+    }
     column->addWidget(
         message(tr("To paste a card right where you were typing, Velloq needs Accessibility "
                    "access. Turn on Velloq in System Settings → Privacy & Security → "

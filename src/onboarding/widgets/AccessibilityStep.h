@@ -5,6 +5,7 @@
 #include <QPointer>
 
 class OnboardingCoordinator;
+class QBoxLayout;
 
 // The permission page: why Velloq asks to paste and where to allow it, or,
 // once allowed, that clicking a card pastes. It follows the permission
@@ -23,6 +24,7 @@ public:
 private:
     void showPermission(bool granted);
     void fillNotGranted(QWidget* content);
+    void fillUnavailable(QBoxLayout* column, const QString& reason);
     void fillGranted(QWidget* content);
 
     OnboardingCoordinator& m_coordinator;

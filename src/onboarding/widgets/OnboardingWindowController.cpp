@@ -50,6 +50,7 @@ void OnboardingWindowController::buildWindow(OnboardingCoordinator::Step step) {
     });
     coordinator->setStep(step);
     coordinator->requestAccess = m_services.requestAccess;
+    coordinator->pastingUnavailableReason = m_services.pastingUnavailableReason;
     coordinator->setWindow({[this] { lowerWindow(); }, [this] { raiseWindow(); }});
     m_window = new OnboardingWizardView(*coordinator);
     coordinator->setParent(m_window);

@@ -24,6 +24,8 @@ public:
         std::function<bool()> isTrusted;
         // Asks the desktop to allow it (its prompt or settings).
         std::function<void()> requestAccess;
+        // Why pasting cannot be allowed here; empty where it can.
+        QString pastingUnavailableReason;
     };
 
     static QString windowTitle();

@@ -91,4 +91,7 @@ void WaylandOverviewPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(rect(), QColor(0, 0, 0, int(dimming * m_alpha * 255)));
+    painter.end();
+    if (onPainted)
+        onPainted();
 }

@@ -28,6 +28,8 @@ public:
     explicit WaylandOverviewPanel(OverviewModel& model, QWidget* parent = nullptr);
 
     OverviewView* view() const { return m_view; }
+    // Called after each paint of the window, for measurements.
+    std::function<void()> onPainted;
 
     bool isOrderedIn() const override { return m_orderedIn; }
     qreal alpha() const override { return m_alpha; }

@@ -48,6 +48,9 @@ WaylandPlatform::WaylandPlatform(QGuiApplication& app)
         QDBusConnection::SessionBus, QStringLiteral("velloq-portal")));
     if (m_shortcuts)
         KeyboardShortcuts::setHotKeyPlatform(m_shortcuts.get());
+    m_canType = m_globals && m_globals->offers(QStringLiteral("zwp_virtual_keyboard_manager_v1"));
+    if (m_canType)
+        m_pasteTarget->prepare();
     QObject::connect(m_pasteTarget.get(), &WaylandPasteTarget::commandVAbandoned, [] {
         QTextStream(stderr) << "velloq: the picked entry is on the clipboard, but the "
                                "application to paste into did not get the keyboard back\n";
@@ -68,6 +71,13 @@ QString WaylandPlatform::clipboardLimitation(const std::optional<WaylandGlobals>
         "This desktop does not let clipboard managers watch the clipboard, so Velloq "
         "cannot record new copies here. Your history and the velloq commands still work; "
         "in an X11 session Velloq records every copy.");
+}
+
+QString WaylandPlatform::typingUnavailableReason() {
+    return QCoreApplication::translate("WaylandPlatform",
+                                       "This desktop does not let applications type into other "
+                                       "windows, so a picked card is copied and you press ⌃V "
+                                       "yourself.");
 }
 
 AppPlatform WaylandPlatform::platform() {
@@ -99,8 +109,12 @@ AppPlatform WaylandPlatform::platform() {
                              handler);
     };
     platform.desktopEntries = m_desktopEntries;
-    platform.hasAccess = [this] { return m_pasteTarget->hasAccess(); };
-    platform.requestAccess = [] {}; // there is nobody to ask
+    // Whether Velloq can type is the compositor's to say, once: there is
+    // nobody to ask for it.
+    platform.hasAccess = [canType = m_canType] { return canType; };
+    platform.requestAccess = [] {};
+    if (!m_canType)
+        platform.pastingUnavailableReason = typingUnavailableReason();
     platform.sendCommandV = [this](qint32) { m_pasteTarget->sendCommandV(); };
     platform.virtualKeyOfEvent = virtualKeyOfEvent;
     platform.shortcutsFireAnywhere = true;

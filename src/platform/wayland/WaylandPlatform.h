@@ -31,6 +31,9 @@ public:
     // Why this desktop keeps clipboard managers from watching, for saying
     // once at launch; empty where the clipboard can be watched.
     static QString clipboardLimitation(const std::optional<WaylandGlobals>& globals);
+    // Why picking a card cannot paste where the compositor offers no
+    // virtual keyboard.
+    static QString typingUnavailableReason();
 
 private:
     std::unique_ptr<OverviewPanelSurface> makeOverviewPanel(OverviewModel& model,
@@ -38,6 +41,7 @@ private:
 
     QGuiApplication& m_app;
     std::optional<WaylandGlobals> m_globals;
+    bool m_canType = false;
     std::shared_ptr<DesktopEntries> m_desktopEntries;
     std::shared_ptr<WaylandPasteboard> m_pasteboard;
     std::unique_ptr<WaylandToplevels> m_toplevels;

@@ -50,6 +50,7 @@ private Q_SLOTS:
     void showWhileOpenOnlyBringsItForward();
     void closingStopsWatchingAndReopensAfresh();
     void permissionPageFollowsTheGrant();
+    void permissionPageSaysWhyPastingIsUnavailable();
     void lastPageNamesTheChosenShortcut();
 
 private:
@@ -70,8 +71,8 @@ void OnboardingWindowTest::init() {
     m_trusted = true;
     m_requests = 0;
     m_controller = std::make_unique<OnboardingWindowController>(
-        *m_defaults, OnboardingWindowController::Services{[this] { return m_trusted; },
-                                                          [this] { ++m_requests; }});
+        *m_defaults, OnboardingWindowController::Services{
+                         [this] { return m_trusted; }, [this] { ++m_requests; }, {}});
 }
 
 void OnboardingWindowTest::cleanup() {
@@ -169,6 +170,25 @@ void OnboardingWindowTest::permissionPageFollowsTheGrant() {
     QCOMPARE(page->title(), AccessibilityStep::grantedTitle());
     QVERIFY(!buttonTitled(page, u"Skip"_s));
     // Moves on by itself a moment later.
+    QTRY_VERIFY(qobject_cast<ShortcutStep*>(window->page()));
+}
+
+// A desktop that cannot let Velloq paste: the page says why, asks nobody,
+// and Return goes on to the next page.
+void OnboardingWindowTest::permissionPageSaysWhyPastingIsUnavailable() {
+    m_trusted = false;
+    const QString reason = u"This desktop does not let applications type."_s;
+    m_controller = std::make_unique<OnboardingWindowController>(
+        *m_defaults, OnboardingWindowController::Services{[] { return false; },
+                                                          [this] { ++m_requests; }, reason});
+    OnboardingWizardView* window = open(Step::accessibility);
+    QVERIFY(window);
+    auto* page = qobject_cast<AccessibilityStep*>(window->page());
+    QVERIFY(page && !page->showsGranted());
+    QVERIFY(showsText(page, reason));
+    QVERIFY(!buttonTitled(page, u"Open System Settings"_s));
+    press(Qt::Key_Return);
+    QCOMPARE(m_requests, 0);
     QTRY_VERIFY(qobject_cast<ShortcutStep*>(window->page()));
 }
 
