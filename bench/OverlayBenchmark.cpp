@@ -90,7 +90,8 @@ struct Panel {
 std::unique_ptr<OverviewPanelSurface> makePanel(OverviewModel& model, Panel& panel) {
     if (QGuiApplication::platformName() == "wayland"_L1) {
         auto made = std::make_unique<WaylandOverviewPanel>(model);
-        panel = {made->view(), &made->onPainted};
+        WaylandOverviewPanel* window = made.get();
+        panel = {made->view(), &made->onPainted, [window] { window->warmUp(); }};
         return made;
     }
     auto made = std::make_unique<OverviewPanel>(model, [] { return false; });

@@ -163,6 +163,8 @@ def main():
 def measure_wayland(velloq, folder):
     time.sleep(2)
     rows = Table()
+    rss, pss = velloq.memory()
+    rows.append(("Wayland: resident memory, empty history, idle", f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
     kinds = [
         ("Wayland: copy of a 1 KB text → in the history", "text/plain;charset=utf-8",
          lambda n: (f"{n} {time.time()} " + "one kilobyte " * 80)[:1024].encode()),

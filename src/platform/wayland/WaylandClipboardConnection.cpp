@@ -1,5 +1,6 @@
 #include "WaylandClipboardConnection.h"
 
+#include "WaylandRegistry.h"
 #include "wlr-data-control-unstable-v1-client.h"
 
 #include <QCoreApplication>
@@ -71,8 +72,6 @@ WaylandClipboardConnection::~WaylandClipboardConnection() {
         zwlr_data_control_manager_v1_destroy(m_manager);
     if (m_seat)
         wl_seat_destroy(m_seat);
-    if (m_registry)
-        wl_registry_destroy(m_registry);
     if (m_display)
         wl_display_disconnect(m_display);
 }
@@ -80,11 +79,11 @@ WaylandClipboardConnection::~WaylandClipboardConnection() {
 // The seat and the manager, then the seat's clipboard device, whose first
 // events name the current selection.
 bool WaylandClipboardConnection::bind() {
-    static const wl_registry_listener registryListener{&WaylandClipboardConnection::globalAdded,
-                                                       &WaylandClipboardConnection::globalRemoved};
-    m_registry = wl_display_get_registry(m_display);
-    wl_registry_add_listener(m_registry, &registryListener, this);
-    if (wl_display_roundtrip(m_display) < 0 || !m_seat || !m_manager)
+    if (!WaylandRegistry::read(
+            m_display,
+            {WaylandRegistry::bind(m_seat, wl_seat_interface, 1),
+             WaylandRegistry::bind(m_manager, zwlr_data_control_manager_v1_interface, 2)}) ||
+        !m_seat || !m_manager)
         return false;
     static const zwlr_data_control_device_v1_listener deviceListener{
         &WaylandClipboardConnection::dataOffer, &WaylandClipboardConnection::selection,
@@ -93,21 +92,6 @@ bool WaylandClipboardConnection::bind() {
     zwlr_data_control_device_v1_add_listener(m_device, &deviceListener, this);
     return wl_display_roundtrip(m_display) >= 0;
 }
-
-void WaylandClipboardConnection::globalAdded(void* data, wl_registry* registry, uint32_t name,
-                                             const char* interface, uint32_t version) {
-    auto* self = static_cast<WaylandClipboardConnection*>(data);
-    const QByteArray offered(interface);
-    if (offered == wl_seat_interface.name && !self->m_seat) {
-        self->m_seat = static_cast<wl_seat*>(
-            wl_registry_bind(registry, name, &wl_seat_interface, qMin<uint32_t>(version, 1)));
-    } else if (offered == zwlr_data_control_manager_v1_interface.name && !self->m_manager) {
-        self->m_manager = static_cast<zwlr_data_control_manager_v1*>(wl_registry_bind(
-            registry, name, &zwlr_data_control_manager_v1_interface, qMin<uint32_t>(version, 2)));
-    }
-}
-
-void WaylandClipboardConnection::globalRemoved(void*, wl_registry*, uint32_t) {}
 
 void WaylandClipboardConnection::dataOffer(void* data, zwlr_data_control_device_v1*,
                                            zwlr_data_control_offer_v1* offer) {

@@ -10,7 +10,6 @@
 #include <optional>
 
 struct wl_display;
-struct wl_registry;
 struct wl_seat;
 struct zwlr_data_control_manager_v1;
 struct zwlr_data_control_device_v1;
@@ -63,9 +62,6 @@ private:
     bool bind();
     bool waitForEvents(std::chrono::milliseconds timeout);
 
-    static void globalAdded(void* data, wl_registry* registry, uint32_t name, const char* interface,
-                            uint32_t version);
-    static void globalRemoved(void* data, wl_registry* registry, uint32_t name);
     static void dataOffer(void* data, zwlr_data_control_device_v1* device,
                           zwlr_data_control_offer_v1* offer);
     static void selection(void* data, zwlr_data_control_device_v1* device,
@@ -80,7 +76,6 @@ private:
     static void sourceCancelled(void* data, zwlr_data_control_source_v1* source);
 
     wl_display* m_display = nullptr;
-    wl_registry* m_registry = nullptr;
     wl_seat* m_seat = nullptr;
     zwlr_data_control_manager_v1* m_manager = nullptr;
     zwlr_data_control_device_v1* m_device = nullptr;

@@ -1,5 +1,7 @@
 #include "WaylandGlobals.h"
 
+#include "WaylandRegistry.h"
+
 #include <wayland-client.h>
 
 using namespace Qt::StringLiterals;
@@ -9,28 +11,14 @@ namespace {
 const QString extDataControl = u"ext_data_control_manager_v1"_s;
 const QString wlrDataControl = u"zwlr_data_control_manager_v1"_s;
 
-void globalAdded(void* data, wl_registry*, uint32_t, const char* interface, uint32_t version) {
-    auto* versions = static_cast<QHash<QString, quint32>*>(data);
-    const QString name = QString::fromUtf8(interface);
-    (*versions)[name] = qMax(versions->value(name), version);
-}
-
-void globalRemoved(void*, wl_registry*, uint32_t) {}
-
-const wl_registry_listener registryListener{globalAdded, globalRemoved};
-
 } // namespace
 
 std::optional<WaylandGlobals> WaylandGlobals::read(wl_display* display) {
-    if (!display)
+    std::optional<QHash<QString, uint32_t>> versions = WaylandRegistry::read(display);
+    if (!versions)
         return std::nullopt;
     WaylandGlobals globals;
-    wl_registry* registry = wl_display_get_registry(display);
-    wl_registry_add_listener(registry, &registryListener, &globals.m_versions);
-    const bool answered = wl_display_roundtrip(display) >= 0;
-    wl_registry_destroy(registry);
-    if (!answered)
-        return std::nullopt;
+    globals.m_versions = std::move(*versions);
     return globals;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPainter>
 #include <QScreen>
 #include <QWindow>
@@ -32,6 +33,16 @@ void WaylandOverviewPanel::setFrame(const QRect& frame) {
         windowHandle()->setScreen(screen);
     resize(frame.size());
     m_view->setGeometry(QRect(QPoint(0, 0), frame.size()));
+}
+
+void WaylandOverviewPanel::warmUp() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || m_orderedIn)
+        return;
+    setFrame(screen->geometry());
+    QImage unseen(m_frame.size(), QImage::Format_ARGB32_Premultiplied);
+    unseen.fill(Qt::transparent);
+    m_view->render(&unseen);
 }
 
 void WaylandOverviewPanel::setAlpha(qreal alpha) {

@@ -39,6 +39,9 @@ public:
     void orderFrontAndTakeKeyboard() override;
     void orderOut() override;
     void animateAlpha(qreal target, int milliseconds, std::function<void()> completion) override;
+    // Draws the view once off screen, so that the first showing finds its
+    // layout, fonts and pictures ready.
+    void warmUp() override;
 
 protected:
     bool event(QEvent* event) override;

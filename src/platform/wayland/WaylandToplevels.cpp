@@ -1,5 +1,6 @@
 #include "WaylandToplevels.h"
 
+#include "WaylandRegistry.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client.h"
 
 #include <QLoggingCategory>
@@ -40,40 +41,25 @@ WaylandToplevels::~WaylandToplevels() {
         zwlr_foreign_toplevel_handle_v1_destroy(handle);
     if (m_manager)
         zwlr_foreign_toplevel_manager_v1_destroy(m_manager);
-    if (m_registry)
-        wl_registry_destroy(m_registry);
     if (m_display)
         wl_display_disconnect(m_display);
 }
 
 // The manager, then the toplevels that exist already, each told in full.
 bool WaylandToplevels::bind() {
-    static const wl_registry_listener registryListener{&WaylandToplevels::globalAdded,
-                                                       &WaylandToplevels::globalRemoved};
-    m_registry = wl_display_get_registry(m_display);
-    wl_registry_add_listener(m_registry, &registryListener, this);
-    if (wl_display_roundtrip(m_display) < 0)
+    static const zwlr_foreign_toplevel_manager_v1_listener managerListener{
+        &WaylandToplevels::toplevelAdded, &WaylandToplevels::managerFinished};
+    if (!WaylandRegistry::read(
+            m_display,
+            {WaylandRegistry::bind(m_manager, zwlr_foreign_toplevel_manager_v1_interface, 3)}))
         return false;
     if (!m_manager) {
         qCDebug(lcToplevels) << "the compositor does not tell which application is frontmost";
         return false;
     }
+    zwlr_foreign_toplevel_manager_v1_add_listener(m_manager, &managerListener, this);
     return wl_display_roundtrip(m_display) >= 0;
 }
-
-void WaylandToplevels::globalAdded(void* data, wl_registry* registry, uint32_t name,
-                                   const char* interface, uint32_t version) {
-    static const zwlr_foreign_toplevel_manager_v1_listener managerListener{
-        &WaylandToplevels::toplevelAdded, &WaylandToplevels::managerFinished};
-    auto* self = static_cast<WaylandToplevels*>(data);
-    if (QByteArray(interface) != zwlr_foreign_toplevel_manager_v1_interface.name || self->m_manager)
-        return;
-    self->m_manager = static_cast<zwlr_foreign_toplevel_manager_v1*>(wl_registry_bind(
-        registry, name, &zwlr_foreign_toplevel_manager_v1_interface, qMin<uint32_t>(version, 3)));
-    zwlr_foreign_toplevel_manager_v1_add_listener(self->m_manager, &managerListener, self);
-}
-
-void WaylandToplevels::globalRemoved(void*, wl_registry*, uint32_t) {}
 
 // Reads what has come in without waiting for more; a connection that fails
 // means the compositor is gone.

@@ -11,7 +11,6 @@ class QSocketNotifier;
 struct wl_array;
 struct wl_display;
 struct wl_output;
-struct wl_registry;
 struct zwlr_foreign_toplevel_handle_v1;
 struct zwlr_foreign_toplevel_manager_v1;
 
@@ -51,9 +50,6 @@ private:
     void remove(zwlr_foreign_toplevel_handle_v1* handle);
     void updateActivated();
 
-    static void globalAdded(void* data, wl_registry* registry, uint32_t name, const char* interface,
-                            uint32_t version);
-    static void globalRemoved(void* data, wl_registry* registry, uint32_t name);
     static void toplevelAdded(void* data, zwlr_foreign_toplevel_manager_v1* manager,
                               zwlr_foreign_toplevel_handle_v1* handle);
     static void managerFinished(void* data, zwlr_foreign_toplevel_manager_v1* manager);
@@ -68,7 +64,6 @@ private:
                        zwlr_foreign_toplevel_handle_v1* parent);
 
     wl_display* m_display = nullptr;
-    wl_registry* m_registry = nullptr;
     zwlr_foreign_toplevel_manager_v1* m_manager = nullptr;
     std::unique_ptr<QSocketNotifier> m_events;
     QHash<zwlr_foreign_toplevel_handle_v1*, Toplevel> m_toplevels;

@@ -1,5 +1,6 @@
 #include "WaylandVirtualKeyboard.h"
 
+#include "WaylandRegistry.h"
 #include "virtual-keyboard-unstable-v1-client.h"
 
 #include <QByteArray>
@@ -76,37 +77,20 @@ WaylandVirtualKeyboard::~WaylandVirtualKeyboard() {
         zwp_virtual_keyboard_manager_v1_destroy(m_manager);
     if (m_seat)
         wl_seat_destroy(m_seat);
-    if (m_registry)
-        wl_registry_destroy(m_registry);
     if (m_display)
         wl_display_disconnect(m_display);
 }
 
 bool WaylandVirtualKeyboard::bind() {
-    static const wl_registry_listener registryListener{&WaylandVirtualKeyboard::globalAdded,
-                                                       &WaylandVirtualKeyboard::globalRemoved};
-    m_registry = wl_display_get_registry(m_display);
-    wl_registry_add_listener(m_registry, &registryListener, this);
-    if (wl_display_roundtrip(m_display) < 0 || !m_seat || !m_manager)
+    if (!WaylandRegistry::read(
+            m_display,
+            {WaylandRegistry::bind(m_seat, wl_seat_interface, 1),
+             WaylandRegistry::bind(m_manager, zwp_virtual_keyboard_manager_v1_interface, 1)}) ||
+        !m_seat || !m_manager)
         return false;
     m_keyboard = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(m_manager, m_seat);
     return m_keyboard != nullptr;
 }
-
-void WaylandVirtualKeyboard::globalAdded(void* data, wl_registry* registry, uint32_t name,
-                                         const char* interface, uint32_t) {
-    auto* self = static_cast<WaylandVirtualKeyboard*>(data);
-    const QByteArray offered(interface);
-    if (offered == wl_seat_interface.name && !self->m_seat) {
-        self->m_seat =
-            static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, 1));
-    } else if (offered == zwp_virtual_keyboard_manager_v1_interface.name && !self->m_manager) {
-        self->m_manager = static_cast<zwp_virtual_keyboard_manager_v1*>(
-            wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1));
-    }
-}
-
-void WaylandVirtualKeyboard::globalRemoved(void*, wl_registry*, uint32_t) {}
 
 // The compositor refuses an untrusted client with a protocol error, which
 // the round trip brings back.

@@ -4,7 +4,6 @@
 #include <memory>
 
 struct wl_display;
-struct wl_registry;
 struct wl_seat;
 struct zwp_virtual_keyboard_manager_v1;
 struct zwp_virtual_keyboard_v1;
@@ -35,12 +34,7 @@ private:
     bool uploadKeymap();
     void key(uint32_t evdevCode, uint32_t state);
 
-    static void globalAdded(void* data, wl_registry* registry, uint32_t name, const char* interface,
-                            uint32_t version);
-    static void globalRemoved(void* data, wl_registry* registry, uint32_t name);
-
     wl_display* m_display = nullptr;
-    wl_registry* m_registry = nullptr;
     wl_seat* m_seat = nullptr;
     zwp_virtual_keyboard_manager_v1* m_manager = nullptr;
     zwp_virtual_keyboard_v1* m_keyboard = nullptr;
