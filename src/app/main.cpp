@@ -80,7 +80,7 @@ int runOnDesktop(int argc, char* argv[]) {
         return AppDelegate::run(app, x11.platform());
     }
     if (platform == "wayland"_L1) {
-        WaylandPlatform wayland(app);
+        WaylandPlatform wayland;
         return AppDelegate::run(app, wayland.platform());
     }
     QTextStream(stderr) << "velloq: Velloq cannot run on the '" << platform

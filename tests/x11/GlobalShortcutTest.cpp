@@ -4,9 +4,9 @@
 #include "KeyboardShortcuts/ShortcutDescription.h"
 #include "KeyboardShortcuts/widgets/MenuTracker.h"
 #include "KeyboardShortcuts/widgets/RecorderCocoa.h"
-#include "platform/xdg/VirtualKeyCodes.h"
 #include "platform/x11/X11HotKeys.h"
 #include "platform/x11/X11KeyboardLayout.h"
+#include "platform/xdg/VirtualKeyCodes.h"
 #include "preferences/Defaults.h"
 #include "support/HelperProcess.h"
 

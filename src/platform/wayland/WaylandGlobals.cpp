@@ -4,15 +4,6 @@
 
 #include <wayland-client.h>
 
-using namespace Qt::StringLiterals;
-
-namespace {
-
-const QString extDataControl = u"ext_data_control_manager_v1"_s;
-const QString wlrDataControl = u"zwlr_data_control_manager_v1"_s;
-
-} // namespace
-
 std::optional<WaylandGlobals> WaylandGlobals::read(wl_display* display) {
     std::optional<QHash<QString, uint32_t>> versions = WaylandRegistry::read(display);
     if (!versions)
@@ -33,16 +24,4 @@ std::optional<WaylandGlobals> WaylandGlobals::readFromEnvironment() {
 
 quint32 WaylandGlobals::version(const QString& interfaceName) const {
     return m_versions.value(interfaceName);
-}
-
-bool WaylandGlobals::hasDataControl() const {
-    return !dataControlInterface().isEmpty();
-}
-
-QString WaylandGlobals::dataControlInterface() const {
-    if (offers(extDataControl))
-        return extDataControl;
-    if (offers(wlrDataControl))
-        return wlrDataControl;
-    return {};
 }

@@ -21,11 +21,6 @@ public:
     quint32 version(const QString& interfaceName) const;
     bool offers(const QString& interfaceName) const { return version(interfaceName) > 0; }
 
-    // Reading and writing the clipboard without a window: the standard
-    // protocol, else wlroots' older one.
-    bool hasDataControl() const;
-    QString dataControlInterface() const;
-
 private:
     QHash<QString, quint32> m_versions;
 };

@@ -2,6 +2,7 @@
 
 #include "KeyboardShortcuts/Library.h"
 #include "UnwatchablePasteboard.h"
+#include "WaylandGlobals.h"
 #include "WaylandOverviewPanel.h"
 #include "WaylandPasteTarget.h"
 #include "WaylandPasteboard.h"
@@ -18,6 +19,7 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QScreen>
 #include <QTextStream>
 
@@ -37,9 +39,8 @@ std::optional<QRect> screenFrameUnderPointer() {
 
 } // namespace
 
-WaylandPlatform::WaylandPlatform(QGuiApplication& app)
-    : m_app(app), m_globals(WaylandGlobals::readFromEnvironment()),
-      m_desktopEntries(std::make_shared<DesktopEntries>()),
+WaylandPlatform::WaylandPlatform()
+    : m_desktopEntries(std::make_shared<DesktopEntries>()),
       m_pasteboard(WaylandPasteboard::create()), m_toplevels(WaylandToplevels::create()),
       m_pasteTarget(std::make_unique<WaylandPasteTarget>(m_toplevels.get())) {
     // A connection of its own: the desktop learns the application's id
@@ -48,7 +49,8 @@ WaylandPlatform::WaylandPlatform(QGuiApplication& app)
         QDBusConnection::SessionBus, QStringLiteral("velloq-portal")));
     if (m_shortcuts)
         KeyboardShortcuts::setHotKeyPlatform(m_shortcuts.get());
-    m_canType = m_globals && m_globals->offers(QStringLiteral("zwp_virtual_keyboard_manager_v1"));
+    const std::optional<WaylandGlobals> globals = WaylandGlobals::readFromEnvironment();
+    m_canType = globals && globals->offers(QStringLiteral("zwp_virtual_keyboard_manager_v1"));
     if (m_canType)
         m_pasteTarget->prepare();
     QObject::connect(m_pasteTarget.get(), &WaylandPasteTarget::commandVAbandoned, [] {
@@ -63,9 +65,7 @@ WaylandPlatform::~WaylandPlatform() {
         KeyboardShortcuts::setHotKeyPlatform(nullptr);
 }
 
-QString WaylandPlatform::clipboardLimitation(const std::optional<WaylandGlobals>& globals) {
-    if (globals && globals->hasDataControl())
-        return {};
+QString WaylandPlatform::clipboardLimitation() {
     return QCoreApplication::translate(
         "WaylandPlatform",
         "This desktop does not let clipboard managers watch the clipboard, so Velloq "
@@ -95,7 +95,8 @@ AppPlatform WaylandPlatform::platform() {
             QGuiApplication::clipboard()->setMimeData(mimeDataFor(content));
         };
     }
-    platform.startupNotice = clipboardLimitation(m_globals);
+    if (!m_pasteboard)
+        platform.startupNotice = clipboardLimitation();
     platform.frontmostBundleID = [this] {
         return m_toplevels ? m_toplevels->activatedAppId() : std::nullopt;
     };

@@ -1,9 +1,6 @@
 #pragma once
 
-#include "WaylandGlobals.h"
 #include "platform/AppPlatform.h"
-
-#include <QGuiApplication>
 
 #include <memory>
 
@@ -20,7 +17,7 @@ class WaylandToplevels;
 // What the compositor does not let a client do is left out, and said once.
 class WaylandPlatform {
 public:
-    explicit WaylandPlatform(QGuiApplication& app);
+    WaylandPlatform();
     ~WaylandPlatform();
     WaylandPlatform(const WaylandPlatform&) = delete;
     WaylandPlatform& operator=(const WaylandPlatform&) = delete;
@@ -28,9 +25,9 @@ public:
     // What the application needs of the desktop; valid while this lives.
     AppPlatform platform();
 
-    // Why this desktop keeps clipboard managers from watching, for saying
-    // once at launch; empty where the clipboard can be watched.
-    static QString clipboardLimitation(const std::optional<WaylandGlobals>& globals);
+    // Said once at launch where the compositor lets no client watch the
+    // clipboard.
+    static QString clipboardLimitation();
     // Why picking a card cannot paste where the compositor offers no
     // virtual keyboard.
     static QString typingUnavailableReason();
@@ -39,8 +36,6 @@ private:
     std::unique_ptr<OverviewPanelSurface> makeOverviewPanel(OverviewModel& model,
                                                             OverviewPanelController& controller);
 
-    QGuiApplication& m_app;
-    std::optional<WaylandGlobals> m_globals;
     bool m_canType = false;
     std::shared_ptr<DesktopEntries> m_desktopEntries;
     std::shared_ptr<WaylandPasteboard> m_pasteboard;
