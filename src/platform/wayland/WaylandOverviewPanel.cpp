@@ -10,9 +10,9 @@
 #include <QScreen>
 #include <QWindow>
 
-WaylandOverviewPanel::WaylandOverviewPanel(OverviewModel& model, QWidget* parent)
+WaylandOverviewPanel::WaylandOverviewPanel(OverviewModel& model, Covering covering, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-      m_view(new OverviewView(model, cardSpacing, this)) {
+      m_view(new OverviewView(model, cardSpacing, this)), m_covering(covering) {
     setAttribute(Qt::WA_TranslucentBackground);
     setWindowTitle(QStringLiteral("Velloq"));
     m_fadeEnd.setSingleShot(true);
@@ -65,7 +65,12 @@ void WaylandOverviewPanel::orderFrontAndTakeKeyboard() {
     m_fadeCompletion = {};
     m_orderedIn = true;
     m_wasActive = false;
-    showFullScreen();
+    if (m_covering == Covering::floating) {
+        setFixedSize(m_frame.size());
+        show();
+    } else {
+        showFullScreen();
+    }
     m_view->searchField()->setFocus();
 }
 

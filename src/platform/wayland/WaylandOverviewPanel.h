@@ -10,9 +10,9 @@
 class OverviewModel;
 class OverviewView;
 
-// The overlay window on Wayland: a frameless full-screen toplevel, which
-// the compositor stacks above the other windows of its output and gives
-// the keyboard focus while it is shown. Clients can neither grab the
+// The overlay window on Wayland: a frameless toplevel the size of the
+// output, which the compositor stacks above the other windows and gives the
+// keyboard focus while it is shown. Clients can neither grab the
 // keyboard nor see the screen under them there, so the overlay takes the
 // focus like any window, gives it back by going away, and dims whatever
 // the compositor shows through it. The compositor decides how windows
@@ -25,7 +25,14 @@ public:
     static constexpr qreal dimming = 0.5;
     static constexpr qreal cardSpacing = 24;
 
-    explicit WaylandOverviewPanel(OverviewModel& model, QWidget* parent = nullptr);
+    // How the window covers the output. wlroots compositors draw nothing
+    // behind a full-screen window, so there the overlay asks for a fixed
+    // size, which they show as a floating window over the others; the rest
+    // show what lies under a translucent full-screen window.
+    enum class Covering { fullScreen, floating };
+
+    explicit WaylandOverviewPanel(OverviewModel& model, Covering covering = Covering::fullScreen,
+                                  QWidget* parent = nullptr);
 
     OverviewView* view() const { return m_view; }
     // Called after each paint of the window, for measurements.
@@ -49,6 +56,7 @@ protected:
 
 private:
     OverviewView* m_view;
+    Covering m_covering;
     bool m_orderedIn = false;
     // The compositor gave the window the keyboard during this showing.
     bool m_wasActive = false;

@@ -128,7 +128,10 @@ AppPlatform WaylandPlatform::platform() {
 
 std::unique_ptr<OverviewPanelSurface>
 WaylandPlatform::makeOverviewPanel(OverviewModel& model, OverviewPanelController& controller) {
-    auto panel = std::make_unique<WaylandOverviewPanel>(model);
+    // Only the wlroots family offers its foreign-toplevel protocol.
+    auto panel = std::make_unique<WaylandOverviewPanel>(
+        model, m_toplevels ? WaylandOverviewPanel::Covering::floating
+                           : WaylandOverviewPanel::Covering::fullScreen);
     wireOverviewView(*panel->view(), controller, m_desktopEntries, Defaults::standard());
     return panel;
 }
