@@ -1,0 +1,55 @@
+#include "platform/wayland/WaylandPlatform.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// What the application is told of the desktop: everything on a wlroots
+// compositor; where the clipboard cannot be watched and nothing can be
+// typed (no compositor protocols for it), a clear word for each, and a
+// clipboard that keeps the application working.
+class WaylandPlatformTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void offersEverythingOnWlroots();
+    void saysWhatTheDesktopWithholds();
+};
+
+void WaylandPlatformTest::initTestCase() {
+    const QByteArray display = qgetenv("VELLOQ_TEST_WAYLAND_DISPLAY");
+    QVERIFY2(!display.isEmpty(), "needs the compositor scripts/test starts");
+    qputenv("WAYLAND_DISPLAY", display);
+}
+
+void WaylandPlatformTest::offersEverythingOnWlroots() {
+    WaylandPlatform wayland;
+    const AppPlatform platform = wayland.platform();
+    QVERIFY(platform.startupNotice.isEmpty());
+    QVERIFY(platform.pastingUnavailableReason.isEmpty());
+    QVERIFY(platform.hasAccess());
+    QVERIFY(platform.pasteboard->watchChanges([] {}));
+    QVERIFY(platform.shortcutsFireAnywhere);
+}
+
+void WaylandPlatformTest::saysWhatTheDesktopWithholds() {
+    const QByteArray saved = qgetenv("WAYLAND_DISPLAY");
+    qputenv("WAYLAND_DISPLAY", "/nonexistent/wayland-0");
+    WaylandPlatform wayland;
+    const AppPlatform platform = wayland.platform();
+    qputenv("WAYLAND_DISPLAY", saved);
+    QCOMPARE(platform.startupNotice, WaylandPlatform::clipboardLimitation());
+    QCOMPARE(platform.pastingUnavailableReason, WaylandPlatform::typingUnavailableReason());
+    QVERIFY(!platform.hasAccess());
+    QVERIFY(platform.pasteboard);
+    const qint64 count = platform.pasteboard->changeCount();
+    bool read = false;
+    platform.pasteboard->readSnapshot(
+        [&read](std::optional<PasteboardSnapshot> snapshot) { read = !snapshot.has_value(); });
+    QVERIFY(read);
+    QCOMPARE(platform.pasteboard->changeCount(), count);
+}
+
+QTEST_GUILESS_MAIN(WaylandPlatformTest)
+#include "WaylandPlatformTest.moc"
