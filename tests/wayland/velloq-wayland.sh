@@ -21,14 +21,6 @@ stored() { json | grep -q "$1"; }
 # the test's output open, and goes with the test.
 copy() { wl-copy "$@" 2>/dev/null; }
 trap 'pkill -x wl-copy -u "$(id -u)" 2>/dev/null || true; cleanup' EXIT
-# Starts a helper and waits for its first line.
-start() {
-  local log=$home/helper-$RANDOM
-  "$@" >"$log" 2>/dev/null &
-  pids+=($!)
-  eventually test -s "$log" || fail "helper $1 did not start"
-  head -n 1 "$log"
-}
 
 "$velloq" -SkipOnboarding 2>"$home/velloq.log" &
 pids+=($!)

@@ -22,3 +22,11 @@ eventually() {
   for _ in $(seq 1 300); do "$@" && return 0; sleep 0.05; done
   return 1
 }
+# Starts a helper and waits for its first line (its window id, or "ready").
+start() {
+  local log=$home/helper-$RANDOM
+  "$@" >"$log" 2>/dev/null &
+  pids+=($!)
+  eventually test -s "$log" || fail "helper $1 did not start"
+  head -n 1 "$log"
+}

@@ -13,14 +13,6 @@ source "$(dirname "$0")/session.sh"
 json() { "$velloq" list --json; }
 stored() { json | grep -q "\"text\":\"$1\""; }
 copy() { printf '%s' "$1" | xclip -selection clipboard >/dev/null 2>&1; }
-# Starts a helper and waits for its first line (its window id, or "ready").
-start() {
-  local log=$home/helper-$RANDOM
-  "$@" >"$log" 2>/dev/null &
-  pids+=($!)
-  eventually test -s "$log" || fail "helper $1 did not start"
-  head -n 1 "$log"
-}
 
 [[ -n "${DISPLAY:-}" ]] || fail "needs the X server that scripts/test starts"
 "$velloq" -SkipOnboarding 2>"$home/velloq.log" &

@@ -13,31 +13,16 @@
 #include "paste/ClipMimeData.h"
 #include "platform/xdg/DesktopEntries.h"
 #include "platform/xdg/PortalGlobalShortcuts.h"
+#include "platform/xdg/ScreenUnderPointer.h"
 #include "platform/xdg/VirtualKeyCodes.h"
 #include "preferences/Defaults.h"
 
 #include <QClipboard>
 #include <QCoreApplication>
-#include <QCursor>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QTextStream>
 
 #include <wayland-client.h>
-
-namespace {
-
-std::optional<QRect> screenFrameUnderPointer() {
-    // Clients learn where the pointer is only while it is over one of their
-    // windows; elsewhere the full-screen window goes where the compositor
-    // puts new windows, the output in use.
-    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    return screen ? std::optional(screen->geometry()) : std::nullopt;
-}
-
-} // namespace
 
 WaylandPlatform::WaylandPlatform()
     : m_desktopEntries(std::make_shared<DesktopEntries>()),

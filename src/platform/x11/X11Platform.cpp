@@ -9,12 +9,11 @@
 #include "overview/OverviewPanelController.h"
 #include "overview/widgets/OverviewView.h"
 #include "overview/widgets/OverviewViewWiring.h"
+#include "platform/xdg/ScreenUnderPointer.h"
 #include "platform/xdg/VirtualKeyCodes.h"
 #include "preferences/Defaults.h"
 
-#include <QCursor>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QTextStream>
 #include <qguiapplication_platform.h>
 
@@ -32,13 +31,6 @@ int defaultScreenNumber() {
     const bool parsed = xcb_parse_display(nullptr, &host, &display, &screen);
     std::free(host);
     return parsed ? screen : 0;
-}
-
-std::optional<QRect> screenFrameUnderPointer() {
-    QScreen* screen = QGuiApplication::screenAt(QCursor::pos());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    return screen ? std::optional(screen->geometry()) : std::nullopt;
 }
 
 } // namespace
