@@ -76,6 +76,7 @@ private:
     QTextCharFormat characterFormat(const RtfCharacterFormat& format) const;
     void insertRun(QStringView text, const QTextCharFormat& format);
     void setAlignment(std::size_t paragraph);
+    void addLinks();
 
     const RtfText& m_rtf;
     const RtfDocument::Style& m_style;
@@ -97,8 +98,26 @@ std::unique_ptr<QTextDocument> DocumentBuilder::build() {
         insertRun(QStringView(m_rtf.text).sliced(runs[i].start, end - runs[i].start),
                   characterFormat(runs[i].format));
     }
+    addLinks();
     m_cursor.endEditBlock();
     return std::move(m_document);
+}
+
+// Text and document positions are the same: a paragraph mark is one
+// position in both.
+void DocumentBuilder::addLinks() {
+    const int last = m_document->characterCount() - 1;
+    for (const RtfText::Link& link : m_rtf.links) {
+        if (link.start >= last)
+            continue;
+        QTextCursor span(m_document.get());
+        span.setPosition(int(link.start));
+        span.setPosition(int(std::min<qsizetype>(link.end, last)), QTextCursor::KeepAnchor);
+        QTextCharFormat anchor;
+        anchor.setAnchor(true);
+        anchor.setAnchorHref(link.url);
+        span.mergeCharFormat(anchor);
+    }
 }
 
 void DocumentBuilder::insertRun(QStringView text, const QTextCharFormat& format) {

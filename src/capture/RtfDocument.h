@@ -11,7 +11,7 @@ class QTextDocument;
 
 // A formatted text document from RTF, for reading on screen: bold, italic,
 // underline, strike-through, sizes relative to the reader's font, colours,
-// paragraphs and their alignment. The document's fonts are not used, and a
+// links, paragraphs and their alignment. The document's fonts are not used, and a
 // colour that would be hard to read on the given background gives way to
 // the reader's own text colour.
 class RtfDocument {

@@ -34,7 +34,9 @@ enum class Action : std::uint8_t {
     Background,    // \cbN and \highlightN
     PlainCharacters,
     PlainParagraph,
-    Alignment, // `value` is an RtfAlignment
+    Alignment,        // `value` is an RtfAlignment
+    FieldInstruction, // \fldinst: what a field does, such as HYPERLINK "url"
+    FieldResult,      // \fldrslt: the field's visible text
 };
 
 struct Keyword {
@@ -63,7 +65,8 @@ constexpr auto keywords = std::to_array<Keyword>({
     {"datastore", Action::Skip},
     {"emdash", Action::Character, u'\u2014'},
     {"endash", Action::Character, u'\u2013'},
-    {"fldinst", Action::Skip},
+    {"fldinst", Action::FieldInstruction},
+    {"fldrslt", Action::FieldResult},
     {"fonttbl", Action::Skip},
     {"footer", Action::Skip},
     {"footerf", Action::Skip},
@@ -178,6 +181,22 @@ constexpr int largestHalfPoints = 144;
 // More colour table entries than any real document has.
 constexpr std::size_t largestColourTable = 1024;
 
+// A field instruction longer than this is not a link anyone follows.
+constexpr qsizetype maximumFieldInstruction = 8192;
+
+// The target of a HYPERLINK field's instruction; empty for other fields
+// and for links within the document (\l).
+QString hyperlinkTarget(const QByteArray& instruction) {
+    const QByteArray trimmed = instruction.trimmed();
+    if (!trimmed.startsWith("HYPERLINK"))
+        return {};
+    const qsizetype open = trimmed.indexOf('"');
+    const qsizetype close = trimmed.indexOf('"', open + 1);
+    if (open < 0 || close < 0 || trimmed.mid(9, open - 9).contains("\\l"))
+        return {};
+    return QString::fromUtf8(trimmed.mid(open + 1, close - open - 1)).trimmed();
+}
+
 // One pass over the document. Text bytes, literal or \'hh, are decoded in runs
 // so that a multi-byte character written as several escapes decodes as one.
 class RtfParser {
@@ -186,7 +205,14 @@ public:
     RtfText run();
 
 private:
-    enum class Destination : std::uint8_t { Text, Skipped, ColourTable };
+    enum class Destination : std::uint8_t { Text, Skipped, ColourTable, FieldInstruction };
+
+    // A link whose text is being read: it ends with the group it began in.
+    struct OpenLink {
+        qsizetype start;
+        QString url;
+        std::size_t depth;
+    };
 
     struct Group {
         RtfCharacterFormat format;
@@ -218,6 +244,9 @@ private:
     void resolveDanglingHigh();
     void appendText(QStringView text);
     void endParagraph();
+    void startFieldInstruction();
+    void startFieldResult();
+    void endLinkAt(std::size_t depth);
 
     QByteArrayView m_rtf;
     qsizetype m_pos;
@@ -228,6 +257,8 @@ private:
     char16_t m_highSurrogate = 0;                 // waiting for the low half from the next \uN
     std::array<int, 3> m_colourParts{-1, -1, -1}; // the colour table entry being read
     RtfAlignment m_lastTextAlignment = RtfAlignment::Left;
+    QByteArray m_fieldInstruction;
+    std::vector<OpenLink> m_openLinks;
     RtfText m_result;
 };
 
@@ -266,11 +297,17 @@ bool RtfParser::closeGroup() {
     // written in its format.
     if (m_groups.size() == 1)
         return false;
+    endLinkAt(m_groups.size());
     m_groups.pop_back();
     return true;
 }
 
 void RtfParser::readCharacter(char c) {
+    if (group().destination == Destination::FieldInstruction) {
+        if (m_fieldInstruction.size() < maximumFieldInstruction)
+            m_fieldInstruction.append(c);
+        return;
+    }
     if (group().destination == Destination::ColourTable) {
         if (c == ';')
             endColour();
@@ -339,6 +376,11 @@ void RtfParser::readControlWord() {
     const std::optional<int> parameter = readParameter();
     if (!atEnd() && m_rtf[m_pos] == ' ')
         ++m_pos; // the delimiting space belongs to the control word
+    // Switches such as \l (a place in the document) are part of a field's
+    // instruction.
+    if (group().destination == Destination::FieldInstruction &&
+        m_fieldInstruction.size() < maximumFieldInstruction)
+        m_fieldInstruction.append('\\').append(name.data(), qsizetype(name.size())).append(' ');
     const Keyword* keyword = findKeyword(name);
     if (!keyword) {
         takeToken(); // unknown words count as fallback characters too
@@ -350,6 +392,12 @@ void RtfParser::readControlWord() {
         return;
     case Action::Skip:
         group().destination = Destination::Skipped;
+        return;
+    case Action::FieldInstruction:
+        startFieldInstruction();
+        return;
+    case Action::FieldResult:
+        startFieldResult();
         return;
     case Action::ColourTable:
         if (group().destination == Destination::Text)
@@ -565,6 +613,36 @@ QString RtfText::plainText() const {
     QString plain = text;
     plain.replace(QChar::LineSeparator, u'\n');
     return plain;
+}
+
+// Only where the field stands in visible text; the \* before it marked
+// the group as one to skip.
+void RtfParser::startFieldInstruction() {
+    const std::size_t depth = m_groups.size();
+    if (depth < 2 || m_groups[depth - 2].destination != Destination::Text)
+        return;
+    m_fieldInstruction.clear();
+    group().destination = Destination::FieldInstruction;
+}
+
+void RtfParser::startFieldResult() {
+    if (group().destination != Destination::Text)
+        return;
+    const QString url = hyperlinkTarget(m_fieldInstruction);
+    m_fieldInstruction.clear();
+    if (url.isEmpty())
+        return;
+    flushBytes();
+    m_openLinks.push_back({m_result.text.size(), url, m_groups.size()});
+}
+
+void RtfParser::endLinkAt(std::size_t depth) {
+    if (m_openLinks.empty() || m_openLinks.back().depth != depth)
+        return;
+    OpenLink link = std::move(m_openLinks.back());
+    m_openLinks.pop_back();
+    if (m_result.text.size() > link.start)
+        m_result.links.push_back({link.start, m_result.text.size(), std::move(link.url)});
 }
 
 std::optional<RtfText> RtfReader::read(const QByteArray& rtf) {

@@ -43,6 +43,16 @@ struct RtfText {
     std::vector<RtfAlignment> alignments;
     // The colour table; nullopt for an automatic entry.
     std::vector<std::optional<QRgb>> colours;
+    // Text that links somewhere (a HYPERLINK field), from `start` up to
+    // `end`.
+    struct Link {
+        qsizetype start = 0;
+        qsizetype end = 0;
+        QString url;
+
+        friend bool operator==(const Link&, const Link&) = default;
+    };
+    std::vector<Link> links;
 
     // The colour an index stands for; nullopt for none of the document's own.
     std::optional<QRgb> colour(int index) const;
@@ -51,8 +61,9 @@ struct RtfText {
 };
 
 // Reads RTF as clipboard owners write it: text, character and paragraph
-// formatting, and the colour table. Pictures, fields' instructions, headers
-// and every destination it does not know are skipped. Some owners offer only
+// formatting, the colour table and links. Pictures, other fields'
+// instructions, headers and every destination it does not know are
+// skipped. Some owners offer only
 // RTF for rich text, so the plain text for display and search comes from
 // here too.
 class RtfReader {

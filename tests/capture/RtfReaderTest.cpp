@@ -27,6 +27,7 @@ private Q_SLOTS:
     void largeDocumentInLinearTime();
     void formatsCharactersAndParagraphs();
     void coloursStayReadable();
+    void readsLinks();
 };
 
 namespace {
@@ -269,6 +270,26 @@ void RtfReaderTest::coloursStayReadable() {
     const QTextCharFormat marked = formatOf(*dark, u"marked"_s);
     QCOMPARE(marked.background().color(), QColor(255, 255, 0));
     QCOMPARE(marked.foreground().color(), QColor(Qt::black));
+}
+
+// Links as word processors write them; other fields and links within the
+// document are plain text.
+void RtfReaderTest::readsLinks() {
+    const QByteArray rtf =
+        R"({\rtf1\ansi see {\field{\*\fldinst {HYPERLINK "https://example.org/x" }}{\fldrslt )"
+        R"({\ul\cf1 the site}}} and {\field{\*\fldinst PAGE}{\fldrslt 3}} and )"
+        R"({\field{\*\fldinst HYPERLINK \l "top"}{\fldrslt up}}\par})";
+    const std::optional<RtfText> text = RtfReader::read(rtf);
+    QVERIFY(text);
+    QCOMPARE(text->plainText(), u"see the site and 3 and up\n"_s);
+    QCOMPARE(text->links.size(), std::size_t(1));
+    QCOMPARE(text->links.front(), (RtfText::Link{4, 12, u"https://example.org/x"_s}));
+    const std::unique_ptr<QTextDocument> document = RtfDocument::make(*text, lightStyle);
+    QTextCursor at(document.get());
+    at.setPosition(6);
+    QCOMPARE(at.charFormat().anchorHref(), u"https://example.org/x"_s);
+    at.setPosition(14);
+    QVERIFY(!at.charFormat().isAnchor());
 }
 
 QTEST_MAIN(RtfReaderTest)
