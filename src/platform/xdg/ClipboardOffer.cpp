@@ -1,6 +1,7 @@
 #include "ClipboardOffer.h"
 
 #include "ClipboardURLs.h"
+#include "capture/HtmlToRtf.h"
 
 #include <QImageReader>
 
@@ -27,6 +28,7 @@ struct OfferReader {
 
 QByteArrayList allWantedTypes() {
     QByteArrayList names = utf8TextTypes + rtfTypes + markerTypes;
+    names << "text/html";
     names << "STRING"
           << "text/uri-list"
           << "x-special/gnome-copied-files";
@@ -118,6 +120,11 @@ std::optional<PasteboardSnapshot> ClipboardOffer::snapshot(const QByteArrayList&
     PasteboardSnapshot snapshot;
     snapshot.string = readText(offer);
     snapshot.rtf = offer.first(rtfTypes);
+    // Rich text the way browsers and most Linux programs copy it.
+    if (!snapshot.rtf && snapshot.string) {
+        if (const auto html = offer.first({"text/html"}))
+            snapshot.rtf = HtmlToRtf::convert(*html);
+    }
     snapshot.png = offer.first({"image/png"});
     if (!snapshot.png || snapshot.png->isEmpty())
         snapshot.tiff = readOtherImage(offer);

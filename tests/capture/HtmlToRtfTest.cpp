@@ -1,0 +1,73 @@
+#include "capture/HtmlToRtf.h"
+
+#include "capture/RtfReader.h"
+
+#include <QStringEncoder>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// HTML copied from browsers and editors becomes RTF when it is formatted,
+// and stays plain text when it is one run of words.
+class HtmlToRtfTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void formattedHtmlBecomesRtf();
+    void unformattedHtmlStaysText();
+};
+
+namespace {
+
+bool hasRun(const RtfText& text, const QString& word, bool RtfCharacterFormat::*property) {
+    const qsizetype at = text.text.indexOf(word);
+    if (at < 0)
+        return false;
+    const RtfText::Run* current = nullptr;
+    for (const RtfText::Run& run : text.runs) {
+        if (run.start <= at)
+            current = &run;
+    }
+    return current && current->format.*property;
+}
+
+} // namespace
+
+void HtmlToRtfTest::formattedHtmlBecomesRtf() {
+    // As Chromium offers a selection: a meta tag, inline styles everywhere.
+    const QByteArray browser =
+        R"(<meta charset='utf-8'><h1 style="color: rgb(32, 33, 36);">Title</h1><p )"
+        R"(style="font-size: 16px;">Some <b>bold</b> and <i>italic</i> words, )"
+        R"(<a href="https://example.org/page">a link</a>.</p>)";
+    const std::optional<QByteArray> rtf = HtmlToRtf::convert(browser);
+    QVERIFY(rtf);
+    const std::optional<RtfText> text = RtfReader::read(*rtf);
+    QVERIFY(text);
+    QCOMPARE(text->plainText(), u"Title\nSome bold and italic words, a link.\n"_s);
+    QVERIFY(hasRun(*text, u"bold"_s, &RtfCharacterFormat::bold));
+    QVERIFY(hasRun(*text, u"italic"_s, &RtfCharacterFormat::italic));
+    QVERIFY(!hasRun(*text, u"Some"_s, &RtfCharacterFormat::italic));
+    QCOMPARE(text->links.size(), std::size_t(1));
+    QCOMPARE(text->links.front().url, u"https://example.org/page"_s);
+
+    // Firefox offers UTF-16 with a byte order mark.
+    QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    const QByteArray wide = utf16.encode(u"<b>Grüße</b> aus Köln"_s);
+    const std::optional<QByteArray> fromWide = HtmlToRtf::convert(wide);
+    QVERIFY(fromWide);
+    QCOMPARE(RtfReader::plainText(*fromWide), std::optional(u"Grüße aus Köln\n"_s));
+}
+
+void HtmlToRtfTest::unformattedHtmlStaysText() {
+    QCOMPARE(HtmlToRtf::convert(R"(<meta charset='utf-8'><span style="color: rgb(32, 33, 36); )"
+                                R"(font-size: 16px;">just some words</span>)"),
+             std::nullopt);
+    QCOMPARE(HtmlToRtf::convert("plain"), std::nullopt);
+    QCOMPARE(HtmlToRtf::convert(""), std::nullopt);
+    // Too large to parse while the user waits, however it looks.
+    const QByteArray huge = "<b>bold</b>" + QByteArray(HtmlToRtf::maximumBytes, 'x');
+    QCOMPARE(HtmlToRtf::convert(huge), std::nullopt);
+}
+
+QTEST_MAIN(HtmlToRtfTest)
+#include "HtmlToRtfTest.moc"
