@@ -1,8 +1,11 @@
 #include "ClipMimeData.h"
 
+#include "capture/RtfDocument.h"
+#include "capture/RtfReader.h"
 #include "history/Overloaded.h"
 
 #include <QMimeData>
+#include <QTextDocument>
 
 using namespace Qt::StringLiterals;
 
@@ -15,6 +18,22 @@ QByteArray gnomeCopiedFiles(const QList<QUrl>& urls) {
     return list;
 }
 
+// Longer rich text is offered as RTF and plain text only: making its HTML
+// would hold the pick for a noticeable moment.
+constexpr qsizetype longestHtmlText = 200'000;
+
+// Browsers, GTK and Qt editors and LibreOffice paste HTML formatted; RTF
+// stays for the programs that prefer it.
+void setHtml(QMimeData& data, const RichTextContent& content) {
+    if (content.plain.size() > longestHtmlText)
+        return;
+    const std::optional<RtfText> text = RtfReader::read(content.rtf);
+    if (!text)
+        return;
+    const RtfDocument::Style style{QFont(u"sans-serif"_s, 12), Qt::black, Qt::white};
+    data.setHtml(RtfDocument::make(*text, style)->toHtml());
+}
+
 } // namespace
 
 QMimeData* mimeDataFor(const ClipContent& content) {
@@ -22,6 +41,7 @@ QMimeData* mimeDataFor(const ClipContent& content) {
     std::visit(Overloaded{
                    [&](const TextContent& c) { data->setText(c.text); },
                    [&](const RichTextContent& c) {
+                       setHtml(*data, c);
                        data->setData(u"text/rtf"_s, c.rtf);
                        data->setText(c.plain);
                    },

@@ -7,6 +7,8 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
 
 using namespace Qt::StringLiterals;
 
@@ -55,6 +57,17 @@ void DragItemTest::otherKinds() {
     std::unique_ptr<QMimeData> rich(dragItem(itemWith(RichTextContent{"{\\rtf1 b}"_ba, u"b"_s})));
     QCOMPARE(rich->text(), u"b"_s);
     QCOMPARE(rich->data(u"text/rtf"_s), "{\\rtf1 b}"_ba);
+    // HTML first, for the many programs that paste it formatted.
+    std::unique_ptr<QMimeData> formatted(dragItem(itemWith(
+        RichTextContent{R"({\rtf1 plain {\b bold} {\i italic}\par})"_ba, u"plain bold italic"_s})));
+    QCOMPARE(formatted->formats().first(), u"text/html"_s);
+    QTextDocument html;
+    html.setHtml(formatted->html());
+    QCOMPARE(html.toPlainText(), u"plain bold italic"_s);
+    QVERIFY(html.find(u"bold"_s).charFormat().fontWeight() >= QFont::Bold);
+    QVERIFY(html.find(u"italic"_s).charFormat().fontItalic());
+    QVERIFY(!html.find(u"plain"_s).charFormat().fontItalic());
+    QVERIFY(formatted->html().contains(u"charset=\"utf-8\""_s));
     const QUrl a = QUrl::fromLocalFile(u"/tmp/a"_s);
     const QUrl b = QUrl::fromLocalFile(u"/tmp/b"_s);
     std::unique_ptr<QMimeData> files(dragItem(itemWith(FilesContent{{a, b}})));
@@ -67,5 +80,5 @@ void DragItemTest::otherKinds() {
     QCOMPARE(linkData->text(), u"https://example.com/x"_s);
 }
 
-QTEST_GUILESS_MAIN(DragItemTest)
+QTEST_MAIN(DragItemTest)
 #include "DragItemTest.moc"
