@@ -84,6 +84,23 @@ copy "after the paste"
 eventually stored "after the paste" || fail "the copy after the paste was not stored"
 [[ $(json | grep -o '"id"' | wc -l) == $((before + 1)) ]] || fail "Velloq captured its own paste"
 
+# A browser's copy: HTML beside plain text. It is kept as rich text and
+# pastes formatted into a rich-text editor.
+start "$owner" "text/html=<meta charset='utf-8'><p>Some <b>strong</b> and <i>slanted</i> words</p>" \
+  "UTF8_STRING=Some strong and slanted words" >/dev/null
+rich_stored() { json | grep -q '"kind":"richText"'; }
+eventually rich_stored || fail "a copy offering HTML was not kept as rich text: $(json)"
+rich=$(json | tr '}' '\n' | grep '"kind":"richText"' | grep -o '"id":"[^"]*"' | cut -d'"' -f4)
+editor_log=$home/rich-editor.log
+"$target" --rich >"$editor_log" 2>/dev/null &
+pids+=($!)
+eventually test -s "$editor_log" || fail "the rich-text editor did not start"
+xdotool windowactivate --sync "$(head -n 1 "$editor_log")"
+"$velloq" paste "$rich" || fail "paste of the rich text failed"
+eventually grep -qx "bold: strong" "$editor_log" || fail "the editor did not get bold text: $(tail -n 3 "$editor_log")"
+grep -qx "italic: slanted" "$editor_log" || fail "the editor did not get italic text: $(tail -n 3 "$editor_log")"
+grep -qx "text: Some strong and slanted words" "$editor_log" || fail "the editor got other words: $(tail -n 3 "$editor_log")"
+
 for i in $(seq 1 12); do echo "entry $i" | "$velloq" add >/dev/null; done
 printf '{"historyLimit": 9}' >"$XDG_CONFIG_HOME/Velloq/settings.json.new"
 mv "$XDG_CONFIG_HOME/Velloq/settings.json.new" "$XDG_CONFIG_HOME/Velloq/settings.json"
