@@ -11,6 +11,7 @@
 #include "app/AboutBox.h"
 #include "app/Translations.h"
 #include "capture/ClipClassification.h"
+#include "capture/HtmlToRtf.h"
 #include "capture/RtfReader.h"
 #include "history/ClipStore.h"
 #include "onboarding/AccessibilityPermission.h"
@@ -87,10 +88,20 @@ QList<Sample> samples(const QString& folder) {
         R"(\pard\ql The \b draft\b0  is \i nearly\i0  done: {\cf2 two figures} are missing )"
         R"(and {\highlight3 the summary} needs a \ul second\ulnone  look. {\strike Friday}\par)"
         R"(\tab Caf\'e9 at 9:30 \endash  bring the slides.\par})"_ba;
+    // A selection copied in a browser, as it offers it.
+    const QByteArray webPage = *HtmlToRtf::convert(
+        R"(<meta charset='utf-8'><h2 style="color: rgb(32, 33, 36);">Getting started</h2>)"
+        R"(<p style="color: rgb(32, 33, 36);">Velloq keeps <b>everything you copy</b> and shows it )"
+        R"(as <i>large cards</i>. Read the <a href="https://example.org/guide">guide</a>.</p>)"
+        R"(<ul><li>Press <b>Shift-Super-V</b></li><li>Pick a card</li></ul>)");
+    const QString webPagePlain =
+        u"Getting started\nVelloq keeps everything you copy and shows it "
+        u"as large cards. Read the guide.\nPress Shift-Super-V\nPick a card"_s;
     return {
         {u"text"_s, item(TextContent{u"Meet at the café at 9:30, bring the slides."_s}, 20)},
         {u"long-text"_s, item(TextContent{longText}, 300)},
         {u"rich-text"_s, item(RichTextContent{richText, *RtfReader::plainText(richText)}, 4000)},
+        {u"web-page"_s, item(RichTextContent{webPage, webPagePlain}, 600)},
         {u"image"_s, item(ImageContent{picture({1920, 1080})}, 90000)},
         {u"one-file"_s, item(FilesContent{{QUrl::fromLocalFile(photo)}}, 700000)},
         {u"two-files"_s, item(FilesContent{six.mid(0, 2)}, 3000000)},
