@@ -12,10 +12,15 @@ class HtmlToRtf {
 public:
     HtmlToRtf() = delete;
 
-    // Larger HTML is not converted: parsing it would take seconds.
-    static constexpr qsizetype maximumBytes = 2 << 20;
+    // Larger HTML is not converted: parsing it would hold the reading
+    // thread for more than half a second.
+    static constexpr qsizetype maximumBytes = 1 << 20;
+    // Nor is HTML nested deeper than this: Qt's parser takes time growing
+    // with the square of the depth (seconds for a few thousand levels),
+    // and no page nests this deep.
+    static constexpr int maximumDepth = 256;
 
-    // None when the HTML is too large or carries no formatting: one run of
+    // None when the HTML is too large or too deep, or carries no formatting: one run of
     // plain text, with no links, lists, headings or tables, is plain text.
     static std::optional<QByteArray> convert(const QByteArray& html);
 };

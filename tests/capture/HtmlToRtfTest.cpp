@@ -64,9 +64,14 @@ void HtmlToRtfTest::unformattedHtmlStaysText() {
              std::nullopt);
     QCOMPARE(HtmlToRtf::convert("plain"), std::nullopt);
     QCOMPARE(HtmlToRtf::convert(""), std::nullopt);
-    // Too large to parse while the user waits, however it looks.
+    // Too large or too deep to parse while the user waits, however it looks.
     const QByteArray huge = "<b>bold</b>" + QByteArray(HtmlToRtf::maximumBytes, 'x');
     QCOMPARE(HtmlToRtf::convert(huge), std::nullopt);
+    const QByteArray deep = QByteArray("<b>").repeated(20'000) + "deep" + "<i>slanted</i>";
+    QCOMPARE(HtmlToRtf::convert(deep), std::nullopt);
+    const QByteArray shallow = QByteArray("<div>").repeated(HtmlToRtf::maximumDepth - 1) +
+                               "<br><img src=x><hr/>deep <b>enough</b>";
+    QVERIFY(HtmlToRtf::convert(shallow));
 }
 
 QTEST_MAIN(HtmlToRtfTest)
