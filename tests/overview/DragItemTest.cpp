@@ -57,13 +57,21 @@ void DragItemTest::otherKinds() {
     std::unique_ptr<QMimeData> rich(dragItem(itemWith(RichTextContent{"{\\rtf1 b}"_ba, u"b"_s})));
     QCOMPARE(rich->text(), u"b"_s);
     QCOMPARE(rich->data(u"text/rtf"_s), "{\\rtf1 b}"_ba);
-    // HTML first, for the many programs that paste it formatted.
-    std::unique_ptr<QMimeData> formatted(dragItem(itemWith(
-        RichTextContent{R"({\rtf1 plain {\b bold} {\i italic}\par})"_ba, u"plain bold italic"_s})));
+    // HTML first, for the many programs that paste it formatted; here from
+    // RTF as LibreOffice writes it.
+    const QByteArray office =
+        R"({\rtf1\ansi\deff4{\fonttbl{\f4\froman\fprq2\fcharset0 Liberation Serif;}})"
+        R"({\colortbl;\red0\green0\blue0;\red201\green33\blue30;}\pard\plain plain )"
+        R"({\b bold} {\i italic} {\cf2 red} {\field{\*\fldinst HYPERLINK "https://example.org/" })"
+        R"({\fldrslt {\ul site}}}\par})"_ba;
+    std::unique_ptr<QMimeData> formatted(
+        dragItem(itemWith(RichTextContent{office, u"plain bold italic red site"_s})));
     QCOMPARE(formatted->formats().first(), u"text/html"_s);
     QTextDocument html;
     html.setHtml(formatted->html());
-    QCOMPARE(html.toPlainText(), u"plain bold italic"_s);
+    QCOMPARE(html.toPlainText(), u"plain bold italic red site"_s);
+    QCOMPARE(html.find(u"red"_s).charFormat().foreground().color(), QColor(201, 33, 30));
+    QCOMPARE(html.find(u"site"_s).charFormat().anchorHref(), u"https://example.org/"_s);
     QVERIFY(html.find(u"bold"_s).charFormat().fontWeight() >= QFont::Bold);
     QVERIFY(html.find(u"italic"_s).charFormat().fontItalic());
     QVERIFY(!html.find(u"plain"_s).charFormat().fontItalic());
