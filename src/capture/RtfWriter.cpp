@@ -54,7 +54,7 @@ void appendEscaped(QByteArray& out, const QString& text) {
             out += "\\line ";
         } else if (unit >= 0x20 && unit < 0x80) {
             out += char(unit);
-        } else if (unit >= 0x20 || unit == 0) {
+        } else if (unit >= 0x80) {
             // RTF's \u takes a signed 16-bit number, then a fallback
             // character for readers without Unicode.
             out += "\\u" + QByteArray::number(qint16(unit)) + '?';
