@@ -1,6 +1,7 @@
 // A paste target for tests: a window with one text field that has the focus.
 // Prints its window id (decimal) once shown, then every text the field
-// receives, one line each, and "active" whenever it gets the keyboard.
+// receives, one line each, and "active" or "inactive" whenever it gets the
+// keyboard or loses it.
 // `--rich` makes it a rich-text editor that also prints, after each change,
 // the words it shows bold ("bold: ...") and italic ("italic: ..."). On
 // Wayland, `--app-id ID` names its toplevel (the default is the program's
@@ -73,8 +74,7 @@ int main(int argc, char* argv[]) {
         if (field->isActiveWindow())
             out << "active" << Qt::endl;
         QObject::connect(qApp, &QGuiApplication::focusWindowChanged, [&out](QWindow* window) {
-            if (window)
-                out << "active" << Qt::endl;
+            out << (window ? "active" : "inactive") << Qt::endl;
         });
     });
     const int status = QApplication::exec();
