@@ -39,9 +39,6 @@ public:
 
     // Whether keys can be sent at all (a virtual keyboard could be made).
     bool hasAccess();
-    // Makes the keyboard now: on sway the first keys of a keyboard made a
-    // moment before are lost, so the application makes it at start-up.
-    void prepare() { keyboard(); }
     void sendCommandV();
 
 Q_SIGNALS:

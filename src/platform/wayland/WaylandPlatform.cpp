@@ -2,7 +2,6 @@
 
 #include "KeyboardShortcuts/Library.h"
 #include "UnwatchablePasteboard.h"
-#include "WaylandGlobals.h"
 #include "WaylandOverviewPanel.h"
 #include "WaylandPasteTarget.h"
 #include "WaylandPasteboard.h"
@@ -34,10 +33,9 @@ WaylandPlatform::WaylandPlatform()
         QDBusConnection::SessionBus, QStringLiteral("velloq-portal")));
     if (m_shortcuts)
         KeyboardShortcuts::setHotKeyPlatform(m_shortcuts.get());
-    const std::optional<WaylandGlobals> globals = WaylandGlobals::readFromEnvironment();
-    m_canType = globals && globals->offers(QStringLiteral("zwp_virtual_keyboard_manager_v1"));
-    if (m_canType)
-        m_pasteTarget->prepare();
+    // The keyboard is made now: on sway the first keys of a keyboard made a
+    // moment before are lost.
+    m_canType = m_pasteTarget->hasAccess();
     QObject::connect(m_pasteTarget.get(), &WaylandPasteTarget::commandVAbandoned, [] {
         QTextStream(stderr) << "velloq: the picked entry is on the clipboard, but the "
                                "application to paste into did not get the keyboard back\n";
