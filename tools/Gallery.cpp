@@ -1,4 +1,5 @@
-// Renders the overlay's cards and previews of every kind, the settings
+// Renders the overlay's cards and previews of every kind, the whole overlay
+// over a busy desktop, the settings
 // window's panes, the shortcut box, the About box and the first-run
 // wizard's pages, in the light and the dark
 // appearance, into PNG files, so people can look at them without a
@@ -8,6 +9,7 @@
 #include "KeyboardShortcuts/Library.h"
 #include "KeyboardShortcuts/ShortcutDescription.h"
 #include "KeyboardShortcuts/widgets/Recorder.h"
+#include "OverlayGallery.h"
 #include "app/AboutBox.h"
 #include "app/Translations.h"
 #include "capture/ClipClassification.h"
@@ -162,6 +164,10 @@ void render(const Sample& sample, const QString& path, const QPalette& palette) 
     large.save(path + "-preview.png"_L1);
 }
 
+// One card of each kind on the whole overlay.
+const QStringList overlaySamples{u"text"_s,      u"image"_s, u"web-page"_s,
+                                 u"six-files"_s, u"link"_s,  u"rich-text"_s};
+
 // Without a display there is no keyboard layout to name the keys: V is
 // enough for the shortcut shown.
 std::optional<QString> galleryKeyCharacter(qint64 keyCode) {
@@ -313,8 +319,13 @@ int main(int argc, char* argv[]) {
     for (const auto& [name, palette] : looks) {
         QApplication::setPalette(palette);
         const QString prefix = folder + u'/' + QLatin1StringView(name);
-        for (const Sample& sample : all)
+        QList<ClipItem> onOverlay;
+        for (const Sample& sample : all) {
             render(sample, prefix + u'-' + sample.name, palette);
+            if (overlaySamples.contains(sample.name))
+                onOverlay.append(sample.item);
+        }
+        renderOverlays(prefix, onOverlay, editorIcon());
         renderSettings(prefix, palette);
         renderChooser(prefix, palette);
         AboutBox about;

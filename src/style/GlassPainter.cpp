@@ -1,15 +1,26 @@
 #include "GlassPainter.h"
 
+#include "GlassContainer.h"
+
 #include <QLinearGradient>
 #include <QPainter>
+#include <QWidget>
 
-void GlassPainter::paint(QPainter& painter, const QPainterPath& shape, const QPalette& palette,
+void GlassPainter::paint(QPainter& painter, const QWidget& surface, const QPainterPath& shape,
                          bool interactive) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    QColor fill = palette.color(QPalette::Window);
-    fill.setAlphaF(interactive ? 0.82 : 0.72);
-    painter.fillPath(shape, fill);
+    const GlassContainer* container = GlassContainer::of(surface);
+    const bool overBackdrop = container && container->hasBackdrop();
+    if (overBackdrop) {
+        // The backdrop is small: smooth scaling is part of the blur.
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.fillPath(shape, container->backdropBrush(surface, painter.transform()));
+    }
+    QColor tint = surface.palette().color(QPalette::Window);
+    tint.setAlphaF((overBackdrop ? tintOverBackdrop : tintAlone) +
+                   (interactive ? interactiveExtra : 0));
+    painter.fillPath(shape, tint);
     // Stroke inside the border: clip to the shape and draw twice the width.
     const QRectF bounds = shape.boundingRect();
     QLinearGradient outline(bounds.topLeft(), bounds.bottomLeft());

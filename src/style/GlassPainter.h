@@ -1,17 +1,25 @@
 #pragma once
 
 #include <QPainterPath>
-#include <QPalette>
 
 class QPainter;
+class QWidget;
 
-// The translucent look of cards, bars and fields: a see-through fill of the
-// window colour and a light outline that fades from top to bottom.
+// The frosted look of cards, bars and fields: the blurred backdrop of the
+// surface's glass container, a tint of the window colour and a light
+// outline that fades from top to bottom. Without a backdrop the tint is
+// denser, so that whatever shows through stays quiet.
 class GlassPainter {
 public:
     GlassPainter() = delete;
 
-    static void paint(QPainter& painter, const QPainterPath& shape, const QPalette& palette,
+    static constexpr qreal tintOverBackdrop = 0.6;
+    static constexpr qreal tintAlone = 0.72;
+    // Interactive surfaces are a little more solid, to read as controls.
+    static constexpr qreal interactiveExtra = 0.1;
+
+    // Paints `shape`, in `surface`'s painter coordinates, as glass.
+    static void paint(QPainter& painter, const QWidget& surface, const QPainterPath& shape,
                       bool interactive = false);
     static QPainterPath roundedRect(const QRectF& rect, qreal radius);
     static QPainterPath capsule(const QRectF& rect);

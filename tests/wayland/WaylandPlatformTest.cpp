@@ -1,5 +1,8 @@
 #include "platform/wayland/WaylandPlatform.h"
 
+#include "platform/wayland/WaylandScreenCapture.h"
+
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -15,6 +18,7 @@ private Q_SLOTS:
     void initTestCase();
     void offersEverythingOnWlroots();
     void saysWhatTheDesktopWithholds();
+    void copiesTheScreenForTheGlass();
 };
 
 void WaylandPlatformTest::initTestCase() {
@@ -49,6 +53,25 @@ void WaylandPlatformTest::saysWhatTheDesktopWithholds() {
         [&read](std::optional<PasteboardSnapshot> snapshot) { read = !snapshot.has_value(); });
     QVERIFY(read);
     QCOMPARE(platform.pasteboard->changeCount(), count);
+}
+
+void WaylandPlatformTest::copiesTheScreenForTheGlass() {
+    const auto capture = WaylandScreenCapture::create();
+    QVERIFY(capture);
+    QSignalSpy captured(capture.get(), &WaylandScreenCapture::captured);
+    // A capture dropped is never told; the next one is, whole and opaque.
+    capture->start(QString());
+    capture->cancel();
+    QVERIFY(!capture->isCapturing());
+    capture->start(QString());
+    QVERIFY(capture->isCapturing());
+    QVERIFY(captured.wait(5000));
+    QCOMPARE(captured.size(), 1);
+    const auto picture = captured.first().first().value<QImage>();
+    QVERIFY(!picture.isNull());
+    QVERIFY(picture.width() >= 640 && picture.height() >= 480);
+    QVERIFY(!picture.hasAlphaChannel());
+    QVERIFY(!capture->isCapturing());
 }
 
 QTEST_GUILESS_MAIN(WaylandPlatformTest)

@@ -5,8 +5,10 @@
 #include "overview/OverviewPanelController.h"
 #include "overview/widgets/ClipCardView.h"
 #include "overview/widgets/OverviewGrid.h"
+#include "overview/widgets/OverviewPreviewLayer.h"
 #include "overview/widgets/OverviewView.h"
 #include "paste/PasteServicing.h"
+#include "style/GlassContainer.h"
 #include "support/HelperProcess.h"
 #include "support/TemporaryHistory.h"
 
@@ -96,6 +98,7 @@ private Q_SLOTS:
     void closesWhenItsKeyboardGrabIsTakenAway();
     void aCardMenuTakesTheKeysWhileItIsOpen();
     void dimsTheScreenBehindTheCards();
+    void glassHoldsTheScreenOnlyWhileShown();
 
 private:
     OverviewPanel* panel() const { return static_cast<OverviewPanel*>(m_controller->panel()); }
@@ -106,6 +109,7 @@ private:
     RecordingPaste m_paste;
     std::unique_ptr<OverviewPanelController> m_controller;
     HelperProcess m_target;
+    bool m_compositing = false;
 };
 
 void OverviewPanelTest::initTestCase() {
@@ -124,7 +128,7 @@ void OverviewPanelTest::init() {
     m_paste.pasted.clear();
     m_controller = std::make_unique<OverviewPanelController>(*m_model, m_paste);
     m_controller->makePanel = [this] {
-        auto made = std::make_unique<OverviewPanel>(*m_model, [] { return false; });
+        auto made = std::make_unique<OverviewPanel>(*m_model, [this] { return m_compositing; });
         made->view()->setDragEndedHandler([this] { m_controller->dragEnded(); });
         return made;
     };
@@ -291,6 +295,25 @@ void OverviewPanelTest::dimsTheScreenBehindTheCards() {
         QTRY_COMPARE(screenPixel(corner), screen);
         if (!bufferGivenBack)
             panel()->releaseBuffer();
+    }
+}
+
+void OverviewPanelTest::glassHoldsTheScreenOnlyWhileShown() {
+    // With a compositor the window shows the live screen, but the glass
+    // still needs a picture of it to blur.
+    for (const bool compositing : {false, true}) {
+        m_compositing = compositing;
+        m_controller->show();
+        QTRY_VERIFY(panel()->holdsKeyboard());
+        const GlassContainer* glass = panel()->view()->glass();
+        const GlassContainer* previewGlass = panel()->view()->previewLayer()->glass();
+        QTRY_VERIFY(glass->hasBackdrop());
+        m_model->togglePreview();
+        QTRY_VERIFY(previewGlass->hasBackdrop());
+        m_controller->hide(0);
+        QTRY_VERIFY(!panel()->isOrderedIn());
+        QVERIFY(!glass->hasBackdrop());
+        QVERIFY(!previewGlass->hasBackdrop());
     }
 }
 

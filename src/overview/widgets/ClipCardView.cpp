@@ -162,7 +162,7 @@ void ClipCardView::paintEvent(QPaintEvent*) {
         painter.translate(-card.center());
     }
     paintSelection(painter, card);
-    GlassPainter::paint(painter, GlassPainter::roundedRect(card, cornerRadius), palette());
+    GlassPainter::paint(painter, *this, GlassPainter::roundedRect(card, cornerRadius));
     paintHeader(painter, card.adjusted(padding, padding, -padding, -padding));
     paintBody(painter, bodyRect());
 }

@@ -256,6 +256,6 @@ QWidget* ClipPreviewView::linkBody(const QUrl& url) const {
 
 void ClipPreviewView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    GlassPainter::paint(
-        painter, GlassPainter::roundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 28), palette());
+    GlassPainter::paint(painter, *this,
+                        GlassPainter::roundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 28));
 }

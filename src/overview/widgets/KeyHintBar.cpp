@@ -184,7 +184,7 @@ void KeyHintBar::paintEvent(QPaintEvent*) {
     const QRectF bar(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    GlassPainter::paint(painter, GlassPainter::capsule(bar), palette());
+    GlassPainter::paint(painter, *this, GlassPainter::capsule(bar));
 
     const QColor colour = secondaryText();
     qreal x = bar.left() + horizontalPadding;

@@ -2,6 +2,7 @@
 
 #include "ClipPreviewView.h"
 #include "overview/OverviewModel.h"
+#include "style/GlassContainer.h"
 #include "style/GlassPainter.h"
 
 #include <QGraphicsOpacityEffect>
@@ -14,12 +15,14 @@
 namespace {
 
 constexpr qreal previewCornerRadius = 28;
+// How far the grid darkens behind the preview.
+constexpr qreal dimming = 0.35;
 
 } // namespace
 
 OverviewPreviewLayer::OverviewPreviewLayer(OverviewModel& model, QWidget* parent)
     : QWidget(parent), m_model(model), m_preview(new ClipPreviewView(this)),
-      m_fade(new QVariantAnimation(this)) {
+      m_fade(new QVariantAnimation(this)), m_glass(new GlassContainer(this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     auto* effect = new QGraphicsOpacityEffect(this);
     effect->setEnabled(false);
@@ -33,8 +36,10 @@ OverviewPreviewLayer::OverviewPreviewLayer(OverviewModel& model, QWidget* parent
     connect(m_fade, &QVariantAnimation::finished, this, [this, effect] {
         // The effect renders offscreen; only keep it while fading.
         effect->setEnabled(false);
-        if (m_opacity == 0)
+        if (m_opacity == 0) {
             hide();
+            releaseBackdrop();
+        }
     });
     connect(&m_model, &OverviewModel::previewItemChanged, this,
             &OverviewPreviewLayer::previewItemChanged);
@@ -65,6 +70,8 @@ void OverviewPreviewLayer::previewItemChanged() {
         m_opacity = showing ? 1 : 0;
         effect->setEnabled(false);
         setVisible(showing);
+        if (!showing)
+            releaseBackdrop();
         return;
     }
     effect->setEnabled(true);
@@ -72,10 +79,34 @@ void OverviewPreviewLayer::previewItemChanged() {
     m_fade->setStartValue(m_opacity);
     m_fade->setEndValue(showing ? 1.0 : 0.0);
     if (showing) {
+        if (!isVisible())
+            captureUnderneath();
         show();
         raise();
     }
     m_fade->start();
+}
+
+void OverviewPreviewLayer::captureUnderneath() {
+    QWidget* view = parentWidget();
+    if (!view || view->size().isEmpty())
+        return;
+    // At one pixel per point whatever the screen: it is blurred anyway.
+    QImage picture(view->size(), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    if (const GlassContainer* under = GlassContainer::of(*view); under && under->hasBackdrop()) {
+        QPainter painter(&picture);
+        painter.fillRect(view->rect(), under->backdropBrush(*view, painter.transform()));
+    }
+    for (QWidget* part : view->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (part != this && part->isVisible())
+            part->render(&picture, part->pos(), QRegion(), QWidget::DrawChildren);
+    }
+    m_glass->setBackdrop(picture, dimming);
+}
+
+void OverviewPreviewLayer::releaseBackdrop() {
+    m_glass->releaseBackdrop();
 }
 
 void OverviewPreviewLayer::resizeEvent(QResizeEvent*) {
@@ -84,7 +115,9 @@ void OverviewPreviewLayer::resizeEvent(QResizeEvent*) {
 
 void OverviewPreviewLayer::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), QColor(0, 0, 0, int(0.35 * 255)));
+    painter.fillRect(rect(), QColor(0, 0, 0, int(dimming * 255)));
+    if (m_glass->hasBackdrop())
+        return;
     // Glass without a blur lets the cards show through; a nearly opaque
     // ground under the preview keeps its text readable.
     QColor ground = palette().color(QPalette::Window);

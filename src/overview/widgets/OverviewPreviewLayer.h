@@ -9,6 +9,7 @@
 #include <optional>
 
 class ClipPreviewView;
+class GlassContainer;
 class OverviewModel;
 class QVariantAnimation;
 
@@ -27,6 +28,9 @@ public:
     ClipPreviewView* preview() const { return m_preview; }
     // Where the preview sits in a layer of that size.
     static QRect previewFrame(const QSize& layer);
+    // Drops the picture of the overlay the preview's glass blurs.
+    void releaseBackdrop();
+    GlassContainer* glass() const { return m_glass; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -36,10 +40,13 @@ protected:
 
 private:
     void previewItemChanged();
+    // Gives the preview's glass a picture of the overlay under it.
+    void captureUnderneath();
 
     OverviewModel& m_model;
     ClipPreviewView* m_preview;
     QVariantAnimation* m_fade;
+    GlassContainer* m_glass;
     qreal m_opacity = 0;
     bool m_pressedOnPreview = false;
 };

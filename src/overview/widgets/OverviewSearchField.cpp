@@ -110,7 +110,7 @@ void OverviewSearchField::paintEvent(QPaintEvent* event) {
     {
         QPainter painter(this);
         const QRectF capsule = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-        GlassPainter::paint(painter, GlassPainter::capsule(capsule), palette());
+        GlassPainter::paint(painter, *this, GlassPainter::capsule(capsule));
         const int side = iconSide(font());
         const QColor secondary = palette().color(QPalette::PlaceholderText);
         painter.drawPixmap(

@@ -23,7 +23,7 @@ void OverviewSettingsButton::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     QPainterPath circle;
     circle.addEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
-    GlassPainter::paint(painter, circle, palette(), true);
+    GlassPainter::paint(painter, *this, circle, true);
     if (isDown() || underMouse()) {
         QColor shade = palette().color(QPalette::WindowText);
         shade.setAlphaF(isDown() ? 0.16 : 0.08);

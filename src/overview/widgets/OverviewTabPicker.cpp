@@ -72,8 +72,8 @@ int OverviewTabPicker::tabAt(const QPoint& point) const {
 void OverviewTabPicker::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    GlassPainter::paint(
-        painter, GlassPainter::capsule(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5)), palette());
+    GlassPainter::paint(painter, *this,
+                        GlassPainter::capsule(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5)));
     for (int i = 0; i < m_titles.size(); ++i) {
         const QRectF button = buttonRect(i);
         if (i == m_current && !m_searching) {

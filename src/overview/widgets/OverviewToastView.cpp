@@ -60,7 +60,7 @@ void OverviewToastView::paintEvent(QPaintEvent*) {
     painter.translate(width() / 2.0, height() / 2.0);
     painter.scale(scale, scale);
     const QRectF capsule(-size.width() / 2.0, -size.height() / 2.0, size.width(), size.height());
-    GlassPainter::paint(painter, GlassPainter::capsule(capsule), palette());
+    GlassPainter::paint(painter, *this, GlassPainter::capsule(capsule));
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(capsule, Qt::AlignCenter, m_shownText);
 }

@@ -9,6 +9,7 @@
 #include "OverviewToastView.h"
 #include "overview/OverviewKeyMap.h"
 #include "overview/OverviewModel.h"
+#include "style/GlassContainer.h"
 
 #include <QHBoxLayout>
 #include <QMouseEvent>
@@ -34,7 +35,8 @@ OverviewView::OverviewView(OverviewModel& model, qreal spacing, QWidget* parent)
       m_searchField(new OverviewSearchField(model, m_header)),
       m_settingsButton(new OverviewSettingsButton(m_header)),
       m_grid(new OverviewGrid(model, spacing, this)), m_toast(new OverviewToastView(this)),
-      m_keyHints(new KeyHintBar(this)), m_preview(new OverviewPreviewLayer(model, this)) {
+      m_keyHints(new KeyHintBar(this)), m_preview(new OverviewPreviewLayer(model, this)),
+      m_glass(new GlassContainer(this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     auto* row = new QHBoxLayout(m_header);
     row->setContentsMargins(0, 0, 0, 0);
@@ -82,6 +84,15 @@ void OverviewView::setApplicationLookup(const std::function<QIcon(const QString&
                                         const std::function<QString(const QString&)>& name) {
     m_grid->applicationIcon = icon;
     m_preview->setApplicationLookup(icon, name);
+}
+
+void OverviewView::setBackdrop(const QImage& screen, qreal shade) {
+    m_glass->setBackdrop(screen, shade);
+}
+
+void OverviewView::releaseBackdrops() {
+    m_glass->releaseBackdrop();
+    m_preview->releaseBackdrop();
 }
 
 void OverviewView::setShowsKeyHints(bool shows) {

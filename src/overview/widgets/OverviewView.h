@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class GlassContainer;
 class KeyHintBar;
 class OverviewGrid;
 class OverviewModel;
@@ -46,6 +47,13 @@ public:
     KeyHintBar* keyHintBar() const { return m_keyHints; }
     OverviewPreviewLayer* previewLayer() const { return m_preview; }
 
+    // `screen` shows what lies under the whole view; the glass shows it
+    // blurred and darkened by `shade`, the dimming the window lays over it.
+    void setBackdrop(const QImage& screen, qreal shade);
+    // Drops every picture of the screen the glass holds.
+    void releaseBackdrops();
+    GlassContainer* glass() const { return m_glass; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -67,4 +75,5 @@ private:
     OverviewToastView* m_toast;
     KeyHintBar* m_keyHints;
     OverviewPreviewLayer* m_preview;
+    GlassContainer* m_glass;
 };

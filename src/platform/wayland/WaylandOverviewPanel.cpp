@@ -1,5 +1,6 @@
 #include "WaylandOverviewPanel.h"
 
+#include "WaylandScreenCapture.h"
 #include "overview/widgets/OverviewSearchField.h"
 #include "overview/widgets/OverviewView.h"
 
@@ -20,9 +21,23 @@ WaylandOverviewPanel::WaylandOverviewPanel(OverviewModel& model, Covering coveri
         if (auto completion = std::exchange(m_fadeCompletion, {}))
             completion();
     });
+    m_captureWait.setSingleShot(true);
+    connect(&m_captureWait, &QTimer::timeout, this, [this] {
+        if (m_orderedIn && !isVisible())
+            showWindow();
+    });
     // The native window exists from the start, so the first showing is as
     // quick as the later ones.
     winId();
+}
+
+WaylandOverviewPanel::~WaylandOverviewPanel() = default;
+
+void WaylandOverviewPanel::setScreenCapture(std::unique_ptr<WaylandScreenCapture> capture) {
+    m_capture = std::move(capture);
+    if (m_capture)
+        connect(m_capture.get(), &WaylandScreenCapture::captured, this,
+                &WaylandOverviewPanel::screenCaptured);
 }
 
 void WaylandOverviewPanel::setFrame(const QRect& frame) {
@@ -65,6 +80,20 @@ void WaylandOverviewPanel::orderFrontAndTakeKeyboard() {
     m_fadeCompletion = {};
     m_orderedIn = true;
     m_wasActive = false;
+    if (m_capture && !isVisible()) {
+        // The copy must not show the overlay itself: it maps afterwards.
+        const QScreen* screen = QGuiApplication::screenAt(m_frame.center());
+        m_capture->start(screen ? screen->name() : QString());
+        if (m_capture->isCapturing()) {
+            m_captureWait.start(captureWaitMilliseconds);
+            return;
+        }
+    }
+    showWindow();
+}
+
+void WaylandOverviewPanel::showWindow() {
+    m_captureWait.stop();
     if (m_covering == Covering::floating) {
         setFixedSize(m_frame.size());
         show();
@@ -74,12 +103,30 @@ void WaylandOverviewPanel::orderFrontAndTakeKeyboard() {
     m_view->searchField()->setFocus();
 }
 
+void WaylandOverviewPanel::screenCaptured(const QImage& picture) {
+    if (!m_orderedIn)
+        return;
+    if (!picture.isNull() && !m_frame.isEmpty()) {
+        QImage screen = picture;
+        screen.setDevicePixelRatio(qreal(picture.width()) / m_frame.width());
+        m_view->setBackdrop(screen, dimming);
+    }
+    if (isVisible())
+        m_view->update();
+    else
+        showWindow();
+}
+
 void WaylandOverviewPanel::orderOut() {
     m_fadeEnd.stop();
+    m_captureWait.stop();
+    if (m_capture)
+        m_capture->cancel();
     m_orderedIn = false;
     // Unmapping the window is what gives the keyboard back to the window
     // the user was in.
     hide();
+    m_view->releaseBackdrops();
 }
 
 void WaylandOverviewPanel::animateAlpha(qreal target, int milliseconds,

@@ -6,16 +6,19 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class OverviewModel;
 class OverviewView;
+class WaylandScreenCapture;
 
 // The overlay window on Wayland: a frameless toplevel the size of the
 // output, which the compositor stacks above the other windows and gives the
 // keyboard focus while it is shown. Clients can neither grab the
-// keyboard nor see the screen under them there, so the overlay takes the
-// focus like any window, gives it back by going away, and dims whatever
-// the compositor shows through it. The compositor decides how windows
+// keyboard there, so the overlay takes the focus like any window, gives it
+// back by going away, and dims whatever the compositor shows through it.
+// Where the compositor lets clients copy the screen, the glass blurs a copy
+// taken just before the window maps. The compositor decides how windows
 // appear, so fades are instant (their completions still come after the
 // full time).
 class WaylandOverviewPanel : public QWidget, public OverviewPanelSurface {
@@ -31,8 +34,15 @@ public:
     // show what lies under a translucent full-screen window.
     enum class Covering { fullScreen, floating };
 
+    // The window maps once the screen copy has come, or after this long.
+    static constexpr int captureWaitMilliseconds = 40;
+
     explicit WaylandOverviewPanel(OverviewModel& model, Covering covering = Covering::fullScreen,
                                   QWidget* parent = nullptr);
+    ~WaylandOverviewPanel() override;
+
+    // Copies of the screen for the glass; without one it is tinted only.
+    void setScreenCapture(std::unique_ptr<WaylandScreenCapture> capture);
 
     OverviewView* view() const { return m_view; }
     // Called after each paint of the window, for measurements.
@@ -55,7 +65,12 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void showWindow();
+    void screenCaptured(const QImage& picture);
+
     OverviewView* m_view;
+    std::unique_ptr<WaylandScreenCapture> m_capture;
+    QTimer m_captureWait;
     Covering m_covering;
     bool m_orderedIn = false;
     // The compositor gave the window the keyboard during this showing.

@@ -3,6 +3,7 @@
 #include "KeyboardShortcuts/Library.h"
 #include "UnwatchablePasteboard.h"
 #include "WaylandOverviewPanel.h"
+#include "WaylandScreenCapture.h"
 #include "WaylandPasteTarget.h"
 #include "WaylandPasteboard.h"
 #include "WaylandToplevels.h"
@@ -115,6 +116,7 @@ WaylandPlatform::makeOverviewPanel(OverviewModel& model, OverviewPanelController
     auto panel = std::make_unique<WaylandOverviewPanel>(
         model, m_toplevels ? WaylandOverviewPanel::Covering::floating
                            : WaylandOverviewPanel::Covering::fullScreen);
+    panel->setScreenCapture(WaylandScreenCapture::create());
     wireOverviewView(*panel->view(), controller, m_desktopEntries, Defaults::standard());
     return panel;
 }

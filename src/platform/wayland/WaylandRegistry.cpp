@@ -11,15 +11,14 @@ struct Offer {
 
 struct Reading {
     QHash<QString, uint32_t> versions;
-    QHash<QByteArray, Offer> first;
+    QHash<QByteArray, QList<Offer>> offers;
 };
 
 void globalAdded(void* data, wl_registry*, uint32_t name, const char* interface, uint32_t version) {
     auto* reading = static_cast<Reading*>(data);
     const QString key = QString::fromUtf8(interface);
     reading->versions[key] = qMax(reading->versions.value(key), version);
-    if (!reading->first.contains(interface))
-        reading->first.insert(interface, {name, version});
+    reading->offers[interface].append({name, version});
 }
 
 void globalRemoved(void*, wl_registry*, uint32_t) {}
@@ -38,10 +37,10 @@ WaylandRegistry::read(wl_display* display, std::initializer_list<Binding> bindin
     const bool answered = wl_display_roundtrip(display) >= 0;
     if (answered) {
         for (const Binding& binding : bindings) {
-            const auto offer = reading.first.constFind(binding.interface->name);
-            if (offer != reading.first.cend())
-                binding.bound(wl_registry_bind(registry, offer->name, binding.interface,
-                                               qMin(offer->version, binding.maximumVersion)));
+            const QList<Offer> offers = reading.offers.value(binding.interface->name);
+            for (const Offer& offer : offers.mid(0, binding.every ? offers.size() : 1))
+                binding.bound(wl_registry_bind(registry, offer.name, binding.interface,
+                                               qMin(offer.version, binding.maximumVersion)));
         }
     }
     // What is bound lives on without the registry; globals that come later

@@ -22,11 +22,18 @@ public:
         const wl_interface* interface;
         uint32_t maximumVersion;
         std::function<void(void* proxy)> bound;
+        // Binds every offer of the interface, not only the first.
+        bool every = false;
     };
     template <typename Proxy>
     static Binding bind(Proxy*& proxy, const wl_interface& interface, uint32_t maximumVersion) {
         return {&interface, maximumVersion,
                 [&proxy](void* bound) { proxy = static_cast<Proxy*>(bound); }};
+    }
+    // Calls `bound` with each offer of the interface (every output, say).
+    static Binding bindEvery(const wl_interface& interface, uint32_t maximumVersion,
+                             std::function<void(void* proxy)> bound) {
+        return {&interface, maximumVersion, std::move(bound), true};
     }
 
     // The offered interfaces with their highest version, after binding what

@@ -184,7 +184,7 @@ void OverviewPanel::orderFrontAndTakeKeyboard() {
     endWarmUp();
     m_composited = m_isCompositing && m_isCompositing();
     prepareBuffer();
-    if (!m_composited && !wasOnScreen)
+    if (!wasOnScreen)
         captureBackdrop();
     m_fade.stop();
     m_fadeEnd.stop();
@@ -247,6 +247,7 @@ void OverviewPanel::orderOut() {
     // the overlay is up.
     m_capture.cancel();
     m_backdrop = QImage();
+    m_view->releaseBackdrops();
     m_bufferRelease.start(bufferReleaseMilliseconds);
 }
 
@@ -318,8 +319,11 @@ void OverviewPanel::paintEvent(QPaintEvent*) {
     }
     finishBuffer();
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    if (QImage capture = m_capture.take(); !capture.isNull())
-        m_backdrop = std::move(capture);
+    if (QImage capture = m_capture.take(); !capture.isNull()) {
+        m_view->setBackdrop(capture, dimming);
+        // A compositor shows the screen itself behind the window.
+        m_backdrop = m_composited ? QImage() : std::move(capture);
+    }
     if (!m_composited && !m_backdrop.isNull()) {
         painter.drawImage(rect(), m_backdrop);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);

@@ -22,6 +22,7 @@ class QScreen;
 // while it is shown. With a compositing manager the window is translucent
 // and fades; without one the backdrop is a dimmed capture of the screen and
 // fades are instant (their completions still come after the full time).
+// Either way the glass blurs a capture taken just before the window shows.
 class OverviewPanel : public QWidget, public OverviewPanelSurface {
     Q_OBJECT
 

@@ -9,11 +9,13 @@
 #include "overview/widgets/OverviewSearchField.h"
 #include "overview/widgets/OverviewTabPicker.h"
 #include "overview/widgets/OverviewToastView.h"
+#include "style/GlassContainer.h"
 #include "support/TemporaryHistory.h"
 
 #include <QApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -73,6 +75,7 @@ private Q_SLOTS:
     void pointerHoverClickAndBackdrop();
     void contextMenuActsOnTheClickedCard();
     void previewOpensAndPicks();
+    void glassBlursWhatLiesBehindIt();
 };
 
 void OverviewViewTest::pageOrScrollingGrid() {
@@ -326,16 +329,55 @@ void OverviewViewTest::previewOpensAndPicks() {
     QVERIFY(!layer->isVisible());
     f.key(Qt::Key_Space);
     QTRY_VERIFY(layer->isVisible());
+    // Its glass blurs the cards under it, for as long as it is open.
+    QVERIFY(layer->glass()->hasBackdrop());
     // Beside the preview: closes it. On it: picks the previewed clip.
     QTest::mouseClick(layer, Qt::LeftButton, {}, QPoint(5, 5));
     QVERIFY(!f.model->previewItem());
     QTRY_VERIFY(!layer->isVisible());
+    QVERIFY(!layer->glass()->hasBackdrop());
     f.key(Qt::Key_Right);
     f.key(Qt::Key_Space);
     QTRY_VERIFY(layer->isVisible());
     const QRect frame = OverviewPreviewLayer::previewFrame(layer->size());
     QTest::mouseClick(layer, Qt::LeftButton, {}, frame.topLeft() + QPoint(6, 6));
     QCOMPARE(f.picked, QList<QString>{u"clip 1"_s});
+}
+
+void OverviewViewTest::glassBlursWhatLiesBehindIt() {
+    ViewFixture f(6);
+    // The screen behind: black left of the middle, white right of it, in
+    // the pixels of a screen at twice the density.
+    QImage screen(QSize(1920, 1080) * 2, QImage::Format_RGB32);
+    screen.fill(Qt::white);
+    QPainter(&screen).fillRect(0, 0, 1920, 2160, Qt::black);
+    screen.setDevicePixelRatio(2);
+    f.view->setBackdrop(screen, 0);
+    // The middle card of the top row straddles the edge; below its text
+    // it shows nothing but glass.
+    const QRectF card = f.grid().cellRect(1).translated(f.grid().pos());
+    const QImage picture = f.view->grab().toImage();
+    const int y = int(card.bottom()) - 30;
+    QList<int> levels;
+    for (int x = int(card.left()) + 40; x < int(card.right()) - 40; ++x)
+        levels.append(qGray(picture.pixel(x, y)));
+    const int low = levels.first();
+    const int high = levels.last();
+    QVERIFY2(high - low > 60, qPrintable(u"%1 to %2"_s.arg(low).arg(high)));
+    const auto firstReaching = [&](double share) {
+        return std::distance(levels.begin(),
+                             std::find_if(levels.begin(), levels.end(), [&](int level) {
+                                 return level >= low + share * (high - low);
+                             }));
+    };
+    // Sharp, the edge would rise within a pixel or two; blurred, it takes
+    // a few dozen, and stays where the screen has it.
+    const qsizetype rise = firstReaching(0.9) - firstReaching(0.1);
+    QVERIFY2(rise >= 20 && rise <= 80, qPrintable(QString::number(rise)));
+    const qsizetype middle = int(card.left()) + 40 + firstReaching(0.5);
+    QVERIFY2(qAbs(middle - 960) <= 6, qPrintable(QString::number(middle)));
+    f.view->releaseBackdrops();
+    QVERIFY(!f.view->glass()->hasBackdrop());
 }
 
 QTEST_MAIN(OverviewViewTest)
