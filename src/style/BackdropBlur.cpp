@@ -1,64 +1,95 @@
 #include "BackdropBlur.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <vector>
 
 namespace {
 
-constexpr int channels = 4;
 constexpr int boxPasses = 3;
+// Sums of up to 255 eight-bit channels fit in the 16-bit lanes below.
+constexpr int largestRadius = 127;
 
-using Pixels = std::vector<std::uint8_t>;
-
-// The picture averaged over blocks of factor×factor pixels, as bytes in
-// the order of its 32-bit pixels.
-Pixels shrunk(const QImage& picture, int factor, int width, int height) {
-    Pixels result(std::size_t(width) * height * channels);
-    std::vector<std::uint32_t> sums(std::size_t(width) * channels);
-    const std::uint32_t area = std::uint32_t(factor) * std::uint32_t(factor);
-    for (int y = 0; y < height; ++y) {
-        std::fill(sums.begin(), sums.end(), 0);
-        for (int row = y * factor; row < (y + 1) * factor; ++row) {
-            const std::uint8_t* source = picture.constScanLine(row);
-            for (int x = 0; x < width; ++x) {
-                const std::uint8_t* block = source + std::size_t(x) * factor * channels;
-                std::uint32_t* sum = sums.data() + std::size_t(x) * channels;
-                for (int i = 0; i < factor; ++i, block += channels) {
-                    for (int c = 0; c < channels; ++c)
-                        sum[c] += block[c];
-                }
-            }
-        }
-        std::uint8_t* target = result.data() + std::size_t(y) * width * channels;
-        for (std::size_t i = 0; i < sums.size(); ++i)
-            target[i] = std::uint8_t(sums[i] / area);
-    }
-    return result;
+// Two channels of a pixel side by side, each in a 16-bit lane, so that one
+// addition sums both: red and blue, then alpha and green.
+constexpr std::uint32_t lanes = 0x00ff00ff;
+std::uint32_t redBlue(QRgb pixel) {
+    return pixel & lanes;
+}
+std::uint32_t alphaGreen(QRgb pixel) {
+    return (pixel >> 8) & lanes;
 }
 
-// One box pass along a line of `count` pixels `step` pixels apart, edges
-// repeated outwards; `line` holds a copy of the line as it was.
-void boxPass(std::uint8_t* first, int count, std::size_t step, int radius, Pixels& line) {
-    for (int i = 0; i < count; ++i)
-        std::copy_n(first + i * step * channels, channels, line.data() + std::size_t(i) * channels);
-    const auto at = [&](int index) {
-        return line.data() + std::size_t(std::clamp(index, 0, count - 1)) * channels;
-    };
-    std::array<std::uint32_t, channels> sum{};
-    for (int i = -radius; i <= radius; ++i) {
-        for (int c = 0; c < channels; ++c)
-            sum[c] += at(i)[c];
+// Divides lane sums by `count` through a multiplication: a division per
+// channel would cost more than all the rest.
+class LaneDivider {
+public:
+    explicit LaneDivider(std::uint32_t count) : m_scale((std::uint64_t(1) << 32) / count + 1) {}
+
+    QRgb pixel(std::uint32_t redBlue, std::uint32_t alphaGreen) const {
+        return (part(alphaGreen >> 16) << 24) | (part(redBlue >> 16) << 16) |
+               (part(alphaGreen & 0xffff) << 8) | part(redBlue & 0xffff);
     }
-    const std::uint32_t window = 2 * std::uint32_t(radius) + 1;
-    for (int i = 0; i < count; ++i) {
-        std::uint8_t* target = first + std::size_t(i) * step * channels;
-        const std::uint8_t* entering = at(i + radius + 1);
-        const std::uint8_t* leaving = at(i - radius);
-        for (int c = 0; c < channels; ++c) {
-            target[c] = std::uint8_t(sum[c] / window);
-            sum[c] = sum[c] + entering[c] - leaving[c];
+
+private:
+    std::uint32_t part(std::uint32_t sum) const {
+        return std::min<std::uint32_t>(255, std::uint32_t((sum * m_scale) >> 32));
+    }
+    std::uint64_t m_scale;
+};
+
+// One box pass along every row of `source` into `target`, edges repeated
+// outwards.
+void boxRows(const QImage& source, QImage& target, int radius) {
+    const int width = source.width();
+    const LaneDivider divider(2 * std::uint32_t(radius) + 1);
+    for (int y = 0; y < source.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(target.scanLine(y));
+        std::uint32_t redBlues = 0;
+        std::uint32_t alphaGreens = 0;
+        for (int i = -radius; i <= radius; ++i) {
+            const QRgb pixel = in[std::clamp(i, 0, width - 1)];
+            redBlues += redBlue(pixel);
+            alphaGreens += alphaGreen(pixel);
+        }
+        for (int x = 0; x < width; ++x) {
+            out[x] = divider.pixel(redBlues, alphaGreens);
+            // Each lane's sum stays at or above what leaves it: no borrows.
+            const QRgb entering = in[std::min(x + radius + 1, width - 1)];
+            const QRgb leaving = in[std::max(x - radius, 0)];
+            redBlues = redBlues + redBlue(entering) - redBlue(leaving);
+            alphaGreens = alphaGreens + alphaGreen(entering) - alphaGreen(leaving);
+        }
+    }
+}
+
+// One box pass down every column of `source` into `target`, a row at a
+// time so that memory is read in order.
+void boxColumns(const QImage& source, QImage& target, int radius) {
+    const int width = source.width();
+    const int height = source.height();
+    const LaneDivider divider(2 * std::uint32_t(radius) + 1);
+    const auto row = [&](int y) {
+        return reinterpret_cast<const QRgb*>(source.constScanLine(std::clamp(y, 0, height - 1)));
+    };
+    std::vector<std::uint32_t> redBlues(static_cast<std::size_t>(width));
+    std::vector<std::uint32_t> alphaGreens(static_cast<std::size_t>(width));
+    for (int i = -radius; i <= radius; ++i) {
+        const QRgb* in = row(i);
+        for (std::size_t x = 0; x < std::size_t(width); ++x) {
+            redBlues[x] += redBlue(in[x]);
+            alphaGreens[x] += alphaGreen(in[x]);
+        }
+    }
+    for (int y = 0; y < height; ++y) {
+        auto* out = reinterpret_cast<QRgb*>(target.scanLine(y));
+        const QRgb* entering = row(y + radius + 1);
+        const QRgb* leaving = row(y - radius);
+        for (std::size_t x = 0; x < std::size_t(width); ++x) {
+            out[x] = divider.pixel(redBlues[x], alphaGreens[x]);
+            redBlues[x] = redBlues[x] + redBlue(entering[x]) - redBlue(leaving[x]);
+            alphaGreens[x] = alphaGreens[x] + alphaGreen(entering[x]) - alphaGreen(leaving[x]);
         }
     }
 }
@@ -71,8 +102,9 @@ void darken(QImage& picture, qreal shade) {
     for (int y = 0; y < picture.height(); ++y) {
         auto* pixel = reinterpret_cast<QRgb*>(picture.scanLine(y));
         for (int x = 0; x < picture.width(); ++x, ++pixel) {
-            *pixel = qRgba(qRed(*pixel) * keep >> 8, qGreen(*pixel) * keep >> 8,
-                           qBlue(*pixel) * keep >> 8, qAlpha(*pixel));
+            const QRgb colours = ((redBlue(*pixel) * keep >> 8) & lanes) |
+                                 ((((*pixel >> 8) & 0xff) * keep) & 0xff00);
+            *pixel = (*pixel & 0xff000000) | colours;
         }
     }
 }
@@ -82,27 +114,22 @@ void darken(QImage& picture, qreal shade) {
 QImage BackdropBlur::blurred(const QImage& picture, int factor, int radius, qreal shade) {
     if (picture.isNull())
         return {};
-    factor = std::max(1, factor);
     const QImage source = picture.format() == QImage::Format_RGB32 ||
                                   picture.format() == QImage::Format_ARGB32_Premultiplied
                               ? picture
                               : picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    factor = std::min({factor, source.width(), source.height()});
-    const int width = source.width() / factor;
-    const int height = source.height() / factor;
-    Pixels pixels = shrunk(source, factor, width, height);
-    Pixels line(std::size_t(std::max(width, height)) * channels);
+    factor = std::clamp(factor, 1, std::min(source.width(), source.height()));
+    radius = std::clamp(radius, 0, largestRadius);
+    // Qt's smooth scaling averages each block, on several threads.
+    QImage result = source.scaled(source.width() / factor, source.height() / factor,
+                                  Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    result.setDevicePixelRatio(1);
+    // Each pass reads one picture and writes the other.
+    QImage other(result.size(), result.format());
     for (int pass = 0; pass < boxPasses && radius > 0; ++pass) {
-        for (int y = 0; y < height; ++y)
-            boxPass(pixels.data() + std::size_t(y) * width * channels, width, 1, radius, line);
-        for (int x = 0; x < width; ++x)
-            boxPass(pixels.data() + std::size_t(x) * channels, height, std::size_t(width), radius,
-                    line);
+        boxRows(result, other, radius);
+        boxColumns(other, result, radius);
     }
-    QImage result(width, height, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < height; ++y)
-        std::copy_n(pixels.data() + std::size_t(y) * width * channels, width * channels,
-                    result.scanLine(y));
     darken(result, shade);
     return result;
 }

@@ -12,6 +12,7 @@ public:
     // Shrinks `picture` by `factor` in each direction (averaging each
     // factor×factor block), blurs it over `radius` shrunk pixels and
     // darkens it by `shade` (0 leaves it, 1 makes it black). Returns a
-    // premultiplied picture, or a null one for a null picture.
+    // 32-bit picture (premultiplied, or opaque for an opaque picture), or a
+    // null one for a null picture.
     static QImage blurred(const QImage& picture, int factor, int radius, qreal shade = 0);
 };
