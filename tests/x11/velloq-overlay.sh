@@ -89,6 +89,7 @@ eventually overlay_hidden || fail "Shift-Super-V did not close the overlay"
 xdotool key Caps_Lock
 xdotool key shift+super+v
 eventually overlay_shown || fail "Shift-Super-V with Caps Lock on did not open the overlay"
+eventually keyboard_grabbed || fail "the overlay opened with Caps Lock on did not take the keyboard"
 xdotool key Escape
 eventually overlay_hidden || fail "Escape did not close the overlay opened by the shortcut"
 xdotool key Caps_Lock

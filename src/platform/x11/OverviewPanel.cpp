@@ -298,6 +298,11 @@ bool OverviewPanel::nativeEvent(const QByteArray& eventType, void* message, qint
     const auto* focus = reinterpret_cast<const xcb_focus_in_event_t*>(event);
     if (focus->event != winId() || !m_holdsKeyboard)
         return false;
+    // Events with the pointer's detail go to the window under the pointer,
+    // which is the overlay itself, when the focus was on the pointer's
+    // root: they come in pairs as the grab begins and say nothing of it.
+    if (focus->detail >= XCB_NOTIFY_DETAIL_POINTER)
+        return false;
     if (type == XCB_FOCUS_IN && focus->mode == XCB_NOTIFY_MODE_GRAB) {
         m_grabConfirmed = true;
     } else if (type == XCB_FOCUS_OUT && focus->mode == XCB_NOTIFY_MODE_UNGRAB && m_grabConfirmed) {
