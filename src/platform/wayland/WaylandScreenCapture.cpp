@@ -1,10 +1,10 @@
 #include "WaylandScreenCapture.h"
 
+#include "WaylandEventPump.h"
 #include "WaylandRegistry.h"
 #include "wlr-screencopy-unstable-v1-client.h"
 
 #include <QLoggingCategory>
-#include <QSocketNotifier>
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -59,10 +59,12 @@ std::unique_ptr<WaylandScreenCapture> WaylandScreenCapture::create(QObject* pare
     capture->m_display = wl_display_connect(nullptr);
     if (!capture->m_display || !capture->bind())
         return nullptr;
-    capture->m_events = std::make_unique<QSocketNotifier>(wl_display_get_fd(capture->m_display),
-                                                          QSocketNotifier::Read);
-    QObject::connect(capture->m_events.get(), &QSocketNotifier::activated, capture.get(),
-                     [self = capture.get()] { self->handleEvents(); });
+    // A capture asked for never comes once the compositor has gone.
+    capture->m_events =
+        std::make_unique<WaylandEventPump>(capture->m_display, [self = capture.get()] {
+            if (self->m_frame)
+                self->finish(QImage());
+        });
     return capture;
 }
 
@@ -129,22 +131,6 @@ wl_output* WaylandScreenCapture::outputNamed(const QString& name) const {
     if (m_outputs.size() == 1)
         return m_outputs.keys().first();
     return m_outputs.key(name, nullptr);
-}
-
-// Reads what has come in without waiting for more; a connection that fails
-// means the compositor is gone, and a capture asked for never comes.
-void WaylandScreenCapture::handleEvents() {
-    const bool failed =
-        (wl_display_prepare_read(m_display) == 0 && wl_display_read_events(m_display) < 0 &&
-         wl_display_get_error(m_display) != 0) ||
-        wl_display_dispatch_pending(m_display) < 0;
-    if (failed) {
-        m_events->setEnabled(false);
-        if (m_frame)
-            finish(QImage());
-        return;
-    }
-    wl_display_flush(m_display);
 }
 
 void WaylandScreenCapture::copyInto(const Layout& layout) {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <memory>
 
-class QSocketNotifier;
+class WaylandEventPump;
 struct wl_buffer;
 struct wl_display;
 struct wl_output;
@@ -52,7 +52,6 @@ private:
 
     explicit WaylandScreenCapture(QObject* parent);
     bool bind();
-    void handleEvents();
     wl_output* outputNamed(const QString& name) const;
     void copyInto(const Layout& layout);
     void finish(QImage picture);
@@ -80,7 +79,7 @@ private:
     zwlr_screencopy_manager_v1* m_manager = nullptr;
     wl_shm* m_shm = nullptr;
     QHash<wl_output*, QString> m_outputs;
-    std::unique_ptr<QSocketNotifier> m_events;
+    std::unique_ptr<WaylandEventPump> m_events;
     zwlr_screencopy_frame_v1* m_frame = nullptr;
     // The first layout offered that a picture can use as it comes.
     Layout m_layout;

@@ -1,10 +1,10 @@
 #include "WaylandToplevels.h"
 
+#include "WaylandEventPump.h"
 #include "WaylandRegistry.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client.h"
 
 #include <QLoggingCategory>
-#include <QSocketNotifier>
 
 #include <algorithm>
 #include <wayland-client.h>
@@ -26,10 +26,8 @@ std::unique_ptr<WaylandToplevels> WaylandToplevels::create(QObject* parent) {
     toplevels->m_display = wl_display_connect(nullptr);
     if (!toplevels->m_display || !toplevels->bind())
         return nullptr;
-    toplevels->m_events = std::make_unique<QSocketNotifier>(wl_display_get_fd(toplevels->m_display),
-                                                            QSocketNotifier::Read);
-    QObject::connect(toplevels->m_events.get(), &QSocketNotifier::activated, toplevels.get(),
-                     [self = toplevels.get()] { self->handleEvents(); });
+    toplevels->m_events = std::make_unique<WaylandEventPump>(
+        toplevels->m_display, [self = toplevels.get()] { self->disconnected(); });
     return toplevels;
 }
 
@@ -61,25 +59,9 @@ bool WaylandToplevels::bind() {
     return wl_display_roundtrip(m_display) >= 0;
 }
 
-// Reads what has come in without waiting for more; a connection that fails
-// means the compositor is gone.
-void WaylandToplevels::handleEvents() {
-    if (wl_display_prepare_read(m_display) == 0 && wl_display_read_events(m_display) < 0 &&
-        wl_display_get_error(m_display) != 0) {
-        disconnected();
-        return;
-    }
-    if (wl_display_dispatch_pending(m_display) < 0) {
-        disconnected();
-        return;
-    }
-    wl_display_flush(m_display);
-}
-
-// Nothing is known any more and nothing further is told; the socket, at its
-// end for good, would otherwise wake the event loop without pause.
+// The compositor is gone: nothing is known any more and nothing further is
+// told.
 void WaylandToplevels::disconnected() {
-    m_events->setEnabled(false);
     for (zwlr_foreign_toplevel_handle_v1* handle : m_toplevels.keys())
         zwlr_foreign_toplevel_handle_v1_destroy(handle);
     m_toplevels.clear();

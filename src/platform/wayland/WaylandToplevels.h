@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-class QSocketNotifier;
+class WaylandEventPump;
 struct wl_array;
 struct wl_display;
 struct wl_output;
@@ -44,7 +44,6 @@ private:
 
     explicit WaylandToplevels(QObject* parent);
     bool bind();
-    void handleEvents();
     void disconnected();
     void applyDone(zwlr_foreign_toplevel_handle_v1* handle);
     void remove(zwlr_foreign_toplevel_handle_v1* handle);
@@ -65,7 +64,7 @@ private:
 
     wl_display* m_display = nullptr;
     zwlr_foreign_toplevel_manager_v1* m_manager = nullptr;
-    std::unique_ptr<QSocketNotifier> m_events;
+    std::unique_ptr<WaylandEventPump> m_events;
     QHash<zwlr_foreign_toplevel_handle_v1*, Toplevel> m_toplevels;
     // The toplevel activated last; several may say so for a moment while
     // the focus moves from one to another.
