@@ -89,13 +89,16 @@ void OverviewPreviewLayer::previewItemChanged() {
 
 void OverviewPreviewLayer::captureUnderneath() {
     QWidget* view = parentWidget();
-    if (!view || view->size().isEmpty())
+    const GlassContainer* under = view ? GlassContainer::of(*view) : nullptr;
+    // Without a picture of the screen, the cards alone would leave the
+    // preview's glass see-through between them: it keeps its solid ground.
+    if (!under || !under->hasBackdrop() || view->size().isEmpty())
         return;
     // At one pixel per point whatever the screen: it is blurred anyway.
     QImage picture(view->size(), QImage::Format_ARGB32_Premultiplied);
-    picture.fill(Qt::transparent);
-    if (const GlassContainer* under = GlassContainer::of(*view); under && under->hasBackdrop()) {
+    {
         QPainter painter(&picture);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.fillRect(view->rect(), under->backdropBrush(*view, painter.transform()));
     }
     for (QWidget* part : view->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {

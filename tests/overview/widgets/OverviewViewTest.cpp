@@ -327,9 +327,13 @@ void OverviewViewTest::previewOpensAndPicks() {
     ViewFixture f(2);
     OverviewPreviewLayer* layer = f.view->previewLayer();
     QVERIFY(!layer->isVisible());
+    QImage screen(f.view->size(), QImage::Format_RGB32);
+    screen.fill(Qt::darkCyan);
+    f.view->setBackdrop(screen, 0.5);
     f.key(Qt::Key_Space);
     QTRY_VERIFY(layer->isVisible());
-    // Its glass blurs the cards under it, for as long as it is open.
+    // Its glass blurs the screen and the cards under it, for as long as it
+    // is open.
     QVERIFY(layer->glass()->hasBackdrop());
     // Beside the preview: closes it. On it: picks the previewed clip.
     QTest::mouseClick(layer, Qt::LeftButton, {}, QPoint(5, 5));
