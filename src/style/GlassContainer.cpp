@@ -7,8 +7,12 @@
 GlassContainer::GlassContainer(QWidget* area) : QObject(area), m_area(area) {}
 
 void GlassContainer::setBackdrop(const QImage& picture, qreal shade) {
+    m_blurred = blurredBackdrop(picture, shade);
+}
+
+QImage GlassContainer::blurredBackdrop(const QImage& picture, qreal shade) {
     const int factor = std::max(1, qRound(shrinkFactor * picture.devicePixelRatio()));
-    m_blurred = BackdropBlur::blurred(picture, factor, blurRadius, shade);
+    return BackdropBlur::blurred(picture, factor, blurRadius, shade);
 }
 
 void GlassContainer::releaseBackdrop() {

@@ -27,6 +27,9 @@ public:
     // pixel density; the surfaces show it blurred and darkened by `shade`
     // from their next paint on.
     void setBackdrop(const QImage& picture, qreal shade = 0);
+    // The same in two steps, the first of which may run on any thread.
+    static QImage blurredBackdrop(const QImage& picture, qreal shade);
+    void setBlurredBackdrop(QImage blurred) { m_blurred = std::move(blurred); }
     // Drops the picture, which may show the user's screen.
     void releaseBackdrop();
     bool hasBackdrop() const { return !m_blurred.isNull(); }

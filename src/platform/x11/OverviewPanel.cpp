@@ -3,6 +3,7 @@
 #include "ScreenCapture.h"
 #include "overview/widgets/OverviewSearchField.h"
 #include "overview/widgets/OverviewView.h"
+#include "style/GlassContainer.h"
 
 #include <QBackingStore>
 #include <QElapsedTimer>
@@ -75,6 +76,8 @@ OverviewPanel::OverviewPanel(OverviewModel& model, std::function<bool()> isCompo
 
 OverviewPanel::~OverviewPanel() {
     finishBuffer();
+    if (m_backdropWork.valid())
+        m_backdropWork.wait();
 }
 
 void OverviewPanel::warmUp() {
@@ -202,10 +205,25 @@ void OverviewPanel::captureBackdrop() {
     QScreen* screen = QGuiApplication::screenAt(m_frame.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    // Taken at the first paint: meanwhile the X server sends it while the
-    // window is made ready.
+    // Taken and blurred on another thread while the X server sends it and
+    // the window is made ready; the first paint waits for it.
+    finishBackdrop();
     m_backdrop = QImage();
     m_capture.start(screen);
+    m_backdropWork = std::async(std::launch::async, [this, composited = m_composited] {
+        QImage screen = m_capture.take();
+        QImage blurred = GlassContainer::blurredBackdrop(screen, dimming);
+        // A compositor shows the screen itself behind the window.
+        return Backdrop{composited ? QImage() : std::move(screen), std::move(blurred)};
+    });
+}
+
+void OverviewPanel::finishBackdrop() {
+    if (!m_backdropWork.valid())
+        return;
+    Backdrop backdrop = m_backdropWork.get();
+    m_backdrop = std::move(backdrop.screen);
+    m_view->glass()->setBlurredBackdrop(std::move(backdrop.blurred));
 }
 
 void OverviewPanel::tryKeyboardGrab() {
@@ -245,6 +263,7 @@ void OverviewPanel::orderOut() {
     hide();
     // The capture is a picture of the user's screen: keep it no longer than
     // the overlay is up.
+    finishBackdrop();
     m_capture.cancel();
     m_backdrop = QImage();
     m_view->releaseBackdrops();
@@ -324,11 +343,7 @@ void OverviewPanel::paintEvent(QPaintEvent*) {
     }
     finishBuffer();
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    if (QImage capture = m_capture.take(); !capture.isNull()) {
-        m_view->setBackdrop(capture, dimming);
-        // A compositor shows the screen itself behind the window.
-        m_backdrop = m_composited ? QImage() : std::move(capture);
-    }
+    finishBackdrop();
     if (!m_composited && !m_backdrop.isNull()) {
         painter.drawImage(rect(), m_backdrop);
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);

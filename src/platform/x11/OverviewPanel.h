@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <future>
 #include <thread>
 
 class OverviewModel;
@@ -80,6 +81,7 @@ private:
     // Waits until the buffer's pages are all there.
     void finishBuffer();
     void captureBackdrop();
+    void finishBackdrop();
     void tryKeyboardGrab();
     void releaseKeyboard();
     void placeWindow();
@@ -96,7 +98,15 @@ private:
     bool m_warmingUp = false;
     qreal m_alpha = 1;
     QRect m_frame;
+    // The screen under the window, as drawn behind the cards without a
+    // compositor, and blurred for the glass.
+    struct Backdrop {
+        QImage screen;
+        QImage blurred;
+    };
     ScreenCapture m_capture;
+    // Waits for the capture and blurs it while the window is made ready.
+    std::future<Backdrop> m_backdropWork;
     QImage m_backdrop;
     QTimer m_grabRetry;
     X11ButtonPresses m_presses;
