@@ -24,7 +24,7 @@ QString PermissionsSettingsView::notGrantedText() {
 
 namespace {
 
-constexpr int iconSide = 28;
+constexpr int permissionIconSide = 28;
 
 } // namespace
 
@@ -84,7 +84,7 @@ void PermissionsSettingsView::refresh() {
     const QColor colour = granted ? StatusColours::green : StatusColours::orange;
     m_icon->setPixmap(
         Symbols::pixmap(granted ? u"checkmark.circle.fill"_s : u"exclamationmark.triangle.fill"_s,
-                        iconSide, colour, devicePixelRatioF()));
+                        permissionIconSide, colour, devicePixelRatioF()));
     m_icon->setAccessibleName(granted ? tr("Allowed") : tr("Not allowed"));
     if (granted)
         m_text->setText(grantedText());

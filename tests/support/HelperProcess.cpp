@@ -1,5 +1,6 @@
 #include "HelperProcess.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 
 #include <csignal>
@@ -36,5 +37,6 @@ void HelperProcess::stop() {
 }
 
 QString helperPath(const char* name) {
-    return QStringLiteral(VELLOQ_HELPER_DIR) + u'/' + QString::fromLatin1(name);
+    // The helpers are built beside the test executables.
+    return QCoreApplication::applicationDirPath() + u'/' + QString::fromLatin1(name);
 }

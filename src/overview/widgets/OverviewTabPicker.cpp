@@ -12,8 +12,8 @@ namespace {
 
 constexpr qreal outerPadding = 4;
 constexpr qreal buttonSpacing = 4;
-constexpr qreal horizontalPadding = 16;
-constexpr qreal verticalPadding = 8;
+constexpr qreal tabHorizontalPadding = 16;
+constexpr qreal tabVerticalPadding = 8;
 
 } // namespace
 
@@ -45,8 +45,8 @@ void OverviewTabPicker::setSearching(bool searching) {
 
 QSizeF OverviewTabPicker::buttonSize(int index) const {
     const QFontMetricsF metrics(font());
-    return {metrics.horizontalAdvance(m_titles[index]) + 2 * horizontalPadding,
-            metrics.height() + 2 * verticalPadding};
+    return {metrics.horizontalAdvance(m_titles[index]) + 2 * tabHorizontalPadding,
+            metrics.height() + 2 * tabVerticalPadding};
 }
 
 QRectF OverviewTabPicker::buttonRect(int index) const {

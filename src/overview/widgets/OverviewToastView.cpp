@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr qreal horizontalPadding = 20;
-constexpr qreal verticalPadding = 8;
+constexpr qreal toastHorizontalPadding = 20;
+constexpr qreal toastVerticalPadding = 8;
 
 } // namespace
 
@@ -44,8 +44,8 @@ void OverviewToastView::setMessage(const std::optional<QString>& message) {
 
 QSize OverviewToastView::sizeHint() const {
     const QFontMetricsF metrics(font());
-    return QSizeF(metrics.horizontalAdvance(m_shownText) + 2 * horizontalPadding,
-                  metrics.height() + 2 * verticalPadding)
+    return QSizeF(metrics.horizontalAdvance(m_shownText) + 2 * toastHorizontalPadding,
+                  metrics.height() + 2 * toastVerticalPadding)
         .toSize();
 }
 
