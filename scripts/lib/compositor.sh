@@ -42,3 +42,69 @@ stop_test_compositor() {
   test_compositor_pid=""
   unset VELLOQ_TEST_WAYLAND_DISPLAY
 }
+
+# The compositors of the Debian testing tree that scripts/desktops makes:
+# KWin, and a sway newer than the host's. Each runs as nobody, chrooted in
+# a mount namespace of its own (so its /proc, /dev and /sys mounts go with
+# it), with its runtime folder under the tree's /run; host programs reach
+# its socket by that folder's path. The runtime folder is also its home, so
+# a test can install desktop entries where KWin looks for them.
+tree_compositor_pids=()
+tree_compositor_runs=()
+
+# start_tree_compositor ROOT NAME VARIABLE: starts NAME (kwin or sway) and
+# exports VARIABLE as its socket's path and VARIABLE_HOME as its home.
+start_tree_compositor() {
+  local root=$1 name=$2 variable=$3 run inside socket command
+  mkdir -p "$root/run"
+  run=$(mktemp -d "$root/run/velloq-$name-XXXXXX")
+  chown nobody:nogroup "$run"
+  chmod 700 "$run"
+  inside=${run#"$root"}
+  case $name in
+    kwin) command=(dbus-run-session -- kwin_wayland --virtual --no-lockscreen
+      --socket wayland-velloq --width 1920 --height 1080) ;;
+    sway)
+      : >"$run/config"
+      command=(env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman
+        sway -c "$inside/config") ;;
+  esac
+  setsid unshare --mount --propagation private -- sh -c '
+    root=$1; shift
+    for folder in proc dev sys; do mount --rbind "/$folder" "$root/$folder" || exit 1; done
+    exec chroot "$root" "$@"' sh "$root" \
+    setpriv --reuid=nobody --regid=nogroup --clear-groups \
+    env -i PATH=/usr/bin:/bin HOME="$inside" XDG_RUNTIME_DIR="$inside" LANG=C.UTF-8 \
+    "${command[@]}" >"$run/compositor.log" 2>&1 &
+  tree_compositor_pids+=($!)
+  tree_compositor_runs+=("$run")
+  local tries
+  for tries in $(seq 1 200); do
+    socket=$(find "$run" -maxdepth 1 -type s -name 'wayland-*' | head -n 1)
+    if [[ -n $socket ]]; then
+      export "$variable=$socket" "${variable}_HOME=$run"
+      return 0
+    fi
+    kill -0 "${tree_compositor_pids[-1]}" 2>/dev/null || break
+    sleep 0.05
+  done
+  echo "$name from the testing tree did not start: $(tail -n 3 "$run/compositor.log")" >&2
+  return 1
+}
+
+stop_tree_compositors() {
+  local pid run
+  for pid in "${tree_compositor_pids[@]}"; do
+    kill -- "-$pid" 2>/dev/null || true
+  done
+  for pid in "${tree_compositor_pids[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  for run in "${tree_compositor_runs[@]}"; do
+    rm -rf "$run"
+  done
+  tree_compositor_pids=()
+  tree_compositor_runs=()
+  unset VELLOQ_TEST_KWIN_DISPLAY VELLOQ_TEST_KWIN_DISPLAY_HOME \
+    VELLOQ_TEST_SWAY_DISPLAY VELLOQ_TEST_SWAY_DISPLAY_HOME
+}

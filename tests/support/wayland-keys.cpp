@@ -2,12 +2,12 @@
 // through a virtual keyboard: `velloq-wayland-keys CODE...`, each a Linux
 // input event code (28 is Return, 1 Escape).
 
-#include "platform/wayland/WaylandVirtualKeyboard.h"
+#include "platform/wayland/WaylandKeyboard.h"
 
 #include <QByteArray>
 
 int main(int argc, char* argv[]) {
-    std::unique_ptr<WaylandVirtualKeyboard> keyboard = WaylandVirtualKeyboard::connect();
+    std::unique_ptr<WaylandKeyboard> keyboard = WaylandKeyboard::connect();
     if (!keyboard)
         return 1;
     for (int i = 1; i < argc; ++i) {

@@ -98,7 +98,7 @@ void WaylandToplevelsTest::initTestCase() {
 void WaylandToplevelsTest::followsTheActivatedToplevel() {
     std::unique_ptr<WaylandToplevels> toplevels = WaylandToplevels::create();
     QVERIFY(toplevels);
-    QSignalSpy activated(toplevels.get(), &WaylandToplevels::activated);
+    QSignalSpy activated(toplevels.get(), &WaylandActiveWindow::activated);
 
     // Qt names the toplevel after the program unless given a desktop file name.
     HelperProcess first;
@@ -128,7 +128,7 @@ void WaylandToplevelsTest::survivesTheCompositorGoingAway() {
     QVERIFY(relayed);
     std::unique_ptr<WaylandToplevels> direct = WaylandToplevels::create();
     QVERIFY(direct);
-    QSignalSpy activated(relayed.get(), &WaylandToplevels::activated);
+    QSignalSpy activated(relayed.get(), &WaylandActiveWindow::activated);
 
     HelperProcess first;
     QVERIFY(startWindow(first));

@@ -26,6 +26,9 @@ trap 'pkill -x wl-copy -u "$(id -u)" 2>/dev/null || true; cleanup' EXIT
 pids+=($!)
 eventually grep -q "watching the clipboard" "$home/velloq.log" || fail "Velloq did not start: $(cat "$home/velloq.log")"
 grep -q "does not let clipboard managers" "$home/velloq.log" && fail "the compositor's data-control was not found"
+protocol=$(sed -n 's/^velloq: reading the clipboard through //p' "$home/velloq.log")
+[[ -z ${VELLOQ_TEST_DATA_CONTROL:-} || $protocol == "$VELLOQ_TEST_DATA_CONTROL" ]] ||
+  fail "bound $protocol, not $VELLOQ_TEST_DATA_CONTROL"
 
 copy "copied in a Wayland client"
 eventually stored '"kind":"text","text":"copied in a Wayland client"' || fail "wl-copy text not stored: $(json)"
@@ -79,4 +82,4 @@ eventually lost_keyboard || fail "the overlay did not take the keyboard"
 eventually received "copied in a Wayland clientpicked in the overlay" || true
 received "copied in a Wayland clientpicked in the overlay" \
   || fail "Return in the overlay did not paste the first card: $(cat "$home/target.log")"
-echo "ok"
+echo "ok, through $protocol"

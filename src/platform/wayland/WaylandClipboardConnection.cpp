@@ -1,7 +1,6 @@
 #include "WaylandClipboardConnection.h"
 
 #include "WaylandRegistry.h"
-#include "wlr-data-control-unstable-v1-client.h"
 
 #include <QCoreApplication>
 
@@ -62,82 +61,62 @@ std::unique_ptr<WaylandClipboardConnection> WaylandClipboardConnection::connect(
 }
 
 WaylandClipboardConnection::~WaylandClipboardConnection() {
-    if (m_source)
-        zwlr_data_control_source_v1_destroy(m_source);
-    for (zwlr_data_control_offer_v1* offer : m_offers.keys())
-        zwlr_data_control_offer_v1_destroy(offer);
-    if (m_device)
-        zwlr_data_control_device_v1_destroy(m_device);
-    if (m_manager)
-        zwlr_data_control_manager_v1_destroy(m_manager);
+    if (m_control) {
+        if (m_source)
+            m_control->destroySource(m_source);
+        for (WaylandDataControl::Offer offer : m_offers.keys())
+            m_control->destroyOffer(offer);
+        m_control.reset();
+    }
     if (m_seat)
         wl_seat_destroy(m_seat);
     if (m_display)
         wl_display_disconnect(m_display);
 }
 
-// The seat and the manager, then the seat's clipboard device, whose first
-// events name the current selection.
+// The seat, then its clipboard device, whose first events name the current
+// selection.
 bool WaylandClipboardConnection::bind() {
-    if (!WaylandRegistry::read(
-            m_display,
-            {WaylandRegistry::bind(m_seat, wl_seat_interface, 1),
-             WaylandRegistry::bind(m_manager, zwlr_data_control_manager_v1_interface, 2)}) ||
-        !m_seat || !m_manager)
+    if (!WaylandRegistry::read(m_display, {WaylandRegistry::bind(m_seat, wl_seat_interface, 1)}) ||
+        !m_seat)
         return false;
-    static const zwlr_data_control_device_v1_listener deviceListener{
-        &WaylandClipboardConnection::dataOffer, &WaylandClipboardConnection::selection,
-        &WaylandClipboardConnection::finished, &WaylandClipboardConnection::primarySelection};
-    m_device = zwlr_data_control_manager_v1_get_data_device(m_manager, m_seat);
-    zwlr_data_control_device_v1_add_listener(m_device, &deviceListener, this);
-    return wl_display_roundtrip(m_display) >= 0;
+    m_control = WaylandDataControl::bind(m_display, m_seat, *this);
+    return m_control && wl_display_roundtrip(m_display) >= 0;
 }
 
-void WaylandClipboardConnection::dataOffer(void* data, zwlr_data_control_device_v1*,
-                                           zwlr_data_control_offer_v1* offer) {
-    static const zwlr_data_control_offer_v1_listener offerListener{
-        &WaylandClipboardConnection::offerType};
-    auto* self = static_cast<WaylandClipboardConnection*>(data);
-    self->m_offers.insert(offer, {});
-    zwlr_data_control_offer_v1_add_listener(offer, &offerListener, self);
+void WaylandClipboardConnection::offerAnnounced(WaylandDataControl::Offer offer) {
+    m_offers.insert(offer, {});
 }
 
-void WaylandClipboardConnection::offerType(void* data, zwlr_data_control_offer_v1* offer,
-                                           const char* mimeType) {
-    auto* self = static_cast<WaylandClipboardConnection*>(data);
-    const auto types = self->m_offers.find(offer);
-    if (types != self->m_offers.end())
+void WaylandClipboardConnection::offerType(WaylandDataControl::Offer offer, const char* mimeType) {
+    const auto types = m_offers.find(offer);
+    if (types != m_offers.end())
         types->append(QString::fromUtf8(mimeType));
 }
 
 // A new selection replaces the previous one, whose offer is let go of.
-void WaylandClipboardConnection::selection(void* data, zwlr_data_control_device_v1*,
-                                           zwlr_data_control_offer_v1* offer) {
-    auto* self = static_cast<WaylandClipboardConnection*>(data);
-    if (self->m_selection && self->m_selection != offer)
-        self->forget(self->m_selection);
-    self->m_selection = offer;
-    ++self->m_changeCount;
+void WaylandClipboardConnection::selectionChanged(WaylandDataControl::Offer offer) {
+    if (m_selection && m_selection != offer)
+        forget(m_selection);
+    m_selection = offer;
+    ++m_changeCount;
 }
 
 // The primary selection (the middle-click one) is not the clipboard.
-void WaylandClipboardConnection::primarySelection(void* data, zwlr_data_control_device_v1*,
-                                                  zwlr_data_control_offer_v1* offer) {
-    auto* self = static_cast<WaylandClipboardConnection*>(data);
-    if (offer && offer != self->m_selection)
-        self->forget(offer);
+void WaylandClipboardConnection::primarySelectionChanged(WaylandDataControl::Offer offer) {
+    if (offer && offer != m_selection)
+        forget(offer);
 }
 
-void WaylandClipboardConnection::finished(void* data, zwlr_data_control_device_v1*) {
-    auto* self = static_cast<WaylandClipboardConnection*>(data);
-    if (self->m_selection)
-        self->forget(self->m_selection);
-    self->m_selection = nullptr;
+void WaylandClipboardConnection::finished() {
+    if (m_selection)
+        forget(m_selection);
+    m_selection = nullptr;
 }
 
-void WaylandClipboardConnection::forget(zwlr_data_control_offer_v1* offer) {
+void WaylandClipboardConnection::forget(WaylandDataControl::Offer offer) {
     if (m_offers.remove(offer))
-        zwlr_data_control_offer_v1_destroy(offer);
+        m_control->destroyOffer(offer);
 }
 
 int WaylandClipboardConnection::fileDescriptor() const {
@@ -178,7 +157,7 @@ std::optional<QByteArray> WaylandClipboardConnection::read(const QString& type,
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
         return std::nullopt;
-    zwlr_data_control_offer_v1_receive(m_selection, type.toUtf8().constData(), ends[1]);
+    m_control->receive(m_selection, type.toUtf8().constData(), ends[1]);
     ::close(ends[1]);
     wl_display_flush(m_display);
     QByteArray data;
@@ -204,19 +183,16 @@ std::optional<QByteArray> WaylandClipboardConnection::read(const QString& type,
 }
 
 void WaylandClipboardConnection::setSelection(const QList<Representation>& representations) {
-    static const zwlr_data_control_source_v1_listener sourceListener{
-        &WaylandClipboardConnection::sendData, &WaylandClipboardConnection::sourceCancelled};
     if (m_source)
-        zwlr_data_control_source_v1_destroy(m_source);
+        m_control->destroySource(m_source);
     m_sourceData.clear();
-    m_source = zwlr_data_control_manager_v1_create_data_source(m_manager);
-    zwlr_data_control_source_v1_add_listener(m_source, &sourceListener, this);
+    m_source = m_control->createSource();
     for (const Representation& representation : representations) {
         m_sourceData.insert(representation.type, representation.data);
-        zwlr_data_control_source_v1_offer(m_source, representation.type.toUtf8().constData());
+        m_control->offer(m_source, representation.type.toUtf8().constData());
     }
-    zwlr_data_control_source_v1_offer(m_source, m_ownershipType.toUtf8().constData());
-    zwlr_data_control_device_v1_set_selection(m_device, m_source);
+    m_control->offer(m_source, m_ownershipType.toUtf8().constData());
+    m_control->setSelection(m_source);
     wl_display_flush(m_display);
 }
 
@@ -230,10 +206,9 @@ QString WaylandClipboardConnection::ownershipType() {
 
 // A paste asks for one type; the data goes down the pipe it gave, within a
 // budget, so a paste target that stops reading cannot hold this thread.
-void WaylandClipboardConnection::sendData(void* data, zwlr_data_control_source_v1*,
-                                          const char* mimeType, int32_t fd) {
-    auto* self = static_cast<WaylandClipboardConnection*>(data);
-    const QByteArray content = self->m_sourceData.value(QString::fromUtf8(mimeType));
+void WaylandClipboardConnection::sendRequested(WaylandDataControl::Source, const char* mimeType,
+                                               int fd) {
+    const QByteArray content = m_sourceData.value(QString::fromUtf8(mimeType));
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     const QDeadlineTimer deadline(sendBudgetMs);
     qsizetype written = 0;
@@ -250,11 +225,10 @@ void WaylandClipboardConnection::sendData(void* data, zwlr_data_control_source_v
     ::close(fd);
 }
 
-void WaylandClipboardConnection::sourceCancelled(void* data, zwlr_data_control_source_v1* source) {
-    auto* self = static_cast<WaylandClipboardConnection*>(data);
-    zwlr_data_control_source_v1_destroy(source);
-    if (self->m_source == source) {
-        self->m_source = nullptr;
-        self->m_sourceData.clear();
+void WaylandClipboardConnection::sourceCancelled(WaylandDataControl::Source source) {
+    m_control->destroySource(source);
+    if (m_source == source) {
+        m_source = nullptr;
+        m_sourceData.clear();
     }
 }

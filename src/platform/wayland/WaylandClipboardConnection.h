@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WaylandDataControl.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QHash>
@@ -11,20 +13,16 @@
 
 struct wl_display;
 struct wl_seat;
-struct zwlr_data_control_manager_v1;
-struct zwlr_data_control_device_v1;
-struct zwlr_data_control_offer_v1;
-struct zwlr_data_control_source_v1;
 
-// The clipboard of a Wayland compositor through wlroots' data-control
-// protocol, on a connection of its own: the offered types of every new
-// selection, and reading one type with a deadline, so a source that never
-// sends its data cannot hold the reader. One thread uses it at a time.
-class WaylandClipboardConnection {
+// The clipboard of a Wayland compositor through its data-control protocol,
+// on a connection of its own: the offered types of every new selection, and
+// reading one type with a deadline, so a source that never sends its data
+// cannot hold the reader. One thread uses it at a time.
+class WaylandClipboardConnection : private WaylandDataControl::Listener {
 public:
     // None without a compositor ($WAYLAND_DISPLAY) or without the protocol.
     static std::unique_ptr<WaylandClipboardConnection> connect();
-    ~WaylandClipboardConnection();
+    ~WaylandClipboardConnection() override;
 
     WaylandClipboardConnection(const WaylandClipboardConnection&) = delete;
     WaylandClipboardConnection& operator=(const WaylandClipboardConnection&) = delete;
@@ -56,34 +54,31 @@ public:
     // connections: its source also offers a type private to the process.
     bool isOwnSelection() const;
     static QString ownershipType();
+    // The data-control protocol bound, as the compositor names it.
+    QString protocolName() const { return m_control->protocolName(); }
 
 private:
     WaylandClipboardConnection() = default;
     bool bind();
     bool waitForEvents(std::chrono::milliseconds timeout);
 
-    static void dataOffer(void* data, zwlr_data_control_device_v1* device,
-                          zwlr_data_control_offer_v1* offer);
-    static void selection(void* data, zwlr_data_control_device_v1* device,
-                          zwlr_data_control_offer_v1* offer);
-    static void finished(void* data, zwlr_data_control_device_v1* device);
-    static void primarySelection(void* data, zwlr_data_control_device_v1* device,
-                                 zwlr_data_control_offer_v1* offer);
-    static void offerType(void* data, zwlr_data_control_offer_v1* offer, const char* mimeType);
-    void forget(zwlr_data_control_offer_v1* offer);
-    static void sendData(void* data, zwlr_data_control_source_v1* source, const char* mimeType,
-                         int32_t fd);
-    static void sourceCancelled(void* data, zwlr_data_control_source_v1* source);
+    void offerAnnounced(WaylandDataControl::Offer offer) override;
+    void offerType(WaylandDataControl::Offer offer, const char* mimeType) override;
+    void selectionChanged(WaylandDataControl::Offer offer) override;
+    void primarySelectionChanged(WaylandDataControl::Offer offer) override;
+    void finished() override;
+    void sendRequested(WaylandDataControl::Source source, const char* mimeType, int fd) override;
+    void sourceCancelled(WaylandDataControl::Source source) override;
+    void forget(WaylandDataControl::Offer offer);
 
     wl_display* m_display = nullptr;
     wl_seat* m_seat = nullptr;
-    zwlr_data_control_manager_v1* m_manager = nullptr;
-    zwlr_data_control_device_v1* m_device = nullptr;
+    std::unique_ptr<WaylandDataControl> m_control;
     // Every offer announced and not yet let go of, with its types.
-    QHash<zwlr_data_control_offer_v1*, QStringList> m_offers;
-    zwlr_data_control_offer_v1* m_selection = nullptr;
+    QHash<WaylandDataControl::Offer, QStringList> m_offers;
+    WaylandDataControl::Offer m_selection = nullptr;
     quint64 m_changeCount = 0;
-    zwlr_data_control_source_v1* m_source = nullptr;
+    WaylandDataControl::Source m_source = nullptr;
     QHash<QString, QByteArray> m_sourceData;
     QString m_ownershipType;
 };

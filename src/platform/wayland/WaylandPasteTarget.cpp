@@ -1,17 +1,18 @@
 #include "WaylandPasteTarget.h"
 
-#include "WaylandToplevels.h"
-#include "WaylandVirtualKeyboard.h"
+#include "WaylandActiveWindow.h"
+#include "WaylandKeyboard.h"
 
 #include <QTimer>
 
-WaylandPasteTarget::WaylandPasteTarget(WaylandToplevels* toplevels, KeyboardFactory makeKeyboard,
-                                       const QString& ownAppId, QObject* parent)
-    : QObject(parent), m_toplevels(toplevels), m_makeKeyboard(std::move(makeKeyboard)),
+WaylandPasteTarget::WaylandPasteTarget(WaylandActiveWindow* activeWindow,
+                                       KeyboardFactory makeKeyboard, const QString& ownAppId,
+                                       QObject* parent)
+    : QObject(parent), m_activeWindow(activeWindow), m_makeKeyboard(std::move(makeKeyboard)),
       m_ownAppId(ownAppId) {}
 
-WaylandPasteTarget::WaylandPasteTarget(WaylandToplevels* toplevels, QObject* parent)
-    : WaylandPasteTarget(toplevels, &WaylandVirtualKeyboard::connect, QStringLiteral(VELLOQ_APP_ID),
+WaylandPasteTarget::WaylandPasteTarget(WaylandActiveWindow* activeWindow, QObject* parent)
+    : WaylandPasteTarget(activeWindow, &WaylandKeyboard::connect, QStringLiteral(VELLOQ_APP_ID),
                          parent) {}
 
 WaylandPasteTarget::~WaylandPasteTarget() = default;
@@ -22,7 +23,7 @@ bool WaylandPasteTarget::hasAccess() {
 
 // Made on first use and kept: every keyboard made is a new input device for
 // the compositor.
-WaylandVirtualKeyboard* WaylandPasteTarget::keyboard() {
+WaylandKeyboard* WaylandPasteTarget::keyboard() {
     if (!m_keyboard && m_makeKeyboard)
         m_keyboard = m_makeKeyboard();
     return m_keyboard.get();
@@ -33,7 +34,7 @@ void WaylandPasteTarget::sendCommandV() {
         Q_EMIT commandVAbandoned();
         return;
     }
-    if (m_toplevels)
+    if (m_activeWindow)
         waitForFocus(QDeadlineTimer(focusDeadlineMs));
     else
         QTimer::singleShot(settleMs, this, [this] { typeControlV(); });
@@ -44,7 +45,7 @@ void WaylandPasteTarget::waitForFocus(QDeadlineTimer deadline) {
         typeControlV();
         return;
     }
-    if (deadline.hasExpired() || !m_toplevels) {
+    if (deadline.hasExpired() || !m_activeWindow) {
         Q_EMIT commandVAbandoned();
         return;
     }
@@ -54,14 +55,15 @@ void WaylandPasteTarget::waitForFocus(QDeadlineTimer deadline) {
 
 // A window without an app id is another application's as well.
 bool WaylandPasteTarget::focusIsBack() const {
-    const std::optional<QString> appId = m_toplevels ? m_toplevels->activatedAppId() : std::nullopt;
+    const std::optional<QString> appId =
+        m_activeWindow ? m_activeWindow->activatedAppId() : std::nullopt;
     return appId != m_ownAppId;
 }
 
 // A keyboard whose connection is lost is let go of; the next paste makes a
 // new one.
 void WaylandPasteTarget::typeControlV() {
-    WaylandVirtualKeyboard* typing = keyboard();
+    WaylandKeyboard* typing = keyboard();
     if (typing && typing->typeControlV())
         return;
     m_keyboard.reset();

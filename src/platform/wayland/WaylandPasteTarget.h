@@ -8,14 +8,14 @@
 #include <functional>
 #include <memory>
 
-class WaylandToplevels;
-class WaylandVirtualKeyboard;
+class WaylandActiveWindow;
+class WaylandKeyboard;
 
 // Sends Control-V to the application that had the keyboard focus before
 // Velloq's overlay: the compositor gives the focus back when the overlay
 // closes, so this waits (without blocking the event loop) until another
-// application than Velloq is activated, then types through a virtual
-// keyboard.
+// application than Velloq is activated, then types through a keyboard of
+// Velloq's own.
 class WaylandPasteTarget : public QObject {
     Q_OBJECT
 
@@ -27,14 +27,14 @@ public:
     // the previous window, with room to spare.
     static constexpr int settleMs = 150;
 
-    using KeyboardFactory = std::function<std::unique_ptr<WaylandVirtualKeyboard>()>;
+    using KeyboardFactory = std::function<std::unique_ptr<WaylandKeyboard>()>;
 
-    // `toplevels` may be null where the compositor does not tell; the own
+    // `activeWindow` may be null where the compositor does not tell; the own
     // app id is the one whose activation does not count as the focus back.
-    WaylandPasteTarget(WaylandToplevels* toplevels, KeyboardFactory makeKeyboard,
+    WaylandPasteTarget(WaylandActiveWindow* activeWindow, KeyboardFactory makeKeyboard,
                        const QString& ownAppId = QStringLiteral(VELLOQ_APP_ID),
                        QObject* parent = nullptr);
-    explicit WaylandPasteTarget(WaylandToplevels* toplevels, QObject* parent = nullptr);
+    explicit WaylandPasteTarget(WaylandActiveWindow* activeWindow, QObject* parent = nullptr);
     ~WaylandPasteTarget() override;
 
     // Whether keys can be sent at all (a virtual keyboard could be made).
@@ -47,13 +47,13 @@ Q_SIGNALS:
     void commandVAbandoned();
 
 private:
-    WaylandVirtualKeyboard* keyboard();
+    WaylandKeyboard* keyboard();
     void waitForFocus(QDeadlineTimer deadline);
     bool focusIsBack() const;
     void typeControlV();
 
-    QPointer<WaylandToplevels> m_toplevels;
+    QPointer<WaylandActiveWindow> m_activeWindow;
     KeyboardFactory m_makeKeyboard;
     QString m_ownAppId;
-    std::unique_ptr<WaylandVirtualKeyboard> m_keyboard;
+    std::unique_ptr<WaylandKeyboard> m_keyboard;
 };

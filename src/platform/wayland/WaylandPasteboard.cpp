@@ -50,6 +50,7 @@ bool WaylandPasteboard::start() {
             if (!m_connection)
                 return;
             m_seenSelections = m_connection->changeCount();
+            m_protocolName = m_connection->protocolName();
             m_events = std::make_unique<QSocketNotifier>(m_connection->fileDescriptor(),
                                                          QSocketNotifier::Read);
             QObject::connect(m_events.get(), &QSocketNotifier::activated, m_threadContext,

@@ -31,6 +31,8 @@ public:
     bool watchChanges(std::function<void()> changed) override;
     void readSnapshot(SnapshotHandler done) override;
     void setMaximumBytes(qint64 bytes) override { m_maximumBytes = bytes; }
+    // The data-control protocol the clipboard is read through.
+    QString protocolName() const { return m_protocolName; }
 
     // Puts the content on the clipboard and answers pastes of it until
     // another client takes the clipboard. Not counted as a change.
@@ -55,4 +57,5 @@ private:
     std::atomic<qint64> m_changeCount = 0;
     std::atomic<qint64> m_maximumBytes = 32LL << 20;
     std::function<void()> m_changed;
+    QString m_protocolName;
 };

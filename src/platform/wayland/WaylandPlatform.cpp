@@ -2,6 +2,7 @@
 
 #include "KeyboardShortcuts/Library.h"
 #include "UnwatchablePasteboard.h"
+#include "WaylandActiveWindow.h"
 #include "WaylandOverviewPanel.h"
 #include "WaylandPasteTarget.h"
 #include "WaylandPasteboard.h"
@@ -26,8 +27,8 @@
 
 WaylandPlatform::WaylandPlatform()
     : m_desktopEntries(std::make_shared<DesktopEntries>()),
-      m_pasteboard(WaylandPasteboard::create()), m_toplevels(WaylandToplevels::create()),
-      m_pasteTarget(std::make_unique<WaylandPasteTarget>(m_toplevels.get())) {
+      m_pasteboard(WaylandPasteboard::create()), m_activeWindow(WaylandActiveWindow::create()),
+      m_pasteTarget(std::make_unique<WaylandPasteTarget>(m_activeWindow.get())) {
     // A connection of its own: the desktop learns the application's id
     // only from the first portal call on a connection.
     m_shortcuts = PortalGlobalShortcuts::create(QDBusConnection::connectToBus(
@@ -37,6 +38,9 @@ WaylandPlatform::WaylandPlatform()
     // The keyboard is made now: on sway the first keys of a keyboard made a
     // moment before are lost.
     m_canType = m_pasteTarget->hasAccess();
+    if (m_pasteboard)
+        QTextStream(stderr) << "velloq: reading the clipboard through "
+                            << m_pasteboard->protocolName() << '\n';
     QObject::connect(m_pasteTarget.get(), &WaylandPasteTarget::commandVAbandoned, [] {
         QTextStream(stderr) << "velloq: the picked entry is on the clipboard, but the "
                                "application to paste into did not get the keyboard back\n";
@@ -82,16 +86,20 @@ AppPlatform WaylandPlatform::platform() {
     if (!m_pasteboard)
         platform.startupNotice = clipboardLimitation();
     platform.frontmostBundleID = [this] {
-        return m_toplevels ? m_toplevels->activatedAppId() : std::nullopt;
+        return m_activeWindow ? m_activeWindow->activatedAppId() : std::nullopt;
     };
-    // Wayland does not tell clients which process a window belongs to, and
-    // the paste does not need it: the compositor gives the keyboard back to
-    // the user's window by itself. 0 stands for "another application".
-    platform.frontmostPID = [] { return std::optional<qint32>(0); };
+    // Only KWin tells which process a window belongs to, and the paste does
+    // not need it: the compositor gives the keyboard back to the user's
+    // window by itself. 0 stands for "another application".
+    platform.frontmostPID = [this] {
+        const std::optional<qint32> pid =
+            m_activeWindow ? m_activeWindow->activatedPid() : std::nullopt;
+        return std::optional<qint32>(pid.value_or(0));
+    };
     platform.observeActivations = [this](auto handler) {
-        if (m_toplevels)
-            QObject::connect(m_toplevels.get(), &WaylandToplevels::activated, m_toplevels.get(),
-                             handler);
+        if (m_activeWindow)
+            QObject::connect(m_activeWindow.get(), &WaylandActiveWindow::activated,
+                             m_activeWindow.get(), handler);
     };
     platform.desktopEntries = m_desktopEntries;
     // Whether Velloq can type is the compositor's to say, once: there is
@@ -112,10 +120,12 @@ AppPlatform WaylandPlatform::platform() {
 
 std::unique_ptr<OverviewPanelSurface>
 WaylandPlatform::makeOverviewPanel(OverviewModel& model, OverviewPanelController& controller) {
-    // Only the wlroots family offers its foreign-toplevel protocol.
+    // The wlroots family, which alone offers foreign-toplevel, lets a
+    // floating window cover the screen.
+    const bool wlroots = dynamic_cast<WaylandToplevels*>(m_activeWindow.get()) != nullptr;
     auto panel = std::make_unique<WaylandOverviewPanel>(
-        model, m_toplevels ? WaylandOverviewPanel::Covering::floating
-                           : WaylandOverviewPanel::Covering::fullScreen);
+        model, wlroots ? WaylandOverviewPanel::Covering::floating
+                       : WaylandOverviewPanel::Covering::fullScreen);
     panel->setScreenCapture(WaylandScreenCapture::create());
     wireOverviewView(*panel->view(), controller, m_desktopEntries, Defaults::standard());
     return panel;

@@ -8,11 +8,12 @@ class DesktopEntries;
 class PortalGlobalShortcuts;
 class WaylandPasteboard;
 class WaylandPasteTarget;
-class WaylandToplevels;
+class WaylandActiveWindow;
 
 // Velloq on a Wayland compositor: the clipboard through the data-control
-// protocol, the frontmost application through foreign-toplevel, Control-V
-// through a virtual keyboard, each on a connection of our own; the overlay
+// protocol, the frontmost application through foreign-toplevel or KWin's
+// window management, Control-V through a virtual keyboard or KWin's fake
+// input, each on a connection of our own; the overlay
 // as a full-screen window; the global shortcut through the desktop portal.
 // What the compositor does not let a client do is left out, and said once.
 class WaylandPlatform {
@@ -39,7 +40,7 @@ private:
     bool m_canType = false;
     std::shared_ptr<DesktopEntries> m_desktopEntries;
     std::shared_ptr<WaylandPasteboard> m_pasteboard;
-    std::unique_ptr<WaylandToplevels> m_toplevels;
+    std::unique_ptr<WaylandActiveWindow> m_activeWindow;
     std::unique_ptr<WaylandPasteTarget> m_pasteTarget;
     std::unique_ptr<PortalGlobalShortcuts> m_shortcuts;
 };

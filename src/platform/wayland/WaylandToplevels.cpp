@@ -4,14 +4,10 @@
 #include "WaylandRegistry.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client.h"
 
-#include <QLoggingCategory>
-
 #include <algorithm>
 #include <wayland-client.h>
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcToplevels, "velloq.wayland.toplevels")
 
 bool hasActivatedState(const wl_array* states) {
     const auto* begin = static_cast<const uint32_t*>(states->data);
@@ -31,7 +27,7 @@ std::unique_ptr<WaylandToplevels> WaylandToplevels::create(QObject* parent) {
     return toplevels;
 }
 
-WaylandToplevels::WaylandToplevels(QObject* parent) : QObject(parent) {}
+WaylandToplevels::WaylandToplevels(QObject* parent) : WaylandActiveWindow(parent) {}
 
 WaylandToplevels::~WaylandToplevels() {
     m_events.reset();
@@ -52,7 +48,6 @@ bool WaylandToplevels::bind() {
             {WaylandRegistry::bind(m_manager, zwlr_foreign_toplevel_manager_v1_interface, 3)}))
         return false;
     if (!m_manager) {
-        qCDebug(lcToplevels) << "the compositor does not tell which application is frontmost";
         return false;
     }
     zwlr_foreign_toplevel_manager_v1_add_listener(m_manager, &managerListener, this);
@@ -66,8 +61,7 @@ void WaylandToplevels::disconnected() {
         zwlr_foreign_toplevel_handle_v1_destroy(handle);
     m_toplevels.clear();
     m_activated = nullptr;
-    m_reported = nullptr;
-    m_activatedAppId.reset();
+    forgetReported();
 }
 
 void WaylandToplevels::toplevelAdded(void* data, zwlr_foreign_toplevel_manager_v1*,
@@ -132,28 +126,8 @@ void WaylandToplevels::remove(zwlr_foreign_toplevel_handle_v1* handle) {
     updateActivated();
 }
 
-// When the toplevel activated last is no longer, another one that still says
-// it is takes its place, else none is.
 void WaylandToplevels::updateActivated() {
-    const auto current = m_toplevels.constFind(m_activated);
-    if (current == m_toplevels.cend() || !current->activated) {
-        m_activated = nullptr;
-        for (auto it = m_toplevels.cbegin(); it != m_toplevels.cend() && !m_activated; ++it) {
-            if (it->activated)
-                m_activated = it.key();
-        }
-    }
-    const std::optional<QString> appId =
-        m_activated ? std::optional(m_toplevels.value(m_activated).appId) : std::nullopt;
-    if (m_activated == m_reported && appId == m_activatedAppId)
-        return;
-    m_reported = m_activated;
-    m_activatedAppId = appId;
-    Q_EMIT activated(activatedAppId());
-}
-
-std::optional<QString> WaylandToplevels::activatedAppId() const {
-    if (!m_activatedAppId || m_activatedAppId->isEmpty())
-        return std::nullopt;
-    return m_activatedAppId;
+    m_activated = stillActivated(m_toplevels, m_activated);
+    report(m_activated,
+           m_activated ? std::optional(m_toplevels.value(m_activated).appId) : std::nullopt);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "WaylandActiveWindow.h"
+
 #include <QHash>
-#include <QObject>
 #include <QString>
 
 #include <memory>
@@ -17,21 +18,11 @@ struct zwlr_foreign_toplevel_manager_v1;
 // The frontmost application on a wlroots compositor: the app id of the
 // activated toplevel, through the foreign-toplevel protocol on a connection
 // of our own, handled from the event loop of the thread that made it.
-class WaylandToplevels : public QObject {
-    Q_OBJECT
-
+class WaylandToplevels final : public WaylandActiveWindow {
 public:
     // None without a compositor ($WAYLAND_DISPLAY) or without the protocol.
     static std::unique_ptr<WaylandToplevels> create(QObject* parent = nullptr);
     ~WaylandToplevels() override;
-
-    // The activated toplevel's app id; none when no toplevel is activated,
-    // its app id is empty, or the compositor has gone away.
-    std::optional<QString> activatedAppId() const;
-
-Q_SIGNALS:
-    // Another toplevel was activated, or the activated one changed its app id.
-    void activated(std::optional<QString> appId);
 
 private:
     // What the compositor said of a toplevel; `pending` is applied on done.
@@ -69,7 +60,4 @@ private:
     // The toplevel activated last; several may say so for a moment while
     // the focus moves from one to another.
     zwlr_foreign_toplevel_handle_v1* m_activated = nullptr;
-    // The activated toplevel and its app id (empty ones too) as last told.
-    zwlr_foreign_toplevel_handle_v1* m_reported = nullptr;
-    std::optional<QString> m_activatedAppId;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WaylandKeyboard.h"
+
 #include <cstdint>
 #include <memory>
 
@@ -12,21 +14,17 @@ struct zwp_virtual_keyboard_v1;
 // protocol), on a connection of its own, typing into whichever client has
 // the keyboard focus. It brings its own US keymap, so the keys it sends
 // mean the same whatever layout the user types with.
-class WaylandVirtualKeyboard {
+class WaylandVirtualKeyboard final : public WaylandKeyboard {
 public:
     // None without a compositor ($WAYLAND_DISPLAY), the protocol or a seat.
     static std::unique_ptr<WaylandVirtualKeyboard> connect();
-    ~WaylandVirtualKeyboard();
+    ~WaylandVirtualKeyboard() override;
 
     WaylandVirtualKeyboard(const WaylandVirtualKeyboard&) = delete;
     WaylandVirtualKeyboard& operator=(const WaylandVirtualKeyboard&) = delete;
 
-    // Types Control-V and waits until the compositor has it; false when the
-    // connection is lost.
-    bool typeControlV();
-    // Presses and releases one key (a Linux input event code), with
-    // Control held when asked; false when the connection is lost.
-    bool typeKey(uint32_t evdevCode, bool withControl = false);
+    bool typeControlV() override;
+    bool typeKey(uint32_t evdevCode, bool withControl = false) override;
 
 private:
     WaylandVirtualKeyboard() = default;

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// The frontmost application on a Wayland compositor, as the compositor
+// tells a client it trusts: wlroots' foreign-toplevel list, or KWin's
+// window management on KDE Plasma.
+class WaylandActiveWindow : public QObject {
+    Q_OBJECT
+
+public:
+    // The first the compositor offers; none when it tells neither.
+    static std::unique_ptr<WaylandActiveWindow> create(QObject* parent = nullptr);
+
+    // The activated window's app id; none when no window is activated, its
+    // app id is empty, or the compositor has gone away.
+    std::optional<QString> activatedAppId() const;
+    // The activated window's process, where the compositor tells it.
+    virtual std::optional<qint32> activatedPid() const { return std::nullopt; }
+
+Q_SIGNALS:
+    // Another window was activated, or the activated one changed its app id.
+    void activated(std::optional<QString> appId);
+
+protected:
+    using QObject::QObject;
+
+    // The window activated last while it still says so, else another that
+    // does (several may for a moment while the focus moves), else none.
+    template <typename Windows>
+    static typename Windows::key_type stillActivated(const Windows& windows,
+                                                     typename Windows::key_type last) {
+        const auto current = windows.constFind(last);
+        if (current != windows.cend() && current->activated)
+            return last;
+        for (auto it = windows.cbegin(); it != windows.cend(); ++it) {
+            if (it->activated)
+                return it.key();
+        }
+        return nullptr;
+    }
+    // Tells of `window` and its app id when either changed; null when none
+    // is activated.
+    void report(const void* window, const std::optional<QString>& appId);
+    // Nothing is known any more.
+    void forgetReported();
+
+private:
+    const void* m_reported = nullptr;
+    std::optional<QString> m_reportedAppId;
+};
