@@ -54,6 +54,9 @@ tree_compositor_runs=()
 
 # start_tree_compositor ROOT NAME VARIABLE: starts NAME (kwin or sway) and
 # exports VARIABLE as its socket's path and VARIABLE_HOME as its home.
+# VELLOQ_TEST_COMPOSITOR_LOGGING becomes its QT_LOGGING_RULES, e.g.
+# "KWIN_UTILS.debug=true;kwin_core.debug=true" to see KWin's permission
+# checks in compositor.log.
 start_tree_compositor() {
   local root=$1 name=$2 variable=$3 run inside socket command
   mkdir -p "$root/run"
@@ -75,6 +78,7 @@ start_tree_compositor() {
     exec chroot "$root" "$@"' sh "$root" \
     setpriv --reuid=nobody --regid=nogroup --clear-groups \
     env -i PATH=/usr/bin:/bin HOME="$inside" XDG_RUNTIME_DIR="$inside" LANG=C.UTF-8 \
+    ${VELLOQ_TEST_COMPOSITOR_LOGGING:+QT_LOGGING_RULES="$VELLOQ_TEST_COMPOSITOR_LOGGING"} \
     "${command[@]}" >"$run/compositor.log" 2>&1 &
   tree_compositor_pids+=($!)
   tree_compositor_runs+=("$run")

@@ -24,6 +24,16 @@ start_test_displays() {
   start_test_compositor
 }
 
+# The testing tree (made on the first run, about five minutes) and its
+# compositors.
+start_desktop_compositors() {
+  local root
+  root=$(bash scripts/desktops) || return
+  start_tree_compositor "$root" kwin VELLOQ_TEST_KWIN_DISPLAY || return
+  start_tree_compositor "$root" sway VELLOQ_TEST_SWAY_DISPLAY || return
+  phase_detail="KWin $(chroot "$root" dpkg-query -W -f '${Version}' kwin-wayland | sed 's/^[0-9]*://'), sway $(chroot "$root" dpkg-query -W -f '${Version}' sway)"
+}
+
 # The compiler cache's hits and misses so far, as "HITS MISSES", read from
 # the cache that the build's configuration names.
 cache_counts() {

@@ -42,6 +42,9 @@ echo "from the package" | "$velloq" add >/dev/null || fail "velloq add failed"
 "$velloq" list | grep -q "from the package" || fail "velloq list does not show the entry"
 
 desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "the desktop entry is invalid"
+# KWin compares the full path in Exec with the running program's.
+grep -qx "Exec=/usr/bin/velloq" "$root/usr/share/applications/$id.desktop" \
+  || fail "the desktop entry does not start /usr/bin/velloq: $(grep ^Exec "$root/usr/share/applications/$id.desktop")"
 appstreamcli validate --no-net --pedantic "$root/usr/share/metainfo/$id.metainfo.xml" >"$work/as.log" 2>&1 \
   || fail "the AppStream data is invalid: $(cat "$work/as.log")"
 lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 \

@@ -1,6 +1,6 @@
 // Types keys into whatever has the keyboard focus on the test compositor,
-// through a virtual keyboard: `velloq-wayland-keys CODE...`, each a Linux
-// input event code (28 is Return, 1 Escape).
+// through a virtual keyboard or KWin's fake input: `velloq-wayland-keys
+// CODE...`, each a Linux input event code (28 is Return, 1 Escape).
 
 #include "platform/wayland/WaylandKeyboard.h"
 
