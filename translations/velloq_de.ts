@@ -847,6 +847,13 @@ Erstellt mit Qt %1 (LGPL 3), libxcb, xkbcommon und libgcrypt.</translation>
     </message>
 </context>
 <context>
+    <name>WaylandKeyboard</name>
+    <message>
+        <source>Pastes the clipboard entry you pick into the window you were typing in.</source>
+        <translation>Fügt den gewählten Eintrag der Zwischenablage in das Fenster ein, in dem Sie geschrieben haben.</translation>
+    </message>
+</context>
+<context>
     <name>WaylandPlatform</name>
     <message>
         <source>This desktop does not let clipboard managers watch the clipboard, so Velloq cannot record new copies here. Your history and the velloq commands still work; in an X11 session Velloq records every copy.</source>
@@ -855,6 +862,10 @@ Erstellt mit Qt %1 (LGPL 3), libxcb, xkbcommon und libgcrypt.</translation>
     <message>
         <source>This desktop does not let applications type into other windows, so a picked card is copied and you press ⌃V yourself.</source>
         <translation>Diese Arbeitsumgebung lässt Anwendungen nicht in andere Fenster tippen, daher wird eine gewählte Karte kopiert und Sie drücken ⌃V selbst.</translation>
+    </message>
+    <message>
+        <source>KDE Plasma lets a program type into other windows only when it runs as the program its installed desktop entry names, and Velloq runs from %1. Start Velloq from the application menu (the package installs it as /usr/bin/velloq); until then a picked card is copied and you press ⌃V yourself.</source>
+        <translation>KDE Plasma lässt ein Programm nur dann in andere Fenster tippen, wenn es als das Programm läuft, das sein installierter Desktop-Eintrag nennt, und Velloq läuft aus %1. Starten Sie Velloq aus dem Anwendungsmenü (das Paket installiert es als /usr/bin/velloq); bis dahin wird eine gewählte Karte kopiert und Sie drücken ⌃V selbst.</translation>
     </message>
 </context>
 <context>

@@ -1,5 +1,6 @@
 #include "platform/wayland/WaylandPasteTarget.h"
 
+#include "platform/wayland/WaylandKeyboard.h"
 #include "platform/wayland/WaylandToplevels.h"
 #include "platform/wayland/WaylandVirtualKeyboard.h"
 #include "support/HelperProcess.h"
@@ -26,6 +27,24 @@ QByteArray printed(HelperProcess& target, QByteArray& output) {
     return output;
 }
 
+// A window list the test moves the focus in.
+class MovableFocus final : public WaylandActiveWindow {
+public:
+    void activate(const void* window, const std::optional<QString>& appId) {
+        report(window, appId);
+    }
+};
+
+class CountingKeyboard final : public WaylandKeyboard {
+public:
+    explicit CountingKeyboard(int& typed) : m_typed(typed) {}
+    bool typeControlV() override { return ++m_typed > 0; }
+    bool typeKey(uint32_t, bool) override { return true; }
+
+private:
+    int& m_typed;
+};
+
 } // namespace
 
 // The paste step on sway: Control-V typed into the application that has the
@@ -37,6 +56,7 @@ private Q_SLOTS:
     void initTestCase();
     void pastesIntoTheActivatedApplication();
     void abandonsWhileVelloqKeepsTheFocus();
+    void waitsWhileNoWindowHasTheFocus();
     void cleanupTestCase();
 
 private:
@@ -93,6 +113,26 @@ void WaylandPasteTargetTest::abandonsWhileVelloqKeepsTheFocus() {
     QByteArray output;
     QTRY_VERIFY(printed(velloq, output).contains("text: " + copied.toUtf8()));
     QVERIFY(!output.contains((copied + copied).toUtf8()));
+}
+
+// KWin tells of the overlay losing the focus and of the previous window
+// getting it in separate events; in between, Control-V would reach nobody.
+void WaylandPasteTargetTest::waitsWhileNoWindowHasTheFocus() {
+    MovableFocus focus;
+    int typed = 0;
+    WaylandPasteTarget pasteTarget(&focus,
+                                   [&typed] { return std::make_unique<CountingKeyboard>(typed); });
+    QSignalSpy abandoned(&pasteTarget, &WaylandPasteTarget::commandVAbandoned);
+    int overlay = 0;
+    int editor = 0;
+    focus.activate(&overlay, QStringLiteral(VELLOQ_APP_ID));
+    pasteTarget.sendCommandV();
+    focus.activate(nullptr, std::nullopt);
+    QTest::qWait(WaylandPasteTarget::focusPollMs * 3);
+    QCOMPARE(typed, 0);
+    focus.activate(&editor, u"org.example.Editor"_s);
+    QTRY_COMPARE(typed, 1);
+    QCOMPARE(abandoned.count(), 0);
 }
 
 void WaylandPasteTargetTest::cleanupTestCase() {

@@ -19,6 +19,7 @@ private Q_SLOTS:
     void offersEverythingOnWlroots();
     void saysWhatTheDesktopWithholds();
     void copiesTheScreenForTheGlass();
+    void saysWhyKWinDoesNotLetItType();
 };
 
 void WaylandPlatformTest::initTestCase() {
@@ -72,6 +73,24 @@ void WaylandPlatformTest::copiesTheScreenForTheGlass() {
     QVERIFY(picture.width() >= 640 && picture.height() >= 480);
     QVERIFY(!picture.hasAlphaChannel());
     QVERIFY(!capture->isCapturing());
+}
+
+// A program that KWin's permission check does not pass (this test's, which
+// no desktop entry names) watches the clipboard but cannot type, and is told
+// how to fix that.
+void WaylandPlatformTest::saysWhyKWinDoesNotLetItType() {
+    const QByteArray kwin = qgetenv("VELLOQ_TEST_KWIN_DISPLAY");
+    QVERIFY2(!kwin.isEmpty(), "needs the KWin that scripts/test starts from the testing tree");
+    const QByteArray saved = qgetenv("WAYLAND_DISPLAY");
+    qputenv("WAYLAND_DISPLAY", kwin);
+    WaylandPlatform wayland;
+    const AppPlatform platform = wayland.platform();
+    qputenv("WAYLAND_DISPLAY", saved);
+    QVERIFY(platform.startupNotice.isEmpty());
+    QVERIFY(!platform.hasAccess());
+    QCOMPARE(platform.pastingUnavailableReason, WaylandPlatform::plasmaTypingUnavailableReason(
+                                                    QCoreApplication::applicationFilePath()));
+    QVERIFY(platform.pastingUnavailableReason.contains(QCoreApplication::applicationFilePath()));
 }
 
 QTEST_GUILESS_MAIN(WaylandPlatformTest)

@@ -69,14 +69,24 @@ velloq() { "${session[@]}" "$velloq" "$@"; }
 json() { velloq list --json; }
 stored() { json | grep -q "$1"; }
 # wl-copy leaves a process behind that serves the copy; it must not hold
-# the test's output open, and goes with the test.
-copy() { wl-copy "$@" 2>/dev/null; }
-trap 'pkill -x wl-copy -u "$(id -u)" 2>/dev/null || true; cleanup' EXIT
+# the test's output open, and goes with the test. Tests on other
+# compositors run beside this one, so this one's are told by a mark in
+# their environment.
+copy() { VELLOQ_TEST_COPY=$home wl-copy "$@" 2>/dev/null; }
+# This test's wl-copy processes, the newest last.
+own_copies() {
+  local pid
+  for pid in $(pgrep -x wl-copy); do
+    grep -qzx "VELLOQ_TEST_COPY=$home" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
+  done
+}
+trap 'kill $(own_copies) 2>/dev/null || true; cleanup' EXIT
 
 mkdir -p "$XDG_CONFIG_HOME/Velloq"
 printf '{"excludedBundleIDs": ["org.example.Excluded"]}' >"$XDG_CONFIG_HOME/Velloq/settings.json"
 [[ -z ${session[*]} ]] || chown -R nobody:nogroup "$XDG_CONFIG_HOME"
-velloq -SkipOnboarding 2>"$home/velloq.log" &
+# Started by exec, so that its process is the one cleanup stops.
+(exec "${session[@]}" "$velloq" -SkipOnboarding) 2>"$home/velloq.log" &
 pids+=($!)
 eventually grep -q "watching the clipboard" "$home/velloq.log" || fail "Velloq did not start: $(cat "$home/velloq.log")"
 grep -q "does not let clipboard managers" "$home/velloq.log" && fail "the compositor's data-control was not found"
@@ -105,7 +115,8 @@ stored hunter2 && fail "a copy marked secret was stored"
 # A source that stops answering is given up on within the read budget; the
 # next copy is stored as usual.
 copy "never sent"
-silent=$(pgrep -n -x wl-copy) || fail "no wl-copy to stop"
+silent=$(own_copies | tail -n 1)
+[[ -n $silent ]] || fail "no wl-copy to stop"
 kill -STOP "$silent"
 copy "after the silent source"
 eventually stored '"text":"after the silent source"' || fail "a silent source held the next capture"

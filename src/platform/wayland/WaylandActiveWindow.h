@@ -19,6 +19,9 @@ public:
     // The activated window's app id; none when no window is activated, its
     // app id is empty, or the compositor has gone away.
     std::optional<QString> activatedAppId() const;
+    // Whether any window is activated; for a moment while the focus moves
+    // from one window to another, none is.
+    bool hasActivatedWindow() const { return m_reported != nullptr; }
     // The activated window's process, where the compositor tells it.
     virtual std::optional<qint32> activatedPid() const { return std::nullopt; }
 

@@ -42,7 +42,7 @@ void WaylandPasteTarget::sendCommandV() {
 
 void WaylandPasteTarget::waitForFocus(QDeadlineTimer deadline) {
     if (focusIsBack()) {
-        typeControlV();
+        QTimer::singleShot(focusSettleMs, this, [this] { typeControlV(); });
         return;
     }
     if (deadline.hasExpired() || !m_activeWindow) {
@@ -55,6 +55,10 @@ void WaylandPasteTarget::waitForFocus(QDeadlineTimer deadline) {
 
 // A window without an app id is another application's as well.
 bool WaylandPasteTarget::focusIsBack() const {
+    // Between the overlay losing the focus and the previous window getting
+    // it, no window is activated; Control-V then would reach nobody.
+    if (m_activeWindow && !m_activeWindow->hasActivatedWindow())
+        return false;
     const std::optional<QString> appId =
         m_activeWindow ? m_activeWindow->activatedAppId() : std::nullopt;
     return appId != m_ownAppId;

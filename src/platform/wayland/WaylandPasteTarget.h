@@ -26,6 +26,9 @@ public:
     // a compositor takes to move the focus from the closed overlay back to
     // the previous window, with room to spare.
     static constexpr int settleMs = 150;
+    // KWin tells of a window's activation a moment before the window has
+    // the keyboard; keys sent in between reach nobody.
+    static constexpr int focusSettleMs = 40;
 
     using KeyboardFactory = std::function<std::unique_ptr<WaylandKeyboard>()>;
 

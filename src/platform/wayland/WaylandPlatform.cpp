@@ -3,6 +3,7 @@
 #include "KeyboardShortcuts/Library.h"
 #include "UnwatchablePasteboard.h"
 #include "WaylandActiveWindow.h"
+#include "WaylandGlobals.h"
 #include "WaylandOverviewPanel.h"
 #include "WaylandPasteTarget.h"
 #include "WaylandPasteboard.h"
@@ -68,6 +69,24 @@ QString WaylandPlatform::typingUnavailableReason() {
                                        "yourself.");
 }
 
+QString WaylandPlatform::plasmaTypingUnavailableReason(const QString& runningProgram) {
+    return QCoreApplication::translate(
+               "WaylandPlatform",
+               "KDE Plasma lets a program type into other windows only when it runs as the "
+               "program its installed desktop entry names, and Velloq runs from %1. Start "
+               "Velloq from the application menu (the package installs it as /usr/bin/velloq); "
+               "until then a picked card is copied and you press ⌃V yourself.")
+        .arg(runningProgram);
+}
+
+// KWin offers its own shell protocol to every client.
+QString WaylandPlatform::whyTypingIsUnavailable() const {
+    const std::optional<WaylandGlobals> globals = WaylandGlobals::readFromEnvironment();
+    if (globals && globals->offers(QStringLiteral("org_kde_plasma_shell")))
+        return plasmaTypingUnavailableReason(QCoreApplication::applicationFilePath());
+    return typingUnavailableReason();
+}
+
 AppPlatform WaylandPlatform::platform() {
     AppPlatform platform;
     if (m_pasteboard) {
@@ -107,7 +126,7 @@ AppPlatform WaylandPlatform::platform() {
     platform.hasAccess = [canType = m_canType] { return canType; };
     platform.requestAccess = [] {};
     if (!m_canType)
-        platform.pastingUnavailableReason = typingUnavailableReason();
+        platform.pastingUnavailableReason = whyTypingIsUnavailable();
     platform.sendCommandV = [this](qint32) { m_pasteTarget->sendCommandV(); };
     platform.virtualKeyOfEvent = virtualKeyOfEvent;
     platform.shortcutsFireAnywhere = true;

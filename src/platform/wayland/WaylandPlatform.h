@@ -32,10 +32,16 @@ public:
     // Why picking a card cannot paste where the compositor offers no
     // virtual keyboard.
     static QString typingUnavailableReason();
+    // Why it cannot on KDE Plasma, whose KWin lends its fake input only to
+    // the program its installed desktop entry names; `runningProgram` is
+    // where this one runs from.
+    static QString plasmaTypingUnavailableReason(const QString& runningProgram);
 
 private:
     std::unique_ptr<OverviewPanelSurface> makeOverviewPanel(OverviewModel& model,
                                                             OverviewPanelController& controller);
+
+    QString whyTypingIsUnavailable() const;
 
     bool m_canType = false;
     std::shared_ptr<DesktopEntries> m_desktopEntries;
