@@ -14,6 +14,8 @@ server in $DISPLAY (scripts/bench starts one) and prints one table:
 With --wayland, Velloq runs as a client of the compositor in
 $WAYLAND_DISPLAY and the copies are made with `wl-copy`: a 1 KB text, a
 1920×1080 screenshot-like PNG and a 5 MB text, then the memory after them.
+Those rows are headed by $VELLOQ_BENCH_DESKTOP (the compositor's name,
+"Wayland" unless given).
 
 usage: desktop.py VELLOQ [IDLE_SECONDS] [--wayland]
 """
@@ -163,20 +165,21 @@ def main():
 def measure_wayland(velloq, folder):
     time.sleep(2)
     rows = Table()
+    desktop = os.environ.get("VELLOQ_BENCH_DESKTOP", "Wayland")
     rss, pss = velloq.memory()
-    rows.append(("Wayland: resident memory, empty history, idle", f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
+    rows.append((f"{desktop}: resident memory, empty history, idle", f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
     kinds = [
-        ("Wayland: copy of a 1 KB text → in the history", "text/plain;charset=utf-8",
+        (f"{desktop}: copy of a 1 KB text → in the history", "text/plain;charset=utf-8",
          lambda n: (f"{n} {time.time()} " + "one kilobyte " * 80)[:1024].encode()),
-        ("Wayland: copy of a 1920×1080 screenshot PNG → in the history", "image/png",
+        (f"{desktop}: copy of a 1920×1080 screenshot PNG → in the history", "image/png",
          lambda n: png(1920, 1080, 73, 100 + n)),
-        ("Wayland: copy of a 5 MB text → in the history", "text/plain;charset=utf-8",
+        (f"{desktop}: copy of a 5 MB text → in the history", "text/plain;charset=utf-8",
          lambda n: (f"{n} " + "five megabytes of text " * 230000)[:5_000_000].encode()),
     ]
     for name, target, make in kinds:
         rows.append((name, f"{copy_to_history_ms(velloq, folder, make, target):.0f} ms median"))
     rss, pss = velloq.memory()
-    rows.append(("Wayland: resident memory after those copies", f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
+    rows.append((f"{desktop}: resident memory after those copies", f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
 
 
 def measure(velloq, folder, idle):

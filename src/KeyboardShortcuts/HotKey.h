@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 #include <functional>
@@ -22,6 +23,10 @@ public:
     const std::function<void()> onKeyDown;
     const std::function<void()> onKeyUp;
     std::function<void()> onRegistrationFailed;
+    // The application's name for what the combination does (the raw value
+    // of the shortcut's name), which stays when the combination changes;
+    // empty for a bare combination.
+    QString name;
     // Whether the combination is grabbed right now (it is not while one of
     // the application's menus is open).
     bool isRegisteredWithSystem = false;

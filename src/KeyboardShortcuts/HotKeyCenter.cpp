@@ -59,6 +59,10 @@ bool HotKeyCenter::registerHotKey(const std::shared_ptr<HotKey>& hotKey) {
     if (!m_handlerInstalled) {
         m_platform->onHotKeyEvent = [this](quint32 id, EventType type) { hotKeyEvent(id, type); };
         m_platform->onRegistrationLost = [this](quint32 id) { registrationLost(id); };
+        m_platform->nameOfHotKey = [this](quint32 id) {
+            const std::shared_ptr<HotKey> hotKey = live(id);
+            return hotKey ? hotKey->name : QString();
+        };
         m_handlerInstalled = true;
     }
     applyMode();

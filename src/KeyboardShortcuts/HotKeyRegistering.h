@@ -33,6 +33,9 @@ public:
     // Set by the center: a registration was lost after the fact (the grab
     // could not be renewed after the keyboard mapping changed).
     std::function<void(quint32 id)> onRegistrationLost;
+    // Set by the center: the name of a registered combination, empty when
+    // it has none (see HotKey::name).
+    std::function<QString(quint32 id)> nameOfHotKey;
 
 protected:
     HotKeyRegistering() = default;

@@ -116,7 +116,7 @@ QSet<Name> namesWithHandlers() {
 
 void dispatch(EventType type, const Shortcut& shortcut);
 
-void registerHotKey(const Shortcut& shortcut) {
+void registerHotKey(const Shortcut& shortcut, const QString& name = QString()) {
     LibraryState& s = state();
     HotKeyCenter* center = HotKeyCenter::existing();
     if (!center || s.registeredHotKeys.contains(shortcut))
@@ -126,6 +126,7 @@ void registerHotKey(const Shortcut& shortcut) {
         shortcut.carbonKeyCode, shortcut.carbonModifiers, id,
         [shortcut] { dispatch(EventType::keyDown, shortcut); },
         [shortcut] { dispatch(EventType::keyUp, shortcut); });
+    hotKey->name = name;
     if (!center->registerHotKey(hotKey))
         return;
     hotKey->onRegistrationFailed = [shortcut, weak = std::weak_ptr<HotKey>(hotKey)] {
@@ -140,7 +141,7 @@ void registerIfNeeded(const Name& name) {
     if (state().disabledNames.contains(name) || !hasActiveHandlers(name))
         return;
     if (const auto shortcut = getShortcut(name))
-        registerHotKey(*shortcut);
+        registerHotKey(*shortcut, name.rawValue());
 }
 
 void releaseIfUnused(const std::optional<Shortcut>& shortcut,

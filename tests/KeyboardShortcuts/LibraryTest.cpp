@@ -152,6 +152,8 @@ void LibraryTest::namesSharingAShortcutShareOneHotKey() {
     setShortcut(shiftCommandB, second);
     QVERIFY(!m_platform.isGrabbed(keyV, shiftCommand));
     QVERIFY(m_platform.isGrabbed(keyB, shiftCommand));
+    // The grab goes by its name, whatever its combination.
+    QCOMPARE(m_platform.nameOfHotKey(*m_platform.idOf(keyB, shiftCommand)), u"second"_s);
     removeHandler(second);
     QVERIFY(m_platform.grabbed.isEmpty());
 }

@@ -73,16 +73,12 @@ QString objectPathText(const QVariant& value) {
     return value.toString();
 }
 
-QString shortcutId(quint32 id) {
-    return shortcutIdPrefix + QString::number(id);
-}
-
-std::optional<quint32> idFromShortcutId(const QString& shortcutId) {
-    if (!shortcutId.startsWith(shortcutIdPrefix))
-        return std::nullopt;
-    bool ok = false;
-    const quint32 id = QStringView(shortcutId).mid(shortcutIdPrefix.size()).toUInt(&ok);
-    return ok ? std::optional(id) : std::nullopt;
+// Letters, digits, '-' and '_' only, as every desktop stores them.
+QString portalIdOfName(const QString& name) {
+    QString id;
+    for (const QChar c : name)
+        id += c.isLetterOrNumber() && c.unicode() < 128 ? c : u'_';
+    return id;
 }
 
 } // namespace
@@ -204,8 +200,18 @@ void PortalGlobalShortcuts::sync() {
         bind();
 }
 
+// A shortcut keeps its id on the desktop when its combination changes: the
+// desktop would otherwise keep the old binding beside the new one.
+QString PortalGlobalShortcuts::shortcutId(quint32 id) const {
+    const QString name = nameOfHotKey ? nameOfHotKey(id) : QString();
+    return shortcutIdPrefix + (name.isEmpty() ? QString::number(id) : portalIdOfName(name));
+}
+
 void PortalGlobalShortcuts::bind() {
     QList<PortalShortcut> shortcuts;
+    m_idsOnTheDesktop.clear();
+    for (auto it = m_wanted.cbegin(); it != m_wanted.cend(); ++it)
+        m_idsOnTheDesktop.insert(shortcutId(it.key()), it.key());
     for (auto it = m_wanted.cbegin(); it != m_wanted.cend(); ++it)
         shortcuts.append({shortcutId(it.key()),
                           {{u"description"_s, describe ? describe(it.key()) : QString()},
@@ -231,7 +237,8 @@ void PortalGlobalShortcuts::bound(const Shortcuts& sent, uint code, const QVaria
     } else if (code == 0) {
         const auto granted = qdbus_cast<QList<PortalShortcut>>(results.value(u"shortcuts"_s));
         for (const PortalShortcut& shortcut : granted) {
-            if (const auto id = idFromShortcutId(shortcut.first))
+            if (const auto id = m_idsOnTheDesktop.constFind(shortcut.first);
+                id != m_idsOnTheDesktop.cend())
                 refused.remove(*id);
         }
     }
@@ -326,8 +333,9 @@ void PortalGlobalShortcuts::deliver(const QDBusMessage& message, EventType type)
     const QVariantList arguments = message.arguments();
     if (arguments.size() < 2 || m_session.isEmpty() || objectPathText(arguments.at(0)) != m_session)
         return;
-    const std::optional<quint32> id = idFromShortcutId(arguments.at(1).toString());
-    if (id && m_bound.contains(*id) && m_wanted.contains(*id) && onHotKeyEvent)
+    const auto id = m_idsOnTheDesktop.constFind(arguments.at(1).toString());
+    if (id != m_idsOnTheDesktop.cend() && m_bound.contains(*id) && m_wanted.contains(*id) &&
+        onHotKeyEvent)
         onHotKeyEvent(*id, type);
 }
 

@@ -31,8 +31,10 @@ public:
     create(QDBusConnection bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
     ~PortalGlobalShortcuts() override;
 
-    // The desktop knows the shortcut with id N as "velloq-N". Refused at once
-    // for Fn, for a key without a name and for a combination already here.
+    // The desktop knows a shortcut as "velloq-" + its name (see
+    // HotKey::name), or "velloq-N" for one with id N that has none. Refused
+    // at once for Fn, for a key without a name and for a combination
+    // already here.
     bool registerHotKey(quint32 id, quint32 carbonKeyCode, quint32 carbonModifiers) override;
     void unregisterHotKey(quint32 id) override;
 
@@ -59,6 +61,7 @@ private:
     void closeSession();
     void scheduleSync();
     void sync();
+    QString shortcutId(quint32 id) const;
     void bind();
     void bound(const Shortcuts& sent, uint code, const QVariantMap& results);
     void loseRegistrations(const Shortcuts& refused);
@@ -75,6 +78,8 @@ private:
     // bind: a session binds once, so any difference takes a new session.
     Shortcuts m_wanted;
     Shortcuts m_bound;
+    // The ids of the last set bound, as the desktop knows them.
+    QHash<QString, quint32> m_idsOnTheDesktop;
     QString m_session;
     bool m_sessionBound = false;
     // A session or binding request is under way; changes wait for its answer.

@@ -131,6 +131,7 @@ private Q_SLOTS:
     void bindsTheFullSetOnEveryChange();
     void reportsOnlyItsOwnSessionsShortcuts();
     void declinedBindingsAreLost();
+    void aNamedShortcutKeepsItsIdWhenRecordedAgain();
 
 private:
     bool startPortal();
@@ -261,6 +262,29 @@ void PortalGlobalShortcutsTest::reportsOnlyItsOwnSessionsShortcuts() {
     QTRY_COMPARE(events.size(), 2);
     QCOMPARE(events, (QList<std::pair<quint32, EventType>>{{2, EventType::keyDown},
                                                            {2, EventType::keyUp}}));
+}
+
+// Recording a shortcut again makes a new registration; the desktop must
+// still see the same shortcut, or it keeps the old binding beside the new.
+void PortalGlobalShortcutsTest::aNamedShortcutKeepsItsIdWhenRecordedAgain() {
+    QVERIFY(startPortal());
+    QList<quint32> pressed;
+    const auto shortcuts = PortalGlobalShortcuts::create(m_client);
+    QVERIFY(shortcuts);
+    shortcuts->onHotKeyEvent = [&](quint32 id, EventType type) {
+        if (type == EventType::keyDown)
+            pressed.append(id);
+    };
+    shortcuts->nameOfHotKey = [](quint32 id) { return id == 2 ? QString() : u"show overview"_s; };
+    QVERIFY(shortcuts->registerHotKey(1, Keys::v.rawValue, CarbonModifier::control));
+    QTRY_COMPARE(lastBindings(), QStringList{u"velloq-show_overview=CTRL+v"_s});
+    shortcuts->unregisterHotKey(1);
+    QVERIFY(shortcuts->registerHotKey(3, Keys::b.rawValue, CarbonModifier::control));
+    QVERIFY(shortcuts->registerHotKey(2, Keys::f5.rawValue, 0));
+    QTRY_COMPARE(lastBindings(), (QStringList{u"velloq-2=F5"_s, u"velloq-show_overview=CTRL+b"_s}));
+    emitShortcutSignal(u"Activated"_s, m_portal->calls().constLast().session,
+                       u"velloq-show_overview"_s);
+    QTRY_COMPARE(pressed, QList<quint32>{3});
 }
 
 void PortalGlobalShortcutsTest::declinedBindingsAreLost() {
