@@ -19,17 +19,28 @@ start_test_compositor() {
     WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
     sway -c "$test_compositor_home/config" >"$test_compositor_home/sway.log" 2>&1 &
   test_compositor_pid=$!
+  local socket
+  socket=$(compositor_socket "$test_compositor_home" "$test_compositor_pid") || {
+    echo "the Wayland compositor did not start: $(tail -n 3 "$test_compositor_home/sway.log")" >&2
+    return 1
+  }
+  export VELLOQ_TEST_WAYLAND_DISPLAY=$socket
+}
+
+# compositor_socket FOLDER PID: prints the path of the socket the compositor
+# PID makes in FOLDER, once it is there (up to ten seconds); fails when the
+# compositor ends first.
+compositor_socket() {
   local tries socket
   for tries in $(seq 1 200); do
-    socket=$(find "$test_compositor_home" -maxdepth 1 -type s -name 'wayland-*' | head -n 1)
+    socket=$(find "$1" -maxdepth 1 -type s -name 'wayland-*' | head -n 1)
     if [[ -n $socket ]]; then
-      export VELLOQ_TEST_WAYLAND_DISPLAY=$socket
+      echo "$socket"
       return 0
     fi
-    kill -0 "$test_compositor_pid" 2>/dev/null || break
+    kill -0 "$2" 2>/dev/null || break
     sleep 0.05
   done
-  echo "the Wayland compositor did not start: $(tail -n 3 "$test_compositor_home/sway.log")" >&2
   return 1
 }
 
@@ -82,18 +93,11 @@ start_tree_compositor() {
     "${command[@]}" >"$run/compositor.log" 2>&1 &
   tree_compositor_pids+=($!)
   tree_compositor_runs+=("$run")
-  local tries
-  for tries in $(seq 1 200); do
-    socket=$(find "$run" -maxdepth 1 -type s -name 'wayland-*' | head -n 1)
-    if [[ -n $socket ]]; then
-      export "$variable=$socket" "${variable}_HOME=$run"
-      return 0
-    fi
-    kill -0 "${tree_compositor_pids[-1]}" 2>/dev/null || break
-    sleep 0.05
-  done
-  echo "$name from the testing tree did not start: $(tail -n 3 "$run/compositor.log")" >&2
-  return 1
+  socket=$(compositor_socket "$run" "${tree_compositor_pids[-1]}") || {
+    echo "$name from the testing tree did not start: $(tail -n 3 "$run/compositor.log")" >&2
+    return 1
+  }
+  export "$variable=$socket" "${variable}_HOME=$run"
 }
 
 stop_tree_compositors() {
