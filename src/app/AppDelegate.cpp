@@ -125,6 +125,10 @@ AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
             [this](const QString& message) { m_tray.showWarning(message); });
     fillTrayMenu();
     server.onRequest = [services = m_services.get()](const InstanceServer::Request& request) {
+        // Qt's Wayland shell hands the token to the compositor with the next
+        // window activation, which a command that shows a window makes.
+        if (!request.activationToken.isEmpty())
+            qputenv("XDG_ACTIVATION_TOKEN", request.activationToken.toUtf8());
         if (CommandRouter::isApplicationLaunch(request.arguments)) {
             if (request.arguments.contains(showOverviewArgument))
                 services->overview().show();

@@ -66,7 +66,8 @@ bool CommandRouter::isApplicationLaunch(const QStringList& arguments) {
 }
 
 int CommandRouter::runCommand(const QStringList& arguments) {
-    InstanceServer::Request request{arguments, {}, QDir::currentPath()};
+    InstanceServer::Request request{
+        arguments, {}, QDir::currentPath(), qEnvironmentVariable("XDG_ACTIVATION_TOKEN")};
     if (HistoryCommandLine::readsStandardInput(arguments)) {
         const std::optional<QByteArray> input = readStandardInput();
         if (!input) {

@@ -210,7 +210,8 @@ QByteArray InstanceServer::replyTo(const QByteArray& line) {
 QByteArray InstanceServer::encode(const Request& request) {
     return line({{"arguments"_L1, QJsonArray::fromStringList(request.arguments)},
                  {"input"_L1, base64(request.input)},
-                 {"workingDirectory"_L1, request.workingDirectory}});
+                 {"workingDirectory"_L1, request.workingDirectory},
+                 {"activationToken"_L1, request.activationToken}});
 }
 
 QByteArray InstanceServer::encode(const Reply& reply) {
@@ -227,6 +228,7 @@ std::optional<InstanceServer::Request> InstanceServer::decodeRequest(const QByte
         request.arguments.append(argument.toString());
     request.input = fromBase64(object.value("input"_L1));
     request.workingDirectory = object.value("workingDirectory"_L1).toString();
+    request.activationToken = object.value("activationToken"_L1).toString();
     return request;
 }
 

@@ -27,6 +27,9 @@ public:
         QStringList arguments;
         QByteArray input;
         QString workingDirectory;
+        // The Wayland activation token the command was started with (from
+        // a launcher or a shortcut), for a window the command shows.
+        QString activationToken = {};
     };
     struct Reply {
         int code = 0;

@@ -61,8 +61,8 @@ void InstanceServerTest::requestsAndRepliesTravelWhole() {
         return InstanceServer::Reply{3, "out\n\xff"_ba, "err ünïcode\n"_ba};
     };
     const QByteArray binary("\x00\x01\n{\"}\xfe", 7);
-    const auto reply =
-        sendInBackground({{u"add"_s, u"--plain"_s, u"a \"b\"\nc"_s}, binary, u"/work dir"_s});
+    const auto reply = sendInBackground(
+        {{u"add"_s, u"--plain"_s, u"a \"b\"\nc"_s}, binary, u"/work dir"_s, u"kwin-7"_s});
     QVERIFY(reply);
     QCOMPARE(reply->code, 3);
     QCOMPARE(reply->out, "out\n\xff"_ba);
@@ -70,6 +70,7 @@ void InstanceServerTest::requestsAndRepliesTravelWhole() {
     QCOMPARE(received.arguments, QStringList({u"add"_s, u"--plain"_s, u"a \"b\"\nc"_s}));
     QCOMPARE(received.input, binary);
     QCOMPARE(received.workingDirectory, u"/work dir"_s);
+    QCOMPARE(received.activationToken, u"kwin-7"_s);
     // Megabytes both ways take many writes on each side.
     const QByteArray large(3 << 20, 'L');
     server.onRequest = [&](const InstanceServer::Request& request) {

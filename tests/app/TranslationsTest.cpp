@@ -217,8 +217,7 @@ void TranslationsTest::translationFileIsCompleteAndCurrent() {
     QVERIFY(lupdate.waitForFinished(60000));
     QCOMPARE(lupdate.exitCode(), 0);
     const Messages inSource = readTranslations(fresh);
-    const Messages committed =
-        readTranslations(sourceDir + u"/translations/velloq_de.ts"_s);
+    const Messages committed = readTranslations(sourceDir + u"/translations/velloq_de.ts"_s);
     QVERIFY(inSource.translations.size() > 100);
     QStringList missing;
     for (const QString& source : inSource.translations.keys()) {

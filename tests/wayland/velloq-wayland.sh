@@ -64,6 +64,10 @@ if [[ $compositor == kwin ]]; then
   chroot "$tree_root" setpriv --reuid=nobody --regid=nogroup --clear-groups \
     env -i PATH=/usr/bin:/bin HOME="${tree_home#"$tree_root"}" LANG=C.UTF-8 \
     kbuildsycoca6 >/dev/null 2>&1 || fail "kbuildsycoca6 failed in the testing tree"
+  # KWin reads the new entries a moment later; the keyboard peer, granted
+  # as Velloq is, tells when.
+  eventually "${session[@]}" "$keys" ||
+    fail "KWin does not lend its fake input to the programs its desktop entries name"
 fi
 velloq() { "${session[@]}" "$velloq" "$@"; }
 json() { velloq list --json; }
@@ -72,7 +76,11 @@ stored() { json | grep -q "$1"; }
 # the test's output open, and goes with the test. Tests on other
 # compositors run beside this one, so this one's are told by a mark in
 # their environment.
-copy() { VELLOQ_TEST_COPY=$home wl-copy "$@" 2>/dev/null; }
+# A wl-copy that cannot take the clipboard (one that waits for the keyboard
+# focus it is not given) fails the copy instead of holding the test.
+copy() {
+  VELLOQ_TEST_COPY=$home timeout 10 wl-copy "$@" 2>/dev/null || fail "wl-copy could not take the clipboard"
+}
 # This test's wl-copy processes, the newest last.
 own_copies() {
   local pid

@@ -100,6 +100,10 @@ void WaylandOverviewPanel::showWindow() {
     } else {
         showFullScreen();
     }
+    // With the activation token the command was started with, where there
+    // is one, so that focus-stealing prevention gives the overlay the
+    // keyboard.
+    activateWindow();
     m_view->searchField()->setFocus();
 }
 
