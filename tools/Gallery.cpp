@@ -190,6 +190,9 @@ void save(QWidget& widget, const QString& path, const QPalette& palette) {
     image.save(path);
 }
 
+// Velloq run from a build folder, which KWin lets type into no window.
+const QString galleryBuildFolderProgram = u"/home/you/velloq/build/src/app/velloq"_s;
+
 // The three panes, the Permissions pane also before access is given.
 void renderSettings(const QString& prefix, const QPalette& palette) {
     QTemporaryDir home;
@@ -203,7 +206,9 @@ void renderSettings(const QString& prefix, const QPalette& palette) {
     const std::tuple<bool, QString, QString> states[] = {
         {true, QString(), QString()},
         {false, QString(), u"-not-allowed"_s},
-        {false, WaylandPlatform::typingUnavailableReason(), u"-unavailable"_s}};
+        {false, WaylandPlatform::typingUnavailableReason(), u"-unavailable"_s},
+        {false, WaylandPlatform::plasmaTypingUnavailableReason(galleryBuildFolderProgram),
+         u"-unavailable-plasma"_s}};
     for (const auto& [allowed, reason, suffix] : states) {
         SettingsWindowController settings(
             defaults, store,
@@ -277,6 +282,7 @@ void renderOnboarding(const QString& prefix, const QPalette& palette) {
         {"welcome", Step::welcome, true},
         {"accessibility", Step::accessibility, false},
         {"accessibility-unavailable", Step::accessibility, false},
+        {"accessibility-unavailable-plasma", Step::accessibility, false},
         {"accessibility-granted", Step::accessibility, true},
         {"shortcut", Step::shortcut, true},
         {"ready", Step::ready, true}};
@@ -285,6 +291,9 @@ void renderOnboarding(const QString& prefix, const QPalette& palette) {
         OnboardingCoordinator coordinator(permission, {});
         if (QLatin1StringView(name).endsWith("unavailable"_L1))
             coordinator.pastingUnavailableReason = WaylandPlatform::typingUnavailableReason();
+        if (QLatin1StringView(name).endsWith("plasma"_L1))
+            coordinator.pastingUnavailableReason =
+                WaylandPlatform::plasmaTypingUnavailableReason(galleryBuildFolderProgram);
         coordinator.setStep(step);
         OnboardingWizardView wizard(coordinator);
         wizard.show();

@@ -864,8 +864,8 @@ Erstellt mit Qt %1 (LGPL 3), libxcb, xkbcommon und libgcrypt.</translation>
         <translation>Diese Arbeitsumgebung lässt Anwendungen nicht in andere Fenster tippen, daher wird eine gewählte Karte kopiert und Sie drücken ⌃V selbst.</translation>
     </message>
     <message>
-        <source>KDE Plasma lets a program type into other windows only when it runs as the program its installed desktop entry names, and Velloq runs from %1. Start Velloq from the application menu (the package installs it as /usr/bin/velloq); until then a picked card is copied and you press ⌃V yourself.</source>
-        <translation>KDE Plasma lässt ein Programm nur dann in andere Fenster tippen, wenn es als das Programm läuft, das sein installierter Desktop-Eintrag nennt, und Velloq läuft aus %1. Starten Sie Velloq aus dem Anwendungsmenü (das Paket installiert es als /usr/bin/velloq); bis dahin wird eine gewählte Karte kopiert und Sie drücken ⌃V selbst.</translation>
+        <source>KDE Plasma lets only the installed Velloq (/usr/bin/velloq, as the application menu starts it) type into other windows, and this one runs from %1. Until then a picked card is copied and you press ⌃V yourself.</source>
+        <translation>KDE Plasma lässt nur das installierte Velloq (/usr/bin/velloq, wie das Anwendungsmenü es startet) in andere Fenster tippen, und dieses läuft aus %1. Bis dahin wird eine gewählte Karte kopiert und Sie drücken ⌃V selbst.</translation>
     </message>
 </context>
 <context>

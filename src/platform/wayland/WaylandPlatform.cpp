@@ -72,10 +72,9 @@ QString WaylandPlatform::typingUnavailableReason() {
 QString WaylandPlatform::plasmaTypingUnavailableReason(const QString& runningProgram) {
     return QCoreApplication::translate(
                "WaylandPlatform",
-               "KDE Plasma lets a program type into other windows only when it runs as the "
-               "program its installed desktop entry names, and Velloq runs from %1. Start "
-               "Velloq from the application menu (the package installs it as /usr/bin/velloq); "
-               "until then a picked card is copied and you press ⌃V yourself.")
+               "KDE Plasma lets only the installed Velloq (/usr/bin/velloq, as the application "
+               "menu starts it) type into other windows, and this one runs from %1. Until then "
+               "a picked card is copied and you press ⌃V yourself.")
         .arg(runningProgram);
 }
 
