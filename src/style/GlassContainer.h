@@ -10,7 +10,7 @@ class QWidget;
 // every glass surface inside the area, so that together they read as one
 // sheet of frosted glass. Attached to the area as a child object; surfaces
 // find the nearest one above them. Without a picture, surfaces fall back to
-// a denser tint.
+// a denser tint, unless the compositor blurs behind the window itself.
 class GlassContainer : public QObject {
     Q_OBJECT
 
@@ -33,6 +33,10 @@ public:
     // Drops the picture, which may show the user's screen.
     void releaseBackdrop();
     bool hasBackdrop() const { return !m_blurred.isNull(); }
+    // Whether the compositor blurs what lies behind the window, so that the
+    // surfaces need no picture of it for the lighter tint.
+    void setCompositorBlurs(bool blurs) { m_compositorBlurs = blurs; }
+    bool seesBlurBehind() const { return hasBackdrop() || m_compositorBlurs; }
     const QImage& blurredBackdrop() const { return m_blurred; }
 
     // The blurred backdrop as a brush for a painter working in `surface`,
@@ -45,4 +49,5 @@ public:
 private:
     QWidget* m_area;
     QImage m_blurred;
+    bool m_compositorBlurs = false;
 };

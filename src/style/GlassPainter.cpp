@@ -17,8 +17,9 @@ void GlassPainter::paint(QPainter& painter, const QWidget& surface, const QPaint
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.fillPath(shape, container->backdropBrush(surface, painter.transform()));
     }
+    const bool overBlur = container && container->seesBlurBehind();
     QColor tint = surface.palette().color(QPalette::Window);
-    tint.setAlphaF((overBackdrop ? tintOverBackdrop : tintAlone) +
+    tint.setAlphaF((overBlur ? tintOverBackdrop : tintAlone) +
                    (interactive ? interactiveExtra : 0));
     painter.fillPath(shape, tint);
     // Stroke inside the border: clip to the shape and draw twice the width.

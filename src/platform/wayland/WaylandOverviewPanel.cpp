@@ -1,8 +1,10 @@
 #include "WaylandOverviewPanel.h"
 
+#include "WaylandCompositorBlur.h"
 #include "WaylandScreenCapture.h"
 #include "overview/widgets/OverviewSearchField.h"
 #include "overview/widgets/OverviewView.h"
+#include "style/GlassContainer.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -38,6 +40,10 @@ void WaylandOverviewPanel::setScreenCapture(std::unique_ptr<WaylandScreenCapture
     if (m_capture)
         connect(m_capture.get(), &WaylandScreenCapture::captured, this,
                 &WaylandOverviewPanel::screenCaptured);
+}
+
+void WaylandOverviewPanel::setCompositorBlur(std::unique_ptr<WaylandCompositorBlur> blur) {
+    m_blur = std::move(blur);
 }
 
 void WaylandOverviewPanel::setFrame(const QRect& frame) {
@@ -104,6 +110,8 @@ void WaylandOverviewPanel::showWindow() {
     // is one, so that focus-stealing prevention gives the overlay the
     // keyboard.
     activateWindow();
+    if (m_blur && !m_view->glass()->hasBackdrop())
+        m_view->glass()->setCompositorBlurs(m_blur->blurBehind(windowHandle()));
     m_view->searchField()->setFocus();
 }
 

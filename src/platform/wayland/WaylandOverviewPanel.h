@@ -10,6 +10,7 @@
 
 class OverviewModel;
 class OverviewView;
+class WaylandCompositorBlur;
 class WaylandScreenCapture;
 
 // The overlay window on Wayland: a frameless toplevel the size of the
@@ -43,6 +44,9 @@ public:
 
     // Copies of the screen for the glass; without one it is tinted only.
     void setScreenCapture(std::unique_ptr<WaylandScreenCapture> capture);
+    // Asked at every showing to blur behind the window, where no copy of
+    // the screen makes the glass.
+    void setCompositorBlur(std::unique_ptr<WaylandCompositorBlur> blur);
 
     OverviewView* view() const { return m_view; }
     // Called after each paint of the window, for measurements.
@@ -70,6 +74,7 @@ private:
 
     OverviewView* m_view;
     std::unique_ptr<WaylandScreenCapture> m_capture;
+    std::unique_ptr<WaylandCompositorBlur> m_blur;
     QTimer m_captureWait;
     Covering m_covering;
     bool m_orderedIn = false;

@@ -145,6 +145,9 @@ WaylandPlatform::makeOverviewPanel(OverviewModel& model, OverviewPanelController
         model, wlroots ? WaylandOverviewPanel::Covering::floating
                        : WaylandOverviewPanel::Covering::fullScreen);
     panel->setScreenCapture(WaylandScreenCapture::create());
+    // Where the screen cannot be copied, the compositor may blur it itself
+    // (KWin).
+    panel->setCompositorBlur(WaylandCompositorBlur::create());
     wireOverviewView(*panel->view(), controller, m_desktopEntries, Defaults::standard());
     return panel;
 }

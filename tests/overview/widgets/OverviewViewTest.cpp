@@ -76,6 +76,7 @@ private Q_SLOTS:
     void contextMenuActsOnTheClickedCard();
     void previewOpensAndPicks();
     void glassBlursWhatLiesBehindIt();
+    void glassIsLighterWhereTheCompositorBlurs();
 };
 
 void OverviewViewTest::pageOrScrollingGrid() {
@@ -382,6 +383,19 @@ void OverviewViewTest::glassBlursWhatLiesBehindIt() {
     QVERIFY2(qAbs(middle - 960) <= 6, qPrintable(QString::number(middle)));
     f.view->releaseBackdrops();
     QVERIFY(!f.view->glass()->hasBackdrop());
+}
+
+// Where the compositor blurs behind the window (KWin), the glass needs no
+// picture of the screen for its lighter tint; without either, it is denser.
+void OverviewViewTest::glassIsLighterWhereTheCompositorBlurs() {
+    ViewFixture f(1);
+    const QRectF card = f.grid().cellRect(0).translated(f.grid().pos());
+    const QPoint glassOnly(int(card.center().x()), int(card.bottom()) - 12);
+    const int alone = qAlpha(f.view->grab().toImage().pixel(glassOnly));
+    f.view->glass()->setCompositorBlurs(true);
+    const int overBlur = qAlpha(f.view->grab().toImage().pixel(glassOnly));
+    QVERIFY2(overBlur < alone, qPrintable(u"%1, alone %2"_s.arg(overBlur).arg(alone)));
+    QVERIFY(overBlur > 0);
 }
 
 QTEST_MAIN(OverviewViewTest)
