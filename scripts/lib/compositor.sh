@@ -76,8 +76,15 @@ start_tree_compositor() {
   chmod 700 "$run"
   inside=${run#"$root"}
   case $name in
-    kwin) command=(dbus-run-session -- kwin_wayland --virtual --no-lockscreen
-      --socket wayland-velloq --width 1920 --height 1080) ;;
+    kwin)
+      # Focus-stealing prevention at its strictest: a window shown while
+      # another is active gets the keyboard only with an activation token,
+      # so the tests show that Velloq's overlay uses the one it is handed.
+      mkdir -p "$run/.config"
+      printf '[Windows]\nFocusStealingPreventionLevel=4\n' >"$run/.config/kwinrc"
+      chown -R nobody:nogroup "$run/.config"
+      command=(dbus-run-session -- kwin_wayland --virtual --no-lockscreen
+        --socket wayland-velloq --width 1920 --height 1080) ;;
     sway)
       : >"$run/config"
       command=(env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman
