@@ -33,6 +33,10 @@ public:
     void activate(const void* window, const std::optional<QString>& appId) {
         report(window, appId);
     }
+
+private:
+    bool bind() override { return false; }
+    void disconnected() override {}
 };
 
 class CountingKeyboard final : public WaylandKeyboard {

@@ -1,6 +1,5 @@
 #include "KWinWindows.h"
 
-#include "WaylandEventPump.h"
 #include "WaylandRegistry.h"
 #include "kde-plasma-window-management-client.h"
 
@@ -19,24 +18,16 @@ constexpr auto ignore = [](auto...) {};
 
 std::unique_ptr<KWinWindows> KWinWindows::create(QObject* parent) {
     std::unique_ptr<KWinWindows> windows(new KWinWindows(parent));
-    windows->m_display = wl_display_connect(nullptr);
-    if (!windows->m_display || !windows->bind())
-        return nullptr;
-    windows->m_events = std::make_unique<WaylandEventPump>(
-        windows->m_display, [self = windows.get()] { self->disconnected(); });
-    return windows;
+    return windows->connectToCompositor() ? std::move(windows) : nullptr;
 }
 
 KWinWindows::KWinWindows(QObject* parent) : WaylandActiveWindow(parent) {}
 
 KWinWindows::~KWinWindows() {
-    m_events.reset();
     for (org_kde_plasma_window* window : m_windows.keys())
         org_kde_plasma_window_destroy(window);
     if (m_management)
         wl_proxy_destroy(reinterpret_cast<wl_proxy*>(m_management));
-    if (m_display)
-        wl_display_disconnect(m_display);
 }
 
 // The management object announces every window that exists, then each new
@@ -51,13 +42,13 @@ bool KWinWindows::bind() {
         .stacking_order_changed_2 = ignore,
     };
     if (!WaylandRegistry::read(
-            m_display,
+            display(),
             {WaylandRegistry::bind(m_management, org_kde_plasma_window_management_interface,
                                    managementVersion)}) ||
         !m_management || org_kde_plasma_window_management_get_version(m_management) < 13)
         return false;
     org_kde_plasma_window_management_add_listener(m_management, &managementListener, this);
-    return wl_display_roundtrip(m_display) >= 0 && wl_display_roundtrip(m_display) >= 0;
+    return wl_display_roundtrip(display()) >= 0 && wl_display_roundtrip(display()) >= 0;
 }
 
 void KWinWindows::disconnected() {

@@ -8,8 +8,6 @@
 #include <memory>
 #include <optional>
 
-class WaylandEventPump;
-struct wl_display;
 struct org_kde_plasma_window;
 struct org_kde_plasma_window_management;
 
@@ -35,8 +33,8 @@ private:
     };
 
     explicit KWinWindows(QObject* parent);
-    bool bind();
-    void disconnected();
+    bool bind() override;
+    void disconnected() override;
     void remove(org_kde_plasma_window* window);
     void updateActive();
 
@@ -47,9 +45,7 @@ private:
     static void pidChanged(void* data, org_kde_plasma_window* window, uint32_t pid);
     static void unmapped(void* data, org_kde_plasma_window* window);
 
-    wl_display* m_display = nullptr;
     org_kde_plasma_window_management* m_management = nullptr;
-    std::unique_ptr<WaylandEventPump> m_events;
     QHash<org_kde_plasma_window*, Window> m_windows;
     org_kde_plasma_window* m_active = nullptr;
 };

@@ -6,6 +6,9 @@
 #include <memory>
 #include <optional>
 
+class WaylandEventPump;
+struct wl_display;
+
 // The frontmost application on a Wayland compositor, as the compositor
 // tells a client it trusts: wlroots' foreign-toplevel list, or KWin's
 // window management on KDE Plasma.
@@ -15,6 +18,7 @@ class WaylandActiveWindow : public QObject {
 public:
     // The first the compositor offers; none when it tells neither.
     static std::unique_ptr<WaylandActiveWindow> create(QObject* parent = nullptr);
+    ~WaylandActiveWindow() override;
 
     // The activated window's app id; none when no window is activated, its
     // app id is empty, or the compositor has gone away.
@@ -30,7 +34,17 @@ Q_SIGNALS:
     void activated(std::optional<QString> appId);
 
 protected:
-    using QObject::QObject;
+    explicit WaylandActiveWindow(QObject* parent = nullptr);
+
+    // Connects to $WAYLAND_DISPLAY and binds what the class needs, then
+    // handles the connection's events from the event loop of this thread;
+    // false without a compositor or without what `bind` asks for.
+    bool connectToCompositor();
+    wl_display* display() const { return m_display; }
+    virtual bool bind() = 0;
+    // The compositor is gone: nothing is known any more and nothing further
+    // is told.
+    virtual void disconnected() = 0;
 
     // The window activated last while it still says so, else another that
     // does (several may for a moment while the focus moves), else none.
@@ -53,6 +67,8 @@ protected:
     void forgetReported();
 
 private:
+    wl_display* m_display = nullptr;
+    std::unique_ptr<WaylandEventPump> m_events;
     const void* m_reported = nullptr;
     std::optional<QString> m_reportedAppId;
 };

@@ -120,21 +120,27 @@ private:
 };
 
 template <typename Protocol>
-std::unique_ptr<WaylandDataControl> bindOf(wl_display* display, wl_seat* seat,
-                                           WaylandDataControl::Listener& listener) {
-    typename Protocol::Manager* manager = nullptr;
-    if (!WaylandRegistry::read(display, {WaylandRegistry::bind(manager, Protocol::managerInterface,
-                                                               Protocol::managerVersion)}) ||
-        !manager)
-        return nullptr;
-    return std::make_unique<DataControlOf<Protocol>>(manager, seat, listener);
+WaylandRegistry::Binding bindingOf(typename Protocol::Manager*& manager) {
+    return WaylandRegistry::bind(manager, Protocol::managerInterface, Protocol::managerVersion);
 }
 
 } // namespace
 
+// Both managers in one round trip; the older one goes where the standard
+// one is offered too.
 std::unique_ptr<WaylandDataControl> WaylandDataControl::bind(wl_display* display, wl_seat* seat,
                                                              Listener& listener) {
-    if (auto standard = bindOf<ExtDataControl>(display, seat, listener))
-        return standard;
-    return bindOf<WlrDataControl>(display, seat, listener);
+    ExtDataControl::Manager* standard = nullptr;
+    WlrDataControl::Manager* wlroots = nullptr;
+    if (!WaylandRegistry::read(
+            display, {bindingOf<ExtDataControl>(standard), bindingOf<WlrDataControl>(wlroots)}))
+        return nullptr;
+    if (standard) {
+        if (wlroots)
+            WlrDataControl::destroyManager(wlroots);
+        return std::make_unique<DataControlOf<ExtDataControl>>(standard, seat, listener);
+    }
+    if (wlroots)
+        return std::make_unique<DataControlOf<WlrDataControl>>(wlroots, seat, listener);
+    return nullptr;
 }

@@ -1,6 +1,5 @@
 #include "WaylandToplevels.h"
 
-#include "WaylandEventPump.h"
 #include "WaylandRegistry.h"
 #include "wlr-foreign-toplevel-management-unstable-v1-client.h"
 
@@ -19,24 +18,16 @@ bool hasActivatedState(const wl_array* states) {
 
 std::unique_ptr<WaylandToplevels> WaylandToplevels::create(QObject* parent) {
     std::unique_ptr<WaylandToplevels> toplevels(new WaylandToplevels(parent));
-    toplevels->m_display = wl_display_connect(nullptr);
-    if (!toplevels->m_display || !toplevels->bind())
-        return nullptr;
-    toplevels->m_events = std::make_unique<WaylandEventPump>(
-        toplevels->m_display, [self = toplevels.get()] { self->disconnected(); });
-    return toplevels;
+    return toplevels->connectToCompositor() ? std::move(toplevels) : nullptr;
 }
 
 WaylandToplevels::WaylandToplevels(QObject* parent) : WaylandActiveWindow(parent) {}
 
 WaylandToplevels::~WaylandToplevels() {
-    m_events.reset();
     for (zwlr_foreign_toplevel_handle_v1* handle : m_toplevels.keys())
         zwlr_foreign_toplevel_handle_v1_destroy(handle);
     if (m_manager)
         zwlr_foreign_toplevel_manager_v1_destroy(m_manager);
-    if (m_display)
-        wl_display_disconnect(m_display);
 }
 
 // The manager, then the toplevels that exist already, each told in full.
@@ -44,18 +35,15 @@ bool WaylandToplevels::bind() {
     static const zwlr_foreign_toplevel_manager_v1_listener managerListener{
         &WaylandToplevels::toplevelAdded, &WaylandToplevels::managerFinished};
     if (!WaylandRegistry::read(
-            m_display,
+            display(),
             {WaylandRegistry::bind(m_manager, zwlr_foreign_toplevel_manager_v1_interface, 3)}))
         return false;
-    if (!m_manager) {
+    if (!m_manager)
         return false;
-    }
     zwlr_foreign_toplevel_manager_v1_add_listener(m_manager, &managerListener, this);
-    return wl_display_roundtrip(m_display) >= 0;
+    return wl_display_roundtrip(display()) >= 0;
 }
 
-// The compositor is gone: nothing is known any more and nothing further is
-// told.
 void WaylandToplevels::disconnected() {
     for (zwlr_foreign_toplevel_handle_v1* handle : m_toplevels.keys())
         zwlr_foreign_toplevel_handle_v1_destroy(handle);

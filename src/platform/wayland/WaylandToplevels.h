@@ -8,9 +8,7 @@
 #include <memory>
 #include <optional>
 
-class WaylandEventPump;
 struct wl_array;
-struct wl_display;
 struct wl_output;
 struct zwlr_foreign_toplevel_handle_v1;
 struct zwlr_foreign_toplevel_manager_v1;
@@ -34,8 +32,8 @@ private:
     };
 
     explicit WaylandToplevels(QObject* parent);
-    bool bind();
-    void disconnected();
+    bool bind() override;
+    void disconnected() override;
     void applyDone(zwlr_foreign_toplevel_handle_v1* handle);
     void remove(zwlr_foreign_toplevel_handle_v1* handle);
     void updateActivated();
@@ -53,9 +51,7 @@ private:
     static void parent(void* data, zwlr_foreign_toplevel_handle_v1* handle,
                        zwlr_foreign_toplevel_handle_v1* parent);
 
-    wl_display* m_display = nullptr;
     zwlr_foreign_toplevel_manager_v1* m_manager = nullptr;
-    std::unique_ptr<WaylandEventPump> m_events;
     QHash<zwlr_foreign_toplevel_handle_v1*, Toplevel> m_toplevels;
     // The toplevel activated last; several may say so for a moment while
     // the focus moves from one to another.

@@ -210,12 +210,13 @@ QString PortalGlobalShortcuts::shortcutId(quint32 id) const {
 void PortalGlobalShortcuts::bind() {
     QList<PortalShortcut> shortcuts;
     m_idsOnTheDesktop.clear();
-    for (auto it = m_wanted.cbegin(); it != m_wanted.cend(); ++it)
-        m_idsOnTheDesktop.insert(shortcutId(it.key()), it.key());
-    for (auto it = m_wanted.cbegin(); it != m_wanted.cend(); ++it)
-        shortcuts.append({shortcutId(it.key()),
+    for (auto it = m_wanted.cbegin(); it != m_wanted.cend(); ++it) {
+        const QString id = shortcutId(it.key());
+        m_idsOnTheDesktop.insert(id, it.key());
+        shortcuts.append({id,
                           {{u"description"_s, describe ? describe(it.key()) : QString()},
                            {u"preferred_trigger"_s, it.value()}}});
+    }
     m_busy = true;
     m_bound = m_wanted;
     m_sessionBound = true;
