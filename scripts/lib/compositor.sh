@@ -63,8 +63,9 @@ stop_test_compositor() {
 tree_compositor_pids=()
 tree_compositor_runs=()
 
-# start_tree_compositor ROOT NAME VARIABLE: starts NAME (kwin or sway) and
-# exports VARIABLE as its socket's path and VARIABLE_HOME as its home.
+# start_tree_compositor ROOT NAME VARIABLE: starts NAME (kwin, sway or
+# gnome) and exports VARIABLE as its socket's path and VARIABLE_HOME as its
+# home; for gnome also VARIABLE_BUS, the address of its session bus.
 # VELLOQ_TEST_COMPOSITOR_LOGGING becomes its QT_LOGGING_RULES, e.g.
 # "KWIN_UTILS.debug=true;kwin_core.debug=true" to see KWin's permission
 # checks in compositor.log.
@@ -85,6 +86,26 @@ start_tree_compositor() {
       chown -R nobody:nogroup "$run/.config"
       command=(dbus-run-session -- kwin_wayland --virtual --no-lockscreen
         --socket wayland-velloq --width 1920 --height 1080) ;;
+    gnome)
+      # The Shell as a user session has it: a session bus at a known path
+      # (host programs of the same user reach it there), Velloq's extension
+      # installed and turned on before the Shell starts, and a stand-in
+      # system bus, without which it does not start.
+      mkdir -p "$run/.local/share/gnome-shell/extensions"
+      cp -r "$(dirname "${BASH_SOURCE[0]}")/../../gnome-shell/velloq@tarnbrooksoftware.com" \
+        "$run/.local/share/gnome-shell/extensions/"
+      chown -R nobody:nogroup "$run/.local"
+      command=(sh -c '
+        dbus-daemon --session --nofork --address="unix:path=$HOME/system-bus" &
+        dbus-daemon --session --nofork --address="unix:path=$HOME/bus" &
+        export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$HOME/system-bus"
+        export DBUS_SESSION_BUS_ADDRESS="unix:path=$HOME/bus"
+        while [ ! -S "$HOME/bus" ] || [ ! -S "$HOME/system-bus" ]; do sleep 0.05; done
+        gsettings set org.gnome.shell disable-user-extensions false &&
+          gsettings set org.gnome.shell enabled-extensions "[\"velloq@tarnbrooksoftware.com\"]" ||
+          exit 1
+        exec gnome-shell --headless --wayland --no-x11 --wayland-display wayland-gnome \
+          --virtual-monitor 1920x1080') ;;
     sway)
       : >"$run/config"
       command=(env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman
@@ -105,6 +126,7 @@ start_tree_compositor() {
     return 1
   }
   export "$variable=$socket" "${variable}_HOME=$run"
+  [[ $name != gnome ]] || export "${variable}_BUS=unix:path=$run/bus"
 }
 
 stop_tree_compositors() {
@@ -121,5 +143,6 @@ stop_tree_compositors() {
   tree_compositor_pids=()
   tree_compositor_runs=()
   unset VELLOQ_TEST_KWIN_DISPLAY VELLOQ_TEST_KWIN_DISPLAY_HOME \
-    VELLOQ_TEST_SWAY_DISPLAY VELLOQ_TEST_SWAY_DISPLAY_HOME
+    VELLOQ_TEST_SWAY_DISPLAY VELLOQ_TEST_SWAY_DISPLAY_HOME \
+    VELLOQ_TEST_GNOME_DISPLAY VELLOQ_TEST_GNOME_DISPLAY_HOME VELLOQ_TEST_GNOME_DISPLAY_BUS
 }

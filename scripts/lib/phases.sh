@@ -31,7 +31,10 @@ start_desktop_compositors() {
   root=$(bash scripts/desktops) || return
   start_tree_compositor "$root" kwin VELLOQ_TEST_KWIN_DISPLAY || return
   start_tree_compositor "$root" sway VELLOQ_TEST_SWAY_DISPLAY || return
-  phase_detail="KWin $(chroot "$root" dpkg-query -W -f '${Version}' kwin-wayland | sed 's/^[0-9]*://'), sway $(chroot "$root" dpkg-query -W -f '${Version}' sway)"
+  start_tree_compositor "$root" gnome VELLOQ_TEST_GNOME_DISPLAY || return
+  local version
+  version() { chroot "$root" dpkg-query -W -f '${Version}' "$1" | sed 's/^[0-9]*://'; }
+  phase_detail="KWin $(version kwin-wayland), sway $(version sway), GNOME Shell $(version gnome-shell)"
 }
 
 # The compiler cache's hits and misses so far, as "HITS MISSES", read from

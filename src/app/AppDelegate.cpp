@@ -114,6 +114,7 @@ AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
     auto store = std::make_unique<ClipStore>(historyDirectory);
     // A copy is listed at once; the history file follows on its own thread.
     store->saveInBackground();
+    const auto publishMenu = platform.publishMenu;
     m_services =
         std::make_unique<AppServices>(Defaults::standard(), std::move(store), std::move(platform));
     m_appearance.apply(currentAppearance(Defaults::standard()));
@@ -124,6 +125,10 @@ AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
     connect(m_services.get(), &AppServices::writeFailed, this,
             [this](const QString& message) { m_tray.showWarning(message); });
     fillTrayMenu();
+    if (publishMenu) {
+        publishMenu(m_tray.menu());
+        m_menuPublished = true;
+    }
     server.onRequest = [services = m_services.get()](const InstanceServer::Request& request) {
         // Qt's Wayland shell hands the token to the compositor with the next
         // window activation, which a command that shows a window makes.
@@ -235,7 +240,7 @@ void AppDelegate::trackMenus(AppPlatform& platform) {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-    if (!m_tray.isShown())
+    if (!m_tray.isShown() && !m_menuPublished)
         QTextStream(stderr) << "velloq: this desktop has no system tray; Velloq runs without an "
                                "icon. 'velloq menu' opens its menu at the pointer, and "
                                "'velloq --help' lists the other commands that reach it.\n";

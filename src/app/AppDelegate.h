@@ -54,4 +54,6 @@ private:
     QPointer<QWidget> m_updateProgress;
     QString m_startupNotice;
     bool m_pastingUnavailable;
+    // The menu shows in the desktop's top bar, where there is no tray.
+    bool m_menuPublished = false;
 };

@@ -15,6 +15,7 @@ class DesktopEntries;
 class OverviewModel;
 class OverviewPanelController;
 class QKeyEvent;
+class QMenu;
 class QObject;
 
 // What the application needs of the desktop it runs on. Each platform
@@ -39,6 +40,9 @@ struct AppPlatform {
     // What this desktop keeps Velloq from doing, said once at launch;
     // empty where everything works.
     QString startupNotice;
+    // Shows the application's menu where the desktop keeps such menus
+    // instead of a tray (GNOME's top bar); optional.
+    std::function<void(QMenu& menu)> publishMenu;
     // Applies the "appearance" preference; optional.
     std::function<void()> applyAppearance;
     // The overlay window, built at its first showing; without it the

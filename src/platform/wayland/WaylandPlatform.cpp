@@ -1,8 +1,13 @@
 #include "WaylandPlatform.h"
 
+#include "GnomeShellBridge.h"
+#include "GnomeShellHotKeys.h"
+#include "GnomeShellMenu.h"
+#include "GnomeShellPasteboard.h"
 #include "KeyboardShortcuts/Library.h"
 #include "UnwatchablePasteboard.h"
 #include "WaylandActiveWindow.h"
+#include "WaylandCompositorBlur.h"
 #include "WaylandGlobals.h"
 #include "WaylandOverviewPanel.h"
 #include "WaylandPasteTarget.h"
@@ -26,10 +31,35 @@
 
 #include <wayland-client.h>
 
+namespace {
+
+void reportAbandonedPaste() {
+    QTextStream(stderr) << "velloq: the picked entry is on the clipboard, but the "
+                           "application to paste into did not get the keyboard back\n";
+}
+
+// Mutter offers GTK's shell protocol to every client.
+bool isGnome(const std::optional<WaylandGlobals>& globals) {
+    return globals && globals->offers(QStringLiteral("gtk_shell1"));
+}
+
+} // namespace
+
 WaylandPlatform::WaylandPlatform()
     : m_desktopEntries(std::make_shared<DesktopEntries>()),
-      m_pasteboard(WaylandPasteboard::create()), m_activeWindow(WaylandActiveWindow::create()),
-      m_pasteTarget(std::make_unique<WaylandPasteTarget>(m_activeWindow.get())) {
+      m_pasteboard(WaylandPasteboard::create()) {
+    // GNOME offers no data-control; its Shell does the clipboard for us.
+    if (!m_pasteboard)
+        m_gnomeShell = GnomeShellBridge::connect(QDBusConnection::sessionBus());
+    if (m_gnomeShell)
+        connectToGnomeShell();
+    else
+        connectToCompositor();
+}
+
+void WaylandPlatform::connectToCompositor() {
+    m_activeWindow = WaylandActiveWindow::create();
+    m_pasteTarget = std::make_unique<WaylandPasteTarget>(m_activeWindow.get());
     // A connection of its own: the desktop learns the application's id
     // only from the first portal call on a connection.
     m_shortcuts = PortalGlobalShortcuts::create(QDBusConnection::connectToBus(
@@ -42,15 +72,27 @@ WaylandPlatform::WaylandPlatform()
     if (m_pasteboard)
         QTextStream(stderr) << "velloq: reading the clipboard through "
                             << m_pasteboard->protocolName() << '\n';
-    QObject::connect(m_pasteTarget.get(), &WaylandPasteTarget::commandVAbandoned, [] {
-        QTextStream(stderr) << "velloq: the picked entry is on the clipboard, but the "
-                               "application to paste into did not get the keyboard back\n";
+    QObject::connect(m_pasteTarget.get(), &WaylandPasteTarget::commandVAbandoned,
+                     [] { reportAbandonedPaste(); });
+}
+
+void WaylandPlatform::connectToGnomeShell() {
+    m_gnomeShellPasteboard = std::make_shared<GnomeShellPasteboard>(*m_gnomeShell);
+    m_gnomeShellHotKeys = std::make_unique<GnomeShellHotKeys>(*m_gnomeShell);
+    KeyboardShortcuts::setHotKeyPlatform(m_gnomeShellHotKeys.get());
+    m_canType = true;
+    QTextStream(stderr) << "velloq: reading the clipboard through GNOME Shell "
+                        << m_gnomeShell->shellVersion() << " and Velloq's extension\n";
+    QObject::connect(m_gnomeShell.get(), &GnomeShellBridge::pasteFinished, [](bool typed) {
+        if (!typed)
+            reportAbandonedPaste();
     });
 }
 
 WaylandPlatform::~WaylandPlatform() {
-    // The shortcut library must not reach the portal once it is gone.
-    if (m_shortcuts)
+    // The shortcut library must not reach the portal or the Shell once they
+    // are gone.
+    if (m_shortcuts || m_gnomeShellHotKeys)
         KeyboardShortcuts::setHotKeyPlatform(nullptr);
 }
 
@@ -60,6 +102,27 @@ QString WaylandPlatform::clipboardLimitation() {
         "This desktop does not let clipboard managers watch the clipboard, so Velloq "
         "cannot record new copies here. Your history and the velloq commands still work; "
         "in an X11 session Velloq records every copy.");
+}
+
+QString WaylandPlatform::gnomeExtensionNeeded() {
+    return QCoreApplication::translate(
+               "WaylandPlatform",
+               "On GNOME, Velloq sees your copies through its GNOME Shell extension, which is "
+               "not turned on. Turn it on with \u201cgnome-extensions enable %1\u201d (GNOME loads "
+               "a newly installed extension at your next log-in), then start Velloq again. Until "
+               "then Velloq records no new copies; your history and the velloq commands still "
+               "work.")
+        .arg(GnomeShellBridge::extensionUuid);
+}
+
+QString WaylandPlatform::gnomeTypingNeedsExtension() {
+    return QCoreApplication::translate(
+               "WaylandPlatform",
+               "On GNOME, Velloq types into other windows through its GNOME Shell extension, "
+               "which is not turned on: run \u201cgnome-extensions enable %1\u201d (GNOME loads a "
+               "newly installed extension at your next log-in). Until then a picked card is "
+               "copied and you press \u2303V yourself.")
+        .arg(GnomeShellBridge::extensionUuid);
 }
 
 QString WaylandPlatform::typingUnavailableReason() {
@@ -78,9 +141,11 @@ QString WaylandPlatform::plasmaTypingUnavailableReason(const QString& runningPro
         .arg(runningProgram);
 }
 
-// KWin offers its own shell protocol to every client.
+// KWin offers its own shell protocol to every client, Mutter its GTK one.
 QString WaylandPlatform::whyTypingIsUnavailable() const {
     const std::optional<WaylandGlobals> globals = WaylandGlobals::readFromEnvironment();
+    if (isGnome(globals))
+        return gnomeTypingNeedsExtension();
     if (globals && globals->offers(QStringLiteral("org_kde_plasma_shell")))
         return plasmaTypingUnavailableReason(QCoreApplication::applicationFilePath());
     return typingUnavailableReason();
@@ -88,6 +153,27 @@ QString WaylandPlatform::whyTypingIsUnavailable() const {
 
 AppPlatform WaylandPlatform::platform() {
     AppPlatform platform;
+    if (m_gnomeShell)
+        addGnomeShellServices(platform);
+    else
+        addCompositorServices(platform);
+    platform.desktopEntries = m_desktopEntries;
+    // Whether Velloq can type is the compositor's to say, once: there is
+    // nobody to ask for it.
+    platform.hasAccess = [canType = m_canType] { return canType; };
+    platform.requestAccess = [] {};
+    if (!m_canType)
+        platform.pastingUnavailableReason = whyTypingIsUnavailable();
+    platform.virtualKeyOfEvent = virtualKeyOfEvent;
+    platform.shortcutsFireAnywhere = true;
+    platform.makeOverviewPanel = [this](OverviewModel& model, OverviewPanelController& controller) {
+        return makeOverviewPanel(model, controller);
+    };
+    platform.screenFrameUnderPointer = screenFrameUnderPointer;
+    return platform;
+}
+
+void WaylandPlatform::addCompositorServices(AppPlatform& platform) {
     if (m_pasteboard) {
         platform.pasteboard = m_pasteboard;
         platform.write = [pasteboard = m_pasteboard](const ClipContent& content) {
@@ -100,9 +186,10 @@ AppPlatform WaylandPlatform::platform() {
         platform.write = [](const ClipContent& content) {
             QGuiApplication::clipboard()->setMimeData(mimeDataFor(content));
         };
+        platform.startupNotice = isGnome(WaylandGlobals::readFromEnvironment())
+                                     ? gnomeExtensionNeeded()
+                                     : clipboardLimitation();
     }
-    if (!m_pasteboard)
-        platform.startupNotice = clipboardLimitation();
     platform.frontmostBundleID = [this] {
         return m_activeWindow ? m_activeWindow->activatedAppId() : std::nullopt;
     };
@@ -119,21 +206,24 @@ AppPlatform WaylandPlatform::platform() {
             QObject::connect(m_activeWindow.get(), &WaylandActiveWindow::activated,
                              m_activeWindow.get(), handler);
     };
-    platform.desktopEntries = m_desktopEntries;
-    // Whether Velloq can type is the compositor's to say, once: there is
-    // nobody to ask for it.
-    platform.hasAccess = [canType = m_canType] { return canType; };
-    platform.requestAccess = [] {};
-    if (!m_canType)
-        platform.pastingUnavailableReason = whyTypingIsUnavailable();
     platform.sendCommandV = [this](qint32) { m_pasteTarget->sendCommandV(); };
-    platform.virtualKeyOfEvent = virtualKeyOfEvent;
-    platform.shortcutsFireAnywhere = true;
-    platform.makeOverviewPanel = [this](OverviewModel& model, OverviewPanelController& controller) {
-        return makeOverviewPanel(model, controller);
+}
+
+void WaylandPlatform::addGnomeShellServices(AppPlatform& platform) {
+    platform.pasteboard = m_gnomeShellPasteboard;
+    platform.write = [pasteboard = m_gnomeShellPasteboard](const ClipContent& content) {
+        pasteboard->write(content);
     };
-    platform.screenFrameUnderPointer = screenFrameUnderPointer;
-    return platform;
+    GnomeShellBridge* shell = m_gnomeShell.get();
+    platform.frontmostBundleID = [shell] { return shell->focusedAppId(); };
+    platform.frontmostPID = [shell] { return std::optional<qint32>(shell->focusedPid()); };
+    platform.observeActivations = [shell](auto handler) {
+        QObject::connect(shell, &GnomeShellBridge::focusChanged, shell, handler);
+    };
+    platform.sendCommandV = [shell](qint32) { shell->paste(); };
+    platform.publishMenu = [this](QMenu& menu) {
+        m_gnomeShellMenu = std::make_unique<GnomeShellMenu>(*m_gnomeShell, menu);
+    };
 }
 
 std::unique_ptr<OverviewPanelSurface>

@@ -5,6 +5,10 @@
 #include <memory>
 
 class DesktopEntries;
+class GnomeShellBridge;
+class GnomeShellHotKeys;
+class GnomeShellMenu;
+class GnomeShellPasteboard;
 class PortalGlobalShortcuts;
 class WaylandPasteboard;
 class WaylandPasteTarget;
@@ -15,7 +19,9 @@ class WaylandActiveWindow;
 // window management, Control-V through a virtual keyboard or KWin's fake
 // input, each on a connection of our own; the overlay
 // as a full-screen window; the global shortcut through the desktop portal.
-// What the compositor does not let a client do is left out, and said once.
+// On GNOME, which offers none of these, Velloq's Shell extension does all
+// but the overlay. What the compositor does not let a client do is left
+// out, and said once.
 class WaylandPlatform {
 public:
     WaylandPlatform();
@@ -36,12 +42,20 @@ public:
     // the program its installed desktop entry names; `runningProgram` is
     // where this one runs from.
     static QString plasmaTypingUnavailableReason(const QString& runningProgram);
+    // What to do on GNOME while Velloq's Shell extension is off: said at
+    // launch, and where the user would allow pasting.
+    static QString gnomeExtensionNeeded();
+    static QString gnomeTypingNeedsExtension();
 
 private:
     std::unique_ptr<OverviewPanelSurface> makeOverviewPanel(OverviewModel& model,
                                                             OverviewPanelController& controller);
 
     QString whyTypingIsUnavailable() const;
+    void connectToCompositor();
+    void connectToGnomeShell();
+    void addCompositorServices(AppPlatform& platform);
+    void addGnomeShellServices(AppPlatform& platform);
 
     bool m_canType = false;
     std::shared_ptr<DesktopEntries> m_desktopEntries;
@@ -49,4 +63,8 @@ private:
     std::unique_ptr<WaylandActiveWindow> m_activeWindow;
     std::unique_ptr<WaylandPasteTarget> m_pasteTarget;
     std::unique_ptr<PortalGlobalShortcuts> m_shortcuts;
+    std::unique_ptr<GnomeShellBridge> m_gnomeShell;
+    std::shared_ptr<GnomeShellPasteboard> m_gnomeShellPasteboard;
+    std::unique_ptr<GnomeShellHotKeys> m_gnomeShellHotKeys;
+    std::unique_ptr<GnomeShellMenu> m_gnomeShellMenu;
 };
