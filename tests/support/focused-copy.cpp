@@ -1,18 +1,35 @@
 // A clipboard peer for desktops that let only the window with the keyboard
-// set or read the clipboard (GNOME): a small window that, once it has the
-// keyboard, either copies `TYPE TEXT|@FILE ...` and prints "ready",
-// then serves the copy until it is killed, or with `--print` prints the
-// clipboard's types ("type: ...") and text ("text: ...") and quits.
-// `--app-id ID` names its window.
+// set or read the clipboard (GNOME): a small window that prints "focused"
+// once it has the keyboard, then either copies `TYPE TEXT|@FILE ...` at
+// the first key pressed in it (as a user's Control-C would; Mutter takes a
+// selection only with the serial of an input event newer than the last
+// selection's) and prints "ready", serving the copy until it is killed, or
+// with `--print` prints the clipboard's types ("type: ...") and text
+// ("text: ...") and quits. `--app-id ID` names its window.
 
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QRasterWindow>
 #include <QTextStream>
 
+#include <functional>
+
 namespace {
+
+class KeyWindow : public QRasterWindow {
+public:
+    std::function<void()> keyPressed;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (keyPressed)
+            keyPressed();
+        event->accept();
+    }
+};
 
 // None when a file cannot be read.
 QMimeData* offerOf(const QStringList& arguments) {
@@ -52,19 +69,23 @@ int main(int argc, char* argv[]) {
     }
     const bool printing = arguments.removeAll(QStringLiteral("--print")) > 0;
     QTextStream out(stdout);
-    QRasterWindow window;
+    KeyWindow window;
     window.setTitle(QStringLiteral("Clipboard peer"));
     window.resize(200, 100);
-    bool done = false;
-    QObject::connect(&app, &QGuiApplication::focusWindowChanged, [&](QWindow* focused) {
-        if (!focused || done)
+    bool focused = false;
+    QObject::connect(&app, &QGuiApplication::focusWindowChanged, [&](QWindow* window) {
+        if (!window || focused)
             return;
-        done = true;
+        focused = true;
+        out << "focused" << Qt::endl;
         if (printing) {
             print(out);
             QGuiApplication::quit();
-            return;
         }
+    });
+    window.keyPressed = [&] {
+        if (printing || !window.keyPressed)
+            return;
         QMimeData* offer = offerOf(arguments);
         if (!offer) {
             QGuiApplication::exit(2);
@@ -72,7 +93,8 @@ int main(int argc, char* argv[]) {
         }
         QGuiApplication::clipboard()->setMimeData(offer);
         out << "ready" << Qt::endl;
-    });
+        window.keyPressed = nullptr;
+    };
     window.show();
     return QGuiApplication::exec();
 }
