@@ -161,4 +161,20 @@ stored "copied in an excluded application" && fail "a copy made in an excluded a
 kill "${pids[0]}"
 wait "${pids[0]}" 2>/dev/null || true
 call_bridge Focus | grep -q NotVelloq || fail "the extension answered after Velloq quit"
+
+# With the extension turned off, Velloq says how to turn it on.
+extensions() {
+  chroot "$tree_root" setpriv --reuid=nobody --regid=nogroup --clear-groups env -i PATH=/usr/bin:/bin \
+    HOME="${run#"$tree_root"}" DBUS_SESSION_BUS_ADDRESS="unix:path=${run#"$tree_root"}/bus" \
+    gnome-extensions "$@" velloq@tarnbrooksoftware.com
+}
+extensions disable || fail "gnome-extensions could not turn the extension off"
+trap 'extensions enable || true; cleanup' EXIT
+bridge_down() { ! bridge_up; }
+eventually bridge_down || fail "the extension stayed on the bus when turned off"
+(exec "${session[@]}" "$velloq" -SkipOnboarding) 2>"$home/velloq.log" &
+pids+=($!)
+eventually grep -q "watching the clipboard" "$home/velloq.log" || fail "Velloq did not start without the extension"
+grep -q "gnome-extensions enable velloq@tarnbrooksoftware.com" "$home/velloq.log" ||
+  fail "Velloq did not say how to turn the extension on: $(cat "$home/velloq.log")"
 echo "ok, through GNOME Shell $(sed -n 's/.*through GNOME Shell \([^ ]*\).*/\1/p' "$home/velloq.log")"

@@ -2,7 +2,8 @@
 # The Debian package as a user gets it: built from this tree, with library
 # dependencies found by dpkg-shlibdeps, lintian clean (apart from the
 # overrides it ships), and unpacked into a temporary root, where the program
-# runs and the desktop entry and AppStream data validate.
+# runs and the desktop entry, the AppStream data and the GNOME Shell
+# extension's metadata validate.
 set -euo pipefail
 build=$1
 work=$(mktemp -d)
@@ -47,6 +48,21 @@ grep -qx "Exec=/usr/bin/velloq" "$root/usr/share/applications/$id.desktop" \
   || fail "the desktop entry does not start /usr/bin/velloq: $(grep ^Exec "$root/usr/share/applications/$id.desktop")"
 appstreamcli validate --no-net --pedantic "$root/usr/share/metainfo/$id.metainfo.xml" >"$work/as.log" 2>&1 \
   || fail "the AppStream data is invalid: $(cat "$work/as.log")"
+extension=$root/usr/share/gnome-shell/extensions/velloq@tarnbrooksoftware.com
+python3 - "$extension" <<'CHECK' || fail "the GNOME Shell extension is not as GNOME loads it"
+import json, os, re, sys
+folder = sys.argv[1]
+meta = json.load(open(os.path.join(folder, "metadata.json")))
+assert meta["uuid"] == os.path.basename(folder), "uuid is not the folder's name"
+assert meta["name"] and meta["description"], "no name or description"
+versions = meta["shell-version"]
+assert all(re.fullmatch(r"\d+", v) for v in versions), "shell-version is not major versions"
+assert "45" in versions and versions == sorted(versions, key=int), "shell-version does not run from 45"
+for module in ["extension.js"] + [f for f in os.listdir(folder) if f.endswith(".js")]:
+    text = open(os.path.join(folder, module)).read()
+    for imported in re.findall(r"from '\./([^']+)'", text):
+        assert os.path.exists(os.path.join(folder, imported)), f"{module} imports a missing {imported}"
+CHECK
 lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 \
   || fail "lintian: $(cat "$work/lintian.log")"
 echo "package ok: $(basename "$deb")"
