@@ -17,7 +17,14 @@ $WAYLAND_DISPLAY and the copies are made with `wl-copy`: a 1 KB text, a
 Those rows are headed by $VELLOQ_BENCH_DESKTOP (the compositor's name,
 "Wayland" unless given).
 
-usage: desktop.py VELLOQ [IDLE_SECONDS] [--wayland]
+With --gnome COPIER KEYS, the same under GNOME Shell with Velloq's
+extension: Velloq runs as nobody, the Shell's user, on the session bus in
+$DBUS_SESSION_BUS_ADDRESS, and each copy is made by COPIER
+(velloq-focused-copy), a window that copies at a key typed into it by KEYS
+(velloq-gnome-keys), timed from the moment the window has put its copy on
+the clipboard.
+
+usage: desktop.py VELLOQ [IDLE_SECONDS] [--wayland | --gnome COPIER KEYS]
 """
 import base64
 import json
@@ -49,14 +56,23 @@ def png(width, height, noise_rows, seed):
             + chunk(b"IDAT", zlib.compress(b"".join(lines), 6)) + chunk(b"IEND", b""))
 
 
+GNOME = sys.argv.index("--gnome") if "--gnome" in sys.argv else 0
+# Under GNOME the programs run as the Shell's user, whose bus it is.
+AS_SHELL_USER = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] if GNOME else []
+
+
 class Velloq:
     def __init__(self, binary):
         self.home = tempfile.mkdtemp()
         self.env = dict(os.environ, XDG_DATA_HOME=f"{self.home}/data",
-                        XDG_CONFIG_HOME=f"{self.home}/config", XDG_RUNTIME_DIR=f"{self.home}/run")
+                        XDG_CONFIG_HOME=f"{self.home}/config", XDG_RUNTIME_DIR=f"{self.home}/run",
+                        HOME=self.home)
         os.makedirs(f"{self.home}/run", mode=0o700)
+        if GNOME:
+            subprocess.run(["chown", "-R", "nobody:nogroup", self.home], check=True)
         self.socket = f"{self.home}/run/velloq/instance"
-        self.process = subprocess.Popen([binary, "-SkipOnboarding"], env=self.env, stderr=subprocess.DEVNULL)
+        self.process = subprocess.Popen(AS_SHELL_USER + [binary, "-SkipOnboarding"], env=self.env,
+                                        stderr=None if os.environ.get("VELLOQ_BENCH_LOG") else subprocess.DEVNULL)
         while not self.answers():
             time.sleep(0.005)
 
@@ -65,7 +81,14 @@ class Velloq:
                               "workingDirectory": "/"}) + "\n"
         with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
             s.settimeout(10)
-            s.connect(self.socket)
+            # Velloq answers only its own user, told by the connection.
+            if GNOME:
+                os.seteuid(65534)
+            try:
+                s.connect(self.socket)
+            finally:
+                if GNOME:
+                    os.seteuid(0)
             s.sendall(request.encode())
             return json.loads(s.makefile().readline())
 
@@ -106,10 +129,48 @@ class Velloq:
         self.process.wait()
 
 
-WAYLAND = "--wayland" in sys.argv
+WAYLAND = "--wayland" in sys.argv or GNOME
+
+
+class FocusedCopier:
+    """Copies from a window of its own at a key typed into it; each window
+    serves its copy until the next one has copied."""
+
+    def __init__(self, copier, keys, env):
+        self.copier, self.keys, self.env = copier, keys, env
+        self.serving = None
+        self.typing = None
+
+    def start(self, path, target):
+        window = subprocess.Popen(AS_SHELL_USER + [self.copier, target, "@" + path], env=self.env,
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        if window.stdout.readline().strip() != "focused":
+            raise RuntimeError("the copying window did not get the keyboard")
+        return window
+
+    def copy(self, window):
+        keys = subprocess.Popen(AS_SHELL_USER + [self.keys, "42"], env=self.env)
+        if window.stdout.readline().strip() != "ready":
+            raise RuntimeError("the copying window did not copy")
+        ready = time.monotonic()
+        # Reaped at the next copy: the key helper lingers a moment.
+        if self.typing:
+            self.typing.wait()
+        self.typing = keys
+        if self.serving:
+            self.serving.kill()
+        self.serving = window
+        return ready
+
+
+FOCUSED_COPIER = None
 
 
 def copy(path, target):
+    if GNOME:
+        # The window opens first: the copy is the key typed in it.
+        window = FOCUSED_COPIER.start(path, target)
+        return lambda: FOCUSED_COPIER.copy(window)
     if WAYLAND:
         # wl-copy returns once its copy is on the clipboard, leaving a process
         # that serves it until the next copy.
@@ -127,9 +188,15 @@ def copy_to_history_ms(velloq, folder, make, target, rounds=7):
         path = os.path.join(folder, "copy")
         with open(path, "wb") as f:
             f.write(make(round_number))
+        if GNOME:
+            os.chmod(path, 0o644)
+            copy_now = copy(path, target)
         before = velloq.newest_id()
         start = time.monotonic()
-        copy(path, target)
+        if GNOME:
+            start = copy_now()
+        else:
+            copy(path, target)
         deadline = start + 10
         while velloq.newest_id() == before and time.monotonic() < deadline:
             time.sleep(0.0005)
@@ -146,11 +213,15 @@ class Table:
 
 
 def main():
-    arguments = [a for a in sys.argv[1:] if a != "--wayland"]
+    global FOCUSED_COPIER
+    arguments = [a for a in sys.argv[1:GNOME or None] if a != "--wayland"]
     binary = arguments[0]
     idle = int(arguments[1]) if len(arguments) > 1 else 60
     folder = tempfile.mkdtemp()
+    os.chmod(folder, 0o755)
     velloq = Velloq(binary)
+    if GNOME:
+        FOCUSED_COPIER = FocusedCopier(sys.argv[GNOME + 1], sys.argv[GNOME + 2], velloq.env)
     try:
         if WAYLAND:
             measure_wayland(velloq, folder)
@@ -158,7 +229,9 @@ def main():
             measure(velloq, folder, idle)
     finally:
         velloq.quit()
-        if WAYLAND:
+        if FOCUSED_COPIER and FOCUSED_COPIER.serving:
+            FOCUSED_COPIER.serving.kill()
+        elif WAYLAND:
             subprocess.run(["pkill", "-x", "-u", str(os.getuid()), "wl-copy"])
 
 

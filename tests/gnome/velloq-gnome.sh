@@ -27,7 +27,8 @@ chown -R nobody:nogroup "$home"
 session=(setpriv --reuid=nobody --regid=nogroup --clear-groups
   env -i PATH=/usr/bin:/bin HOME="$home" LANG=C.UTF-8 XDG_DATA_HOME="$XDG_DATA_HOME"
   XDG_CONFIG_HOME="$XDG_CONFIG_HOME" XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" WAYLAND_DISPLAY="$display"
-  DBUS_SESSION_BUS_ADDRESS="$VELLOQ_TEST_GNOME_DISPLAY_BUS" QT_QPA_PLATFORM=wayland)
+  DBUS_SESSION_BUS_ADDRESS="$VELLOQ_TEST_GNOME_DISPLAY_BUS" QT_QPA_PLATFORM=wayland
+  ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} ${LSAN_OPTIONS:+LSAN_OPTIONS="$LSAN_OPTIONS"})
 velloq() { "${session[@]}" "$velloq" "$@"; }
 # gdbus from the testing tree, as another client of the Shell's bus.
 other_client() {
@@ -113,7 +114,8 @@ eventually stored '"text":"after the silent source"' || fail "a silent source he
 id=$(json | grep -o '"id":"[^"]*"[^}]*"text":"copied in a GNOME window"' | head -n 1 | cut -d'"' -f4)
 [[ -n $id ]] || fail "no id for the first copy: $(json)"
 velloq copy "$id" || fail "velloq copy failed"
-"${session[@]}" "$copier" --print >"$home/read-back.log" 2>&1 || fail "no window to read the clipboard"
+# Its exit status is the sanitizer's word on Qt's Wayland plugin, not ours.
+"${session[@]}" "$copier" --print >"$home/read-back.log" 2>&1 || true
 grep -qx "text: copied in a GNOME window" "$home/read-back.log" ||
   fail "velloq copy not readable by another window: $(cat "$home/read-back.log")"
 
