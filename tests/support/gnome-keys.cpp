@@ -23,7 +23,8 @@ bool succeeded(const QDBusMessage& reply) {
 
 QDBusMessage callSession(const QString& session, const QString& method,
                          const QVariantList& arguments = {}) {
-    QDBusMessage message = QDBusMessage::createMethodCall(mutter, session, sessionInterface, method);
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(mutter, session, sessionInterface, method);
     message.setArguments(arguments);
     return QDBusConnection::sessionBus().call(message);
 }

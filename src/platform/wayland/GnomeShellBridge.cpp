@@ -85,9 +85,9 @@ std::optional<QByteArray> readUntilAnswered(int fd, const QDBusPendingCall& repl
 std::unique_ptr<GnomeShellBridge> GnomeShellBridge::connect(QDBusConnection bus, QObject* parent) {
     if (!bus.isConnected() || !bus.interface()->isServiceRegistered(bridgeName))
         return nullptr;
-    const auto owned = bus.interface()->registerService(
-        velloqName, QDBusConnectionInterface::DontQueueService,
-        QDBusConnectionInterface::DontAllowReplacement);
+    const auto owned =
+        bus.interface()->registerService(velloqName, QDBusConnectionInterface::DontQueueService,
+                                         QDBusConnectionInterface::DontAllowReplacement);
     if (!owned.isValid() || owned.value() != QDBusConnectionInterface::ServiceRegistered)
         return nullptr;
     std::unique_ptr<GnomeShellBridge> bridge(new GnomeShellBridge(bus, parent));
@@ -107,8 +107,8 @@ GnomeShellBridge::GnomeShellBridge(QDBusConnection bus, QObject* parent)
     subscribe(u"ShortcutActivated"_s, SLOT(handleShortcutActivated(quint32)));
     subscribe(u"MenuOpened"_s, SLOT(handleMenuOpened()));
     subscribe(u"MenuItemActivated"_s, SLOT(handleMenuItemActivated(QString)));
-    auto* watcher = new QDBusServiceWatcher(bridgeName, m_bus,
-                                            QDBusServiceWatcher::WatchForRegistration, this);
+    auto* watcher =
+        new QDBusServiceWatcher(bridgeName, m_bus, QDBusServiceWatcher::WatchForRegistration, this);
     QObject::connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
         if (greet())
             Q_EMIT restarted();
@@ -124,7 +124,8 @@ void GnomeShellBridge::subscribe(const QString& signal, const char* slot) {
 }
 
 QDBusMessage GnomeShellBridge::call(const QString& method, const QVariantList& arguments) const {
-    QDBusMessage message = QDBusMessage::createMethodCall(bridgeName, bridgePath, bridgeName, method);
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(bridgeName, bridgePath, bridgeName, method);
     message.setArguments(arguments);
     return m_bus.call(message, QDBus::Block, callTimeoutMs);
 }

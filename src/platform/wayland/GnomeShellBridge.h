@@ -25,7 +25,8 @@ public:
     // None when the extension does not answer on `bus` (not installed, not
     // turned on, or another Velloq holds the name). Waits up to a second
     // for the extension to see this process take Velloq's name.
-    static std::unique_ptr<GnomeShellBridge> connect(QDBusConnection bus, QObject* parent = nullptr);
+    static std::unique_ptr<GnomeShellBridge> connect(QDBusConnection bus,
+                                                     QObject* parent = nullptr);
     ~GnomeShellBridge() override;
 
     QString shellVersion() const { return m_shellVersion; }

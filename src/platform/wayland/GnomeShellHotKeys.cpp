@@ -31,10 +31,11 @@ std::optional<QString> GnomeShellHotKeys::accelerator(quint32 carbonKeyCode,
     const std::optional<QString> trigger = shortcutTrigger(carbonKeyCode, carbonModifiers);
     if (!trigger)
         return std::nullopt;
-    static const QMap<QString, QString> modifiers{{QStringLiteral("CTRL"), QStringLiteral("<Control>")},
-                                                  {QStringLiteral("ALT"), QStringLiteral("<Alt>")},
-                                                  {QStringLiteral("SHIFT"), QStringLiteral("<Shift>")},
-                                                  {QStringLiteral("LOGO"), QStringLiteral("<Super>")}};
+    static const QMap<QString, QString> modifiers{
+        {QStringLiteral("CTRL"), QStringLiteral("<Control>")},
+        {QStringLiteral("ALT"), QStringLiteral("<Alt>")},
+        {QStringLiteral("SHIFT"), QStringLiteral("<Shift>")},
+        {QStringLiteral("LOGO"), QStringLiteral("<Super>")}};
     QStringList parts = trigger->split(u'+');
     const QString key = parts.takeLast();
     QString accelerator;

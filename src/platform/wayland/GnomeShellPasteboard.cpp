@@ -2,9 +2,8 @@
 
 #include "GnomeShellBridge.h"
 #include "WaylandPasteboard.h"
-#include "platform/xdg/ClipboardOffer.h"
-
 #include "paste/ClipMimeData.h"
+#include "platform/xdg/ClipboardOffer.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -91,11 +90,12 @@ void GnomeShellPasteboard::write(const ClipContent& content) {
 
 // A file list pastes as files, a picture as a picture, anything else as
 // its text, which every field takes.
-std::pair<QString, QByteArray> GnomeShellPasteboard::bestRepresentation(const ClipContent& content) {
+std::pair<QString, QByteArray>
+GnomeShellPasteboard::bestRepresentation(const ClipContent& content) {
     const QList<WaylandClipboardConnection::Representation> offer =
         WaylandPasteboard::representations(content);
-    const char* preferred = std::holds_alternative<FilesContent>(content) ? "text/uri-list"
-                                                                          : "image/png";
+    const char* preferred =
+        std::holds_alternative<FilesContent>(content) ? "text/uri-list" : "image/png";
     for (const char* type : {preferred, "text/plain;charset=utf-8"}) {
         for (const auto& representation : offer) {
             if (representation.type == QLatin1String(type))
