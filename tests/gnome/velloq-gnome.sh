@@ -6,9 +6,10 @@
 # never sends its data does not hold the next capture, `velloq copy` is
 # readable by another window, `velloq paste` types into the focused window,
 # `velloq toggle` and the global shortcut show the overlay, where Return
-# pastes the first card, the top bar carries Velloq's menu, and a copy made
-# in an excluded application is not recorded. Other clients of the session
-# bus get nothing from the extension, and hear nothing of the clipboard.
+# pastes the first card, and a copy made in an excluded application is not
+# recorded. Other clients of the session bus get nothing from the
+# extension and hear nothing of the clipboard; with the extension off,
+# Velloq says how to turn it on.
 set -euo pipefail
 velloq=$1
 copier=$2
