@@ -867,6 +867,14 @@ Erstellt mit Qt %1 (LGPL 3), libxcb, xkbcommon und libgcrypt.</translation>
         <source>KDE Plasma lets only the installed Velloq (/usr/bin/velloq, as the application menu starts it) type into other windows, and this one runs from %1. Until then a picked card is copied and you press ⌃V yourself.</source>
         <translation>KDE Plasma lässt nur das installierte Velloq (/usr/bin/velloq, wie das Anwendungsmenü es startet) in andere Fenster tippen, und dieses läuft aus %1. Bis dahin wird eine gewählte Karte kopiert und Sie drücken ⌃V selbst.</translation>
     </message>
+    <message>
+        <source>On GNOME, Velloq sees your copies through its GNOME Shell extension, which is not turned on. Turn it on with “gnome-extensions enable %1” (GNOME loads a newly installed extension at your next log-in), then start Velloq again. Until then Velloq records no new copies; your history and the velloq commands still work.</source>
+        <translation>Unter GNOME sieht Velloq Ihre Kopien über seine GNOME-Shell-Erweiterung, die nicht eingeschaltet ist. Schalten Sie sie mit „gnome-extensions enable %1“ ein (GNOME lädt eine neu installierte Erweiterung bei Ihrer nächsten Anmeldung) und starten Sie Velloq dann neu. Bis dahin zeichnet Velloq keine neuen Kopien auf; Ihr Verlauf und die velloq-Befehle funktionieren weiterhin.</translation>
+    </message>
+    <message>
+        <source>On GNOME, Velloq types into other windows through its GNOME Shell extension, which is not turned on: run “gnome-extensions enable %1” (GNOME loads a newly installed extension at your next log-in). Until then a picked card is copied and you press ⌃V yourself.</source>
+        <translation>Unter GNOME tippt Velloq über seine GNOME-Shell-Erweiterung in andere Fenster, die nicht eingeschaltet ist: Führen Sie „gnome-extensions enable %1“ aus (GNOME lädt eine neu installierte Erweiterung bei Ihrer nächsten Anmeldung). Bis dahin wird eine gewählte Karte kopiert, und Sie drücken selbst ⌃V.</translation>
+    </message>
 </context>
 <context>
     <name>WelcomeStep</name>
