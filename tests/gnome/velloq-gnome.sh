@@ -8,13 +8,15 @@
 # `velloq toggle` and the global shortcut show the overlay, where Return
 # pastes the first card, and a copy made in an excluded application is not
 # recorded. Other clients of the session bus get nothing from the
-# extension and hear nothing of the clipboard; with the extension off,
-# Velloq says how to turn it on.
+# extension and hear nothing of the clipboard, not a byte of a copy marked
+# secret leaves the Shell, and with the extension off Velloq says how to
+# turn it on.
 set -euo pipefail
 velloq=$1
 copier=$2
 target=$3
 keys=$4
+probe=$5
 source "$(dirname "$0")/../x11/session.sh"
 display=${VELLOQ_TEST_GNOME_DISPLAY:-}
 [[ -n $display ]] || fail "needs the GNOME Shell that scripts/test starts (VELLOQ_TEST_GNOME_DISPLAY)"
@@ -164,6 +166,14 @@ stored "copied in an excluded application" && fail "a copy made in an excluded a
 kill "${pids[0]}"
 wait "${pids[0]}" 2>/dev/null || true
 call_bridge Focus | grep -q NotVelloq || fail "the extension answered after Velloq quit"
+
+# Whoever holds Velloq's name (here a probe, in Velloq's place) gets no byte
+# of a copy marked secret, but gets an ordinary one.
+probe() { "${session[@]}" "$probe" 'text/plain;charset=utf-8'; }
+copy 'text/plain;charset=utf-8' hunter2 x-kde-passwordManagerHint secret
+[[ $(probe) == refused ]] || fail "the extension let out a copy marked secret: $(probe)"
+copy 'text/plain;charset=utf-8' "an ordinary copy"
+[[ $(probe) == "an ordinary copy" ]] || fail "the extension did not let the probe read an ordinary copy: $(probe)"
 
 # With the extension turned off, Velloq says how to turn it on.
 extensions() {
