@@ -26,6 +26,11 @@ const QString notVelloqError = GnomeShellBridge::bridgeName + u".Error.NotVelloq
 constexpr int greetingTimeoutMs = 1000;
 constexpr int greetingRetryMs = 50;
 
+QDBusMessage bridgeCall(const QString& method) {
+    return QDBusMessage::createMethodCall(GnomeShellBridge::bridgeName, bridgePath,
+                                          GnomeShellBridge::bridgeName, method);
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(GnomeShellBridge::MenuItem)
@@ -124,8 +129,7 @@ void GnomeShellBridge::subscribe(const QString& signal, const char* slot) {
 }
 
 QDBusMessage GnomeShellBridge::call(const QString& method, const QVariantList& arguments) const {
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(bridgeName, bridgePath, bridgeName, method);
+    QDBusMessage message = bridgeCall(method);
     message.setArguments(arguments);
     return m_bus.call(message, QDBus::Block, callTimeoutMs);
 }
@@ -160,8 +164,7 @@ std::optional<QByteArray> GnomeShellBridge::read(quint32 serial, const QString& 
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return std::nullopt;
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(bridgeName, bridgePath, bridgeName, u"ReadClipboard"_s);
+    QDBusMessage message = bridgeCall(u"ReadClipboard"_s);
     message << serial << type << QVariant::fromValue(QDBusUnixFileDescriptor(pipe[1]))
             << quint64(maximumBytes);
     const int timeout = int(qBound<qint64>(1, deadline.remainingTime(), qint64(callTimeoutMs)));
@@ -174,8 +177,7 @@ std::optional<QByteArray> GnomeShellBridge::read(quint32 serial, const QString& 
 }
 
 void GnomeShellBridge::write(const QString& type, const QByteArray& data) {
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(bridgeName, bridgePath, bridgeName, u"WriteClipboard"_s);
+    QDBusMessage message = bridgeCall(u"WriteClipboard"_s);
     message << type << data;
     m_bus.asyncCall(message, callTimeoutMs);
 }
@@ -187,8 +189,7 @@ std::optional<QString> GnomeShellBridge::focusedAppId() const {
 }
 
 void GnomeShellBridge::paste() {
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(bridgeName, bridgePath, bridgeName, u"Paste"_s);
+    QDBusMessage message = bridgeCall(u"Paste"_s);
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message, callTimeoutMs), this);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, this,
                      [this](QDBusPendingCallWatcher* finished) {
@@ -208,15 +209,13 @@ quint32 GnomeShellBridge::grabShortcut(const QString& accelerator) {
 }
 
 void GnomeShellBridge::releaseShortcut(quint32 action) {
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(bridgeName, bridgePath, bridgeName, u"ReleaseShortcut"_s);
+    QDBusMessage message = bridgeCall(u"ReleaseShortcut"_s);
     message << action;
     m_bus.asyncCall(message, callTimeoutMs);
 }
 
 void GnomeShellBridge::setMenu(const QList<MenuItem>& items) {
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(bridgeName, bridgePath, bridgeName, u"SetMenu"_s);
+    QDBusMessage message = bridgeCall(u"SetMenu"_s);
     message << QVariant::fromValue(items);
     m_bus.asyncCall(message, callTimeoutMs);
 }

@@ -74,6 +74,9 @@ void WaylandPlatform::connectToCompositor() {
                             << m_pasteboard->protocolName() << '\n';
     QObject::connect(m_pasteTarget.get(), &WaylandPasteTarget::commandVAbandoned,
                      [] { reportAbandonedPaste(); });
+    // What the compositor offers tells what to say of what it withholds.
+    if (!m_pasteboard || !m_canType)
+        m_globals = WaylandGlobals::readFromEnvironment();
 }
 
 void WaylandPlatform::connectToGnomeShell() {
@@ -143,10 +146,9 @@ QString WaylandPlatform::plasmaTypingUnavailableReason(const QString& runningPro
 
 // KWin offers its own shell protocol to every client, Mutter its GTK one.
 QString WaylandPlatform::whyTypingIsUnavailable() const {
-    const std::optional<WaylandGlobals> globals = WaylandGlobals::readFromEnvironment();
-    if (isGnome(globals))
+    if (isGnome(m_globals))
         return gnomeTypingNeedsExtension();
-    if (globals && globals->offers(QStringLiteral("org_kde_plasma_shell")))
+    if (m_globals && m_globals->offers(QStringLiteral("org_kde_plasma_shell")))
         return plasmaTypingUnavailableReason(QCoreApplication::applicationFilePath());
     return typingUnavailableReason();
 }
@@ -186,9 +188,8 @@ void WaylandPlatform::addCompositorServices(AppPlatform& platform) {
         platform.write = [](const ClipContent& content) {
             QGuiApplication::clipboard()->setMimeData(mimeDataFor(content));
         };
-        platform.startupNotice = isGnome(WaylandGlobals::readFromEnvironment())
-                                     ? gnomeExtensionNeeded()
-                                     : clipboardLimitation();
+        platform.startupNotice =
+            isGnome(m_globals) ? gnomeExtensionNeeded() : clipboardLimitation();
     }
     platform.frontmostBundleID = [this] {
         return m_activeWindow ? m_activeWindow->activatedAppId() : std::nullopt;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "WaylandGlobals.h"
 #include "platform/AppPlatform.h"
 
 #include <memory>
@@ -58,6 +59,8 @@ private:
     void addGnomeShellServices(AppPlatform& platform);
 
     bool m_canType = false;
+    // The compositor's globals, read where it withholds something.
+    std::optional<WaylandGlobals> m_globals;
     std::shared_ptr<DesktopEntries> m_desktopEntries;
     std::shared_ptr<WaylandPasteboard> m_pasteboard;
     std::unique_ptr<WaylandActiveWindow> m_activeWindow;
