@@ -56,8 +56,10 @@ const X11Workspace::Frontmost& X11Workspace::frontmost() {
     m_frontmost = current;
     if (otherWindow)
         Q_EMIT activeWindowChanged();
+    // Window managers pass through "no active window" between two windows,
+    // sometimes even of one application: that is no activation.
     const auto activation = std::pair(current.pid, current.bundleID);
-    if (m_lastActivation != activation) {
+    if (current.window && m_lastActivation != activation) {
         m_lastActivation = activation;
         Q_EMIT applicationActivated(current.bundleID);
     }
