@@ -62,7 +62,7 @@ AS_SHELL_USER = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups
 
 
 class Velloq:
-    def __init__(self, binary):
+    def __init__(self, binary, wait=True):
         self.home = tempfile.mkdtemp()
         self.env = dict(os.environ, XDG_DATA_HOME=f"{self.home}/data",
                         XDG_CONFIG_HOME=f"{self.home}/config", XDG_RUNTIME_DIR=f"{self.home}/run",
@@ -71,10 +71,31 @@ class Velloq:
         if GNOME:
             subprocess.run(["chown", "-R", "nobody:nogroup", self.home], check=True)
         self.socket = f"{self.home}/run/velloq/instance"
+        self.binary = binary
         self.process = subprocess.Popen(AS_SHELL_USER + [binary, "-SkipOnboarding"], env=self.env,
                                         stderr=None if os.environ.get("VELLOQ_BENCH_LOG") else subprocess.DEVNULL)
-        while not self.answers():
+        while wait and not self.answers():
             time.sleep(0.005)
+
+    def run_command(self, *arguments):
+        """`velloq ARGUMENTS` run as its own process, as a script runs it."""
+        return subprocess.run(AS_SHELL_USER + [self.binary, *arguments], env=self.env,
+                              capture_output=True, text=True)
+
+    def newest_listed(self):
+        fields = self.run_command("list", "--limit", "1").stdout.split()
+        return fields[1] if len(fields) > 1 else None
+
+    def reset_peak(self):
+        with open(f"/proc/{self.process.pid}/clear_refs", "w") as f:
+            f.write("5")
+
+    def peak(self):
+        """The largest resident memory since reset_peak, in MiB."""
+        with open(f"/proc/{self.process.pid}/status") as f:
+            for line in f:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1]) / 1024
 
     def ask(self, *arguments):
         request = json.dumps({"arguments": list(arguments), "input": "",
@@ -182,7 +203,10 @@ def copy(path, target):
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
-def copy_to_history_ms(velloq, folder, make, target, rounds=7):
+def copy_to_history_ms(velloq, folder, make, target, rounds=7, by_command=False):
+    """From the copy until the newest entry is another: asked on the socket,
+    or, `by_command`, by running `velloq list` as a script would."""
+    newest = velloq.newest_listed if by_command else velloq.newest_id
     times = []
     for round_number in range(rounds):
         path = os.path.join(folder, "copy")
@@ -191,14 +215,14 @@ def copy_to_history_ms(velloq, folder, make, target, rounds=7):
         if GNOME:
             os.chmod(path, 0o644)
             copy_now = copy(path, target)
-        before = velloq.newest_id()
+        before = newest()
         start = time.monotonic()
         if GNOME:
             start = copy_now()
         else:
             copy(path, target)
         deadline = start + 10
-        while velloq.newest_id() == before and time.monotonic() < deadline:
+        while newest() == before and time.monotonic() < deadline:
             time.sleep(0.0005)
         times.append((time.monotonic() - start) * 1000)
     return statistics.median(times)
@@ -219,14 +243,14 @@ def main():
     idle = int(arguments[1]) if len(arguments) > 1 else 60
     folder = tempfile.mkdtemp()
     os.chmod(folder, 0o755)
+    if not WAYLAND:
+        measure(binary, folder, idle)
+        return
     velloq = Velloq(binary)
     if GNOME:
         FOCUSED_COPIER = FocusedCopier(sys.argv[GNOME + 1], sys.argv[GNOME + 2], velloq.env)
     try:
-        if WAYLAND:
-            measure_wayland(velloq, folder)
-        else:
-            measure(velloq, folder, idle)
+        measure_wayland(velloq, folder)
     finally:
         velloq.quit()
         if FOCUSED_COPIER and FOCUSED_COPIER.serving:
@@ -255,9 +279,67 @@ def measure_wayland(velloq, folder):
     rows.append((f"{desktop}: resident memory after those copies", f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
 
 
-def measure(velloq, folder, idle):
-    time.sleep(2)
+def photo(seed):
+    """A PNG like a photo, which compresses hardly at all: 1792×1792 of noise, 9.6 MB."""
+    return png(1792, 1792, 1792, seed)
+
+
+def list_ms(velloq, rounds=21):
+    """Wall time of `velloq list` as a script runs it, process start included."""
+    times = []
+    for _ in range(rounds):
+        start = time.monotonic()
+        velloq.run_command("list")
+        times.append((time.monotonic() - start) * 1000)
+    return statistics.median(times)
+
+
+def startup_copy_recorded(binary, folder):
+    """Copies a text and then a picture the moment `velloq list` first
+    answers, as a login script would, and tells whether both were kept."""
+    velloq = Velloq(binary, wait=False)
+    try:
+        deadline = time.monotonic() + 20
+        while velloq.run_command("list").returncode != 0 and time.monotonic() < deadline:
+            pass
+        text = f"start-up copy {time.time()}"
+        path = os.path.join(folder, "startup-text")
+        with open(path, "w") as f:
+            f.write(text)
+        copy(path, "UTF8_STRING")
+        time.sleep(0.1)
+        path = os.path.join(folder, "startup-picture")
+        with open(path, "wb") as f:
+            f.write(png(1920, 1080, 73, 7))
+        copy(path, "image/png")
+        time.sleep(1)
+        listed = velloq.run_command("list").stdout
+        kept = [text in listed, " image " in listed]
+        return {(True, True): "recorded (text and picture)", (True, False): "text only, picture lost",
+                (False, True): "picture only, text lost"}.get(tuple(kept), "both lost")
+    finally:
+        velloq.quit()
+
+
+def measure(velloq_binary, folder, idle):
     rows = Table()
+    rows.append(("a copy made the moment `velloq list` first answers",
+                 startup_copy_recorded(velloq_binary, folder)))
+
+    velloq = Velloq(velloq_binary)
+    try:
+        measure_everyday(velloq, folder, idle, rows)
+    finally:
+        velloq.quit()
+    velloq = Velloq(velloq_binary)
+    try:
+        measure_photos(velloq, folder, rows)
+    finally:
+        velloq.quit()
+
+
+def measure_everyday(velloq, folder, idle, rows):
+    time.sleep(2)
     rss, pss = velloq.memory()
     rows.append(("resident memory, empty history, idle", f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
 
@@ -266,21 +348,7 @@ def measure(velloq, folder, idle):
     switches = velloq.context_switches() - before
     rows.append((f"idle wake-ups over {idle} s", f"{switches} context switches"))
 
-    screenshot = png(1920, 1080, 73, 1)
-    large = png(1700, 1700, 1700, 2)
-    kinds = [
-        ("copy of a short text → in the history", "UTF8_STRING",
-         lambda n: f"short text {n} {time.time()}".encode()),
-        (f"copy of a {len(screenshot) // 1000} kB screenshot PNG → in the history", "image/png",
-         lambda n: png(1920, 1080, 73, 100 + n)),
-        ("copy of a 5 MB text → in the history", "UTF8_STRING",
-         lambda n: (f"{n} " + "five megabytes of text " * 230000)[:5_000_000].encode()),
-        (f"copy of an {len(large) / 1e6:.1f} MB PNG → in the history", "image/png",
-         lambda n: png(1700, 1700, 1700, 200 + n)),
-    ]
-    for name, target, make in kinds:
-        rows.append((name, f"{copy_to_history_ms(velloq, folder, make, target):.0f} ms median"))
-
+    rows.append(("copy of a short text → seen by `velloq list`", f"{copy_to_history_ms(velloq, folder, lambda n: f'short text {n} {time.time()}'.encode(), 'UTF8_STRING', by_command=True):.0f} ms median"))
     for n in range(200):
         path = os.path.join(folder, "text")
         with open(path, "wb") as f:
@@ -294,17 +362,37 @@ def measure(velloq, folder, idle):
         time.sleep(0.02)
     time.sleep(2)
     rss, pss = velloq.memory()
-    rows.append(("resident memory after 200 texts + 20 screenshots", f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
-
-    for _ in range(20):
-        velloq.ask("toggle")
-        time.sleep(0.4)
-        velloq.ask("toggle")
-        time.sleep(0.4)
-    time.sleep(2)
+    rows.append(("resident memory after 200 texts + 20 screenshots (430 kB PNG)",
+                 f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
+    rows.append(("copy of a 5 MB text → in the history", f"{copy_to_history_ms(velloq, folder, lambda n: (f'{n} ' + 'five megabytes of text ' * 230000)[:5_000_000].encode(), 'UTF8_STRING'):.0f} ms median"))
     rss, pss = velloq.memory()
-    rows.append(("resident memory after opening the overlay 20 times", f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
+    rows.append(("resident memory after 7 texts of 5 MB more", f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
 
+
+def measure_photos(velloq, folder, rows):
+    time.sleep(1)
+    rows.append(("copy of a 9.6 MB photo-like PNG → seen by `velloq list`",
+                 f"{copy_to_history_ms(velloq, folder, photo, 'image/png', by_command=True):.0f} ms median"))
+    for n in range(20):
+        path = os.path.join(folder, "photo")
+        with open(path, "wb") as f:
+            f.write(photo(300 + n))
+        copy(path, "image/png")
+        time.sleep(1)
+    time.sleep(2)
+    rows.append(("`velloq list`, 27 entries, process start included", f"{list_ms(velloq):.1f} ms median"))
+    rss, pss = velloq.memory()
+    rows.append(("resident memory after 27 photo-like pictures (9.6 MB PNG)", f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
+    velloq.reset_peak()
+    for _ in range(5):
+        velloq.ask("toggle")
+        time.sleep(1.5)
+        velloq.ask("toggle")
+        time.sleep(0.5)
+    rows.append(("resident memory at its peak while the overlay shows them", f"{velloq.peak():.1f} MB"))
+    time.sleep(15)
+    rss, pss = velloq.memory()
+    rows.append(("resident memory 15 s after the fifth opening", f"{rss:.1f} MB (PSS {pss:.1f} MB)"))
 
 
 main()

@@ -2,13 +2,11 @@
 
 #include "AboutBox.h"
 #include "CommandRouter.h"
-#include "InstanceClient.h"
 #include "KeyboardShortcuts/KeyEvents.h"
 #include "SignalQuitter.h"
 #include "Translations.h"
-#include "cli/HistoryCommandLine.h"
 #include "history/ClipStore.h"
-#include "history/PrivateFiles.h"
+#include "launch/CommandSyntax.h"
 #include "overview/OverviewPanelController.h"
 #include "preferences/Defaults.h"
 #include "preferences/Preferences.h"
@@ -16,7 +14,6 @@
 #include "style/AppIcon.h"
 
 #include <QDir>
-#include <QLockFile>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QTextStream>
@@ -30,16 +27,6 @@ using namespace Qt::StringLiterals;
 const QString AppDelegate::showOverviewArgument = u"-ShowOverview"_s;
 
 namespace {
-
-// How long a launch waits for the history lock held by someone else.
-constexpr int lockWaitMs = 5000;
-
-QString historyDirectory(const QStringList& arguments) {
-    const qsizetype option = arguments.indexOf(u"--data-dir"_s);
-    if (option >= 0 && option + 1 < arguments.size())
-        return QDir::cleanPath(QDir(arguments[option + 1]).absolutePath());
-    return ClipDisk::defaultDirectory();
-}
 
 // Qt hands our clipboard content to a clipboard manager at exit and waits up
 // to five seconds for it; the history is saved after every change, so a
@@ -58,32 +45,12 @@ void AppDelegate::nameApplication() {
     QCoreApplication::setApplicationVersion(QStringLiteral(VELLOQ_VERSION));
 }
 
-int AppDelegate::run(QApplication& app, AppPlatform platform) {
+int AppDelegate::run(QApplication& app, AppPlatform platform, const QString& directory) {
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(AppIcon::icon());
     Translations::install(app);
-    const QString directory = historyDirectory(QApplication::arguments());
-    createPrivateFolder(directory);
-    QLockFile lock(directory + "/.lock"_L1);
-    lock.setStaleLockTime(0);
-    // Nobody answered on the socket, so a holder is a history command saving
-    // offline (for a moment) or a Velloq still starting.
-    const bool locked = lock.tryLock(0) || lock.tryLock(lockWaitMs);
-    const std::optional<qint64> holder =
-        locked ? std::nullopt : HistoryCommandLine::lockHolder(lock);
-    if (!locked && !holder) {
-        QTextStream(stderr) << "velloq: cannot use the history folder " << directory
-                            << ": its lock file cannot be made (is the folder writable?)\n";
-        return 1;
-    }
-    if (!locked && !InstanceClient::send(
-                       {QApplication::arguments().mid(1), {}, QDir::currentPath()}, lockWaitMs)) {
-        QTextStream(stderr) << "velloq: the history in " << directory << " is in use by process "
-                            << *holder << "; start Velloq again once it has finished\n";
-        return 1;
-    }
     InstanceServer server;
-    if (!locked || !server.listen()) {
+    if (!server.listen()) {
         if (!server.errorString().isEmpty()) {
             QTextStream(stderr) << server.errorString();
             return 1;
@@ -134,7 +101,7 @@ AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
         // window activation, which a command that shows a window makes.
         if (!request.activationToken.isEmpty())
             qputenv("XDG_ACTIVATION_TOKEN", request.activationToken.toUtf8());
-        if (CommandRouter::isApplicationLaunch(request.arguments)) {
+        if (CommandSyntax::isApplicationLaunch(request.arguments)) {
             if (request.arguments.contains(showOverviewArgument))
                 services->overview().show();
             return InstanceServer::Reply{};

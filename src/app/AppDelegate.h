@@ -1,10 +1,10 @@
 #pragma once
 
 #include "AppServices.h"
-#include "InstanceServer.h"
 #include "KeyboardShortcuts/widgets/MenuTracker.h"
 #include "TrayMenu.h"
 #include "UpdateManager.h"
+#include "launch/InstanceServer.h"
 #include "onboarding/widgets/OnboardingWindowController.h"
 #include "platform/AppPlatform.h"
 #include "style/Appearance.h"
@@ -26,9 +26,9 @@ public:
     // Names the application and its version, for every window and message.
     static void nameApplication();
 
-    // Runs Velloq on that desktop until it quits, unless another Velloq of
-    // this user already runs on the same history; returns the exit code.
-    static int run(QApplication& app, AppPlatform platform);
+    // Runs Velloq on that desktop, on the history its launch has claimed,
+    // until it quits; returns the exit code.
+    static int run(QApplication& app, AppPlatform platform, const QString& historyDirectory);
 
     AppDelegate(const QString& historyDirectory, AppPlatform platform, InstanceServer& server);
     ~AppDelegate() override;

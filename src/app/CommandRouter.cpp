@@ -1,18 +1,24 @@
 #include "CommandRouter.h"
 
 #include "AppServices.h"
-#include "InstanceClient.h"
 #include "cli/HistoryCommandLine.h"
 #include "history/ClipStore.h"
+#include "launch/CommandSyntax.h"
+#include "launch/HistoryFolder.h"
+#include "launch/InstanceClient.h"
 #include "overview/OverviewPanelController.h"
 #include "preferences/Defaults.h"
 #include "preferences/Preferences.h"
 #include "settings/SettingsWindowController.h"
 
 #include <QBuffer>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QTextStream>
+#include <QThread>
 
 namespace {
 
@@ -28,6 +34,36 @@ std::optional<QByteArray> readStandardInput() {
         if (chunk.isEmpty())
             return bytes;
         bytes += chunk;
+    }
+    return std::nullopt;
+}
+
+// How long a command waits for a Velloq that has claimed its history but does
+// not answer yet: it starts in well under a second, also on a slow machine.
+constexpr int startingInstanceWaitMs = 10000;
+
+// The running Velloq's reply once it answers, while it holds the history's
+// lock; none as soon as nobody holds the lock. A command asks a Velloq that
+// is still starting rather than read the files behind its back, so that a
+// copy made once the command has answered is always recorded.
+std::optional<InstanceServer::Reply>
+replyOfStartingInstance(const InstanceServer::Request& request) {
+    const QString directory = HistoryFolder::of(request.arguments);
+    if (!QFileInfo(directory).isDir())
+        return std::nullopt;
+    QLockFile lock(HistoryFolder::lockPath(directory));
+    lock.setStaleLockTime(0);
+    const QDeadlineTimer deadline(startingInstanceWaitMs);
+    while (!deadline.hasExpired()) {
+        if (lock.tryLock(0)) {
+            lock.unlock();
+            return std::nullopt;
+        }
+        if (!HistoryCommandLine::lockHolder(lock))
+            return std::nullopt;
+        QThread::msleep(10);
+        if (auto reply = InstanceClient::send(request))
+            return reply;
     }
     return std::nullopt;
 }
@@ -61,14 +97,10 @@ void connectToServices(HistoryCommandLine& commandLine, AppServices* services) {
 
 } // namespace
 
-bool CommandRouter::isApplicationLaunch(const QStringList& arguments) {
-    return arguments.isEmpty() || arguments.first().startsWith(u'-');
-}
-
 int CommandRouter::runCommand(const QStringList& arguments) {
     InstanceServer::Request request{
         arguments, {}, QDir::currentPath(), qEnvironmentVariable("XDG_ACTIVATION_TOKEN")};
-    if (HistoryCommandLine::readsStandardInput(arguments)) {
+    if (CommandSyntax::readsStandardInput(arguments)) {
         const std::optional<QByteArray> input = readStandardInput();
         if (!input) {
             QTextStream(stderr) << "velloq: standard input is larger than "
@@ -79,6 +111,8 @@ int CommandRouter::runCommand(const QStringList& arguments) {
         request.input = *input;
     }
     auto reply = InstanceClient::send(request);
+    if (!reply)
+        reply = replyOfStartingInstance(request);
     if (!reply || reply->code == HistoryCommandLine::OtherHistory)
         reply = runHistoryCommand(request, nullptr);
     QFile out;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "InstanceServer.h"
+#include "launch/InstanceServer.h"
 
 #include <QStringList>
 
@@ -11,10 +11,6 @@ class AppServices;
 class CommandRouter {
 public:
     CommandRouter() = delete;
-
-    // Whether the arguments start the application rather than name a
-    // history command (none, or launch options such as -ShowOverview).
-    static bool isApplicationLaunch(const QStringList& arguments);
 
     // Runs a command of the command line, printing its output; returns the
     // exit code.

@@ -1,12 +1,13 @@
-// The `velloq` command: history commands go to the running Velloq (or run
-// on the files), anything else starts the application on the desktop's
-// platform.
+// The application, which the `velloq` command becomes: history commands go
+// to the running Velloq (or run on the files), anything else starts Velloq
+// on the desktop's platform.
 
 #include "AppDelegate.h"
 #include "CommandRouter.h"
 #include "HeapTrimmer.h"
-#include "InstanceClient.h"
-#include "cli/HistoryCommandLine.h"
+#include "HistoryClaim.h"
+#include "launch/CommandSyntax.h"
+#include "launch/InstanceClient.h"
 #include "platform/wayland/WaylandPlatform.h"
 #include "platform/x11/X11Platform.h"
 
@@ -19,21 +20,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-bool isHelpOrVersion(const QStringList& arguments) {
-    if (arguments.isEmpty())
-        return false;
-    const QString& first = arguments.first();
-    if (first == "--help"_L1 || first == "-h"_L1 || first == "help"_L1) {
-        QTextStream(stdout) << HistoryCommandLine::usage();
-        return true;
-    }
-    if (first == "--version"_L1) {
-        QTextStream(stdout) << "velloq " << VELLOQ_VERSION << '\n';
-        return true;
-    }
-    return false;
-}
 
 // Qt aborts when it finds no display to connect to; say so plainly instead.
 bool hasDisplay() {
@@ -49,12 +35,7 @@ bool isWaylandSession() {
            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
-int runOnDesktop(int argc, char* argv[]) {
-    if (!hasDisplay()) {
-        QTextStream(stderr) << "velloq: no display ($DISPLAY is not set); the history "
-                               "commands work without one (velloq --help)\n";
-        return 1;
-    }
+int runOnDesktop(int argc, char* argv[], const QString& historyDirectory) {
     HeapTrimmer::keepLargeBlocksApart();
     // The windows' class names the application's id, so that docks and task
     // switchers find its desktop entry and icon.
@@ -77,11 +58,11 @@ int runOnDesktop(int argc, char* argv[]) {
     const QString platform = QGuiApplication::platformName();
     if (platform == "xcb"_L1) {
         X11Platform x11(app);
-        return AppDelegate::run(app, x11.platform());
+        return AppDelegate::run(app, x11.platform(), historyDirectory);
     }
     if (platform == "wayland"_L1) {
         WaylandPlatform wayland;
-        return AppDelegate::run(app, wayland.platform());
+        return AppDelegate::run(app, wayland.platform(), historyDirectory);
     }
     QTextStream(stderr) << "velloq: Velloq cannot run on the '" << platform
                         << "' platform yet; it needs an X11 or a Wayland session. The history "
@@ -96,20 +77,32 @@ int main(int argc, char* argv[]) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    if (isHelpOrVersion(arguments))
+    if (CommandSyntax::isHelp(arguments)) {
+        QTextStream(stdout) << CommandSyntax::usage();
         return 0;
-    if (!CommandRouter::isApplicationLaunch(arguments)) {
+    }
+    if (CommandSyntax::isVersion(arguments)) {
+        QTextStream(stdout) << "velloq " << VELLOQ_VERSION << '\n';
+        return 0;
+    }
+    if (!CommandSyntax::isApplicationLaunch(arguments)) {
         QCoreApplication app(argc, argv);
         AppDelegate::nameApplication();
         return CommandRouter::runCommand(arguments);
     }
-    {
-        QCoreApplication probe(argc, argv);
-        // A second launch tells the running Velloq and leaves it at that.
-        if (InstanceClient::send({arguments, {}, QDir::currentPath()}, 5000)) {
-            QTextStream(stderr) << "velloq: Velloq is already running\n";
-            return 0;
-        }
+    // A second launch tells the running Velloq and leaves it at that.
+    if (InstanceClient::send({arguments, {}, QDir::currentPath()}, 5000)) {
+        QTextStream(stderr) << "velloq: Velloq is already running\n";
+        return 0;
     }
-    return runOnDesktop(argc, argv);
+    AppDelegate::nameApplication();
+    const HistoryClaim claim(arguments);
+    if (!claim.isHeld())
+        return claim.exitCode();
+    if (!hasDisplay()) {
+        QTextStream(stderr) << "velloq: no display ($DISPLAY is not set); the history "
+                               "commands work without one (velloq --help)\n";
+        return 1;
+    }
+    return runOnDesktop(argc, argv, claim.directory());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "history/ClipStore.h"
+#include "launch/CommandSyntax.h"
 
 #include <QByteArray>
 #include <QString>
@@ -22,18 +23,20 @@ class HistoryCommandLine {
 public:
     // OtherHistory never reaches a user: a running Velloq answers it to a
     // command meant for another history folder, which then runs on its own.
-    enum ExitCode { Success = 0, Failure = 1, UsageError = 2, LockBusy = 3, OtherHistory = 4 };
+    enum ExitCode {
+        Success = 0,
+        Failure = 1,
+        UsageError = 2,
+        LockBusy = 3,
+        OtherHistory = CommandSyntax::otherHistoryExitCode
+    };
 
     HistoryCommandLine(QTextStream& out, QTextStream& err);
 
     static bool isSubCommand(const QString& word);
-    static QString usage();
 
     // `arguments` starts with the sub-command (the program name removed).
     int run(const QStringList& arguments);
-
-    // Whether the command reads standard input (add without a kind option).
-    static bool readsStandardInput(const QStringList& arguments);
 
     // The process holding a lock that could not be taken; none when the lock
     // file itself could not be made or read (a read-only folder).

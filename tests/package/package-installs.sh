@@ -24,7 +24,7 @@ done
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 id=com.tarnbrooksoftware.Velloq
-for file in usr/bin/velloq usr/libexec/velloq/velloq-update-check \
+for file in usr/bin/velloq usr/libexec/velloq/velloq usr/libexec/velloq/velloq-update-check \
   usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
   usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/icons/hicolor/48x48/apps/$id.png \
   usr/share/icons/hicolor/512x512/apps/$id.png usr/share/man/man1/velloq.1.gz \
@@ -43,9 +43,12 @@ echo "from the package" | "$velloq" add >/dev/null || fail "velloq add failed"
 "$velloq" list | grep -q "from the package" || fail "velloq list does not show the entry"
 
 desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "the desktop entry is invalid"
-# KWin compares the full path in Exec with the running program's.
-grep -qx "Exec=/usr/bin/velloq" "$root/usr/share/applications/$id.desktop" \
-  || fail "the desktop entry does not start /usr/bin/velloq: $(grep ^Exec "$root/usr/share/applications/$id.desktop")"
+# KWin compares the full path in Exec with the running program's: the
+# application, which /usr/bin/velloq becomes.
+grep -qx "Exec=/usr/libexec/velloq/velloq" "$root/usr/share/applications/$id.desktop" \
+  || fail "the desktop entry does not start the application: $(grep ^Exec "$root/usr/share/applications/$id.desktop")"
+ldd "$velloq" | grep -qE "Widgets|Gui|xcb|wayland|DBus" \
+  && fail "the velloq command loads more than Qt Core: $(ldd "$velloq")"
 appstreamcli validate --no-net --pedantic "$root/usr/share/metainfo/$id.metainfo.xml" >"$work/as.log" 2>&1 \
   || fail "the AppStream data is invalid: $(cat "$work/as.log")"
 extension=$root/usr/share/gnome-shell/extensions/velloq@tarnbrooksoftware.com

@@ -64,7 +64,8 @@ if [[ $compositor == kwin ]]; then
   interfaces=$(sed -n 's/^X-KDE-Wayland-Interfaces=//p' \
     "$(dirname "$0")/../../data/com.tarnbrooksoftware.Velloq.desktop")
   [[ -n $interfaces ]] || fail "Velloq's desktop entry declares no X-KDE-Wayland-Interfaces"
-  grant com.tarnbrooksoftware.Velloq "$velloq" "$interfaces"
+  # The command becomes the application, whose path KWin sees.
+  grant com.tarnbrooksoftware.Velloq "$(dirname "$velloq")/libexec/velloq" "$interfaces"
   grant org.example.Keys "$keys" org_kde_kwin_fake_input
   [[ -n $token_helper ]] || fail "needs the activation token helper under KWin"
   grant org.example.Launcher "$token_helper" org_kde_plasma_window_management

@@ -4,6 +4,7 @@
 # application in front, secrets and copies from password managers do not,
 # the command line goes through the running Velloq, a pick pastes into the
 # focused window without being captured again, and SIGTERM ends it cleanly.
+# A copy made the moment `velloq list` first answers is recorded.
 set -euo pipefail
 velloq=$1
 owner=$2
@@ -15,10 +16,21 @@ stored() { json | grep -q "\"text\":\"$1\""; }
 copy() { printf '%s' "$1" | xclip -selection clipboard >/dev/null 2>&1; }
 
 [[ -n "${DISPLAY:-}" ]] || fail "needs the X server that scripts/test starts"
+# As a login script does: start Velloq, wait for the command line to answer,
+# copy at once. A command answers only through a Velloq that is watching.
 "$velloq" -SkipOnboarding 2>"$home/velloq.log" &
 app=$!
 pids+=("$app")
-eventually grep -q "watching the clipboard" "$home/velloq.log" || fail "Velloq did not start: $(cat "$home/velloq.log")"
+eventually "$velloq" list >/dev/null || fail "velloq list did not answer"
+copy "copied at start-up"
+sleep 0.1
+# A 2×2 PNG, as a screenshot tool copies one.
+picture=$home/start-up.png
+base64 -d >"$picture" <<<'iVBORw0KGgoAAAANSUhEUgAAAAIAAAACCAIAAAD91JpzAAAAEElEQVR4nGP4zwAE/xkgFAAb8gP91pbyKwAAAABJRU5ErkJggg=='
+xclip -selection clipboard -t image/png -i "$picture" >/dev/null 2>&1
+grep -q "watching the clipboard" "$home/velloq.log" || fail "velloq list answered before Velloq watched"
+eventually stored "copied at start-up" || fail "a copy made as velloq list first answered was lost: $(json)"
+eventually grep -q '"kind":"image"' < <(json) || fail "a picture copied at start-up was lost: $(json)"
 
 "$velloq" || fail "a second launch did not exit 0"
 kill -0 "$app" || fail "the first Velloq went away"

@@ -1,6 +1,6 @@
-#include "app/InstanceServer.h"
+#include "launch/InstanceServer.h"
 
-#include "app/InstanceClient.h"
+#include "launch/InstanceClient.h"
 
 #include <QFile>
 #include <QFileInfo>
