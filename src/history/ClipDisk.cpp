@@ -1,6 +1,7 @@
 #include "ClipDisk.h"
 
 #include "PrivateFiles.h"
+#include "launch/HistoryFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,17 +9,13 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
-#include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
 
 ClipDisk::ClipDisk(QString directory) : m_directory(std::move(directory)) {}
 
 QString ClipDisk::defaultDirectory() {
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (!data.isEmpty())
-        return data + "/Velloq"_L1;
-    return QDir::tempPath() + "/Velloq"_L1;
+    return HistoryFolder::userDefault();
 }
 
 QString ClipDisk::historyFilePath() const {
