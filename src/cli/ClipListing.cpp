@@ -1,15 +1,14 @@
 #include "ClipListing.h"
 
 #include "history/Overloaded.h"
-#include "history/PngReader.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-QString imageDescription(const QByteArray& png) {
-    const QSize size = PngReader(png).reader().size();
-    const QString kilobytes = QString::number((png.size() + 1023) / 1024);
+QString imageDescription(const ImageContent& image) {
+    const QSize size = image.pixelSize();
+    const QString kilobytes = QString::number((image.byteSize() + 1023) / 1024);
     if (!size.isValid())
         return u"image, %1 KB"_s.arg(kilobytes);
     return u"image %1×%2, %3 KB"_s.arg(size.width()).arg(size.height()).arg(kilobytes);
@@ -19,7 +18,7 @@ QString rawPreview(const ClipContent& content) {
     return std::visit(Overloaded{
                           [](const TextContent& c) { return c.text; },
                           [](const RichTextContent& c) { return c.plain; },
-                          [](const ImageContent& c) { return imageDescription(c.png); },
+                          [](const ImageContent& c) { return imageDescription(c); },
                           [](const FilesContent& c) {
                               QStringList names;
                               for (const QUrl& url : c.urls)

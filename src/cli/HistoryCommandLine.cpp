@@ -227,8 +227,7 @@ int HistoryCommandLine::add(const QCommandLineParser& parser, ClipStore& store) 
     if (byteSize(content) > maximumClipBytes)
         return failure(u"the content is larger than the limit of %1 MB (\"maximumClipMegabytes\" "
                        "in settings.json); nothing was added"_s.arg(maximumClipBytes >> 20));
-    const QByteArray hash = contentHash(content);
-    const bool isNew = !store.idOfContent(hash);
+    const bool isNew = !store.idOfContent(content);
     // The store's own observer (a running Velloq's) still hears the change.
     bool changed = false;
     const auto observer = store.onChange;
@@ -243,7 +242,7 @@ int HistoryCommandLine::add(const QCommandLineParser& parser, ClipStore& store) 
     store.flush();
     if (!changed)
         return failure(u"could not write the image file in %1"_s.arg(store.directory()));
-    const std::optional<QUuid> id = store.idOfContent(hash);
+    const std::optional<QUuid> id = store.idOfContent(content);
     if (!store.lastSaveSucceeded()) {
         // What was not saved was not added: no id, and no picture left behind.
         if (isNew && id)

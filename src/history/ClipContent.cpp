@@ -40,6 +40,9 @@ QString lastPathComponent(const QUrl& url) {
 }
 
 QByteArray contentHash(const ClipContent& content) {
+    // A picture's is kept with it, since it may have to be read from disk.
+    if (const auto* image = std::get_if<ImageContent>(&content))
+        return image->contentHash();
     Sha256 hash;
     static constexpr char zero = '\0';
     std::visit(Overloaded{
@@ -53,10 +56,7 @@ QByteArray contentHash(const ClipContent& content) {
                        hash.addData(QByteArrayView(&zero, 1));
                        feed(hash, c.plain);
                    },
-                   [&](const ImageContent& c) {
-                       hash.addData("i");
-                       hash.addData(c.png);
-                   },
+                   [](const ImageContent&) {},
                    [&](const FilesContent& c) {
                        hash.addData("f");
                        for (const QUrl& url : c.urls) {
@@ -92,7 +92,7 @@ qint64 byteSize(const ClipContent& content) {
     return std::visit(Overloaded{
                           [](const TextContent& c) { return utf8Size(c.text); },
                           [](const RichTextContent& c) { return c.rtf.size() + utf8Size(c.plain); },
-                          [](const ImageContent& c) { return qint64(c.png.size()); },
+                          [](const ImageContent& c) { return c.byteSize(); },
                           [](const FilesContent& c) {
                               qint64 bytes = 0;
                               for (const QUrl& url : c.urls)
@@ -135,7 +135,7 @@ size_t qHash(const RichTextContent& value, size_t seed) noexcept {
 }
 
 size_t qHash(const ImageContent& value, size_t seed) noexcept {
-    return qHash(value.png, seed);
+    return qHash(value.contentHash(), seed);
 }
 
 size_t qHash(const FilesContent& value, size_t seed) noexcept {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ImageContent.h"
+
 #include <QByteArray>
 #include <QHashFunctions>
 #include <QList>
@@ -19,11 +21,6 @@ struct RichTextContent {
     QByteArray rtf;
     QString plain;
     friend bool operator==(const RichTextContent&, const RichTextContent&) = default;
-};
-
-struct ImageContent {
-    QByteArray png;
-    friend bool operator==(const ImageContent&, const ImageContent&) = default;
 };
 
 struct FilesContent {

@@ -72,10 +72,11 @@ std::optional<ClipContent> imageContent(const QString& imagesDirectory, const QU
         if (others.isEmpty() || !QFile::rename(imagesDirectory + u'/' + others.first(), path))
             return std::nullopt;
     }
-    const auto png = readRegularFile(path, ClipDisk::maximumImageBytes);
-    if (!png)
+    // The header only: the picture's bytes stay in its file until needed.
+    const auto start = readRegularFileStart(path, ClipDisk::maximumImageBytes, 24);
+    if (!start)
         return std::nullopt;
-    return ImageContent{*png};
+    return ImageContent::inFile(path, start->size, start->bytes);
 }
 
 } // namespace

@@ -11,8 +11,12 @@ ClipStore::ClipStore(const QString& directory) : m_disk(directory) {
     m_items = m_disk.load();
     m_startedFromUnreadableHistory = m_disk.holdsUnreadableHistory();
     m_hashes.reserve(m_items.size());
-    for (const ClipItem& item : std::as_const(m_items))
-        m_hashes.insert(item.id, contentHash(item.content));
+    // A picture's hash waits until another picture of its size is copied:
+    // computing it would read its file.
+    for (const ClipItem& item : std::as_const(m_items)) {
+        if (!std::holds_alternative<ImageContent>(item.content))
+            m_hashes.insert(item.id, contentHash(item.content));
+    }
 }
 
 ClipStore::~ClipStore() {
@@ -41,7 +45,7 @@ void ClipStore::setLimit(int limit) {
 void ClipStore::add(const ClipContent& content, const std::optional<QString>& sourceBundleID,
                     double capturedAt) {
     const QByteArray hash = contentHash(content);
-    if (const qsizetype duplicate = indexOfHash(hash); duplicate >= 0) {
+    if (const qsizetype duplicate = indexOfContent(content, hash); duplicate >= 0) {
         ClipItem& item = m_items[duplicate];
         item.capturedAt = capturedAt;
         if (sourceBundleID)
@@ -52,7 +56,7 @@ void ClipStore::add(const ClipContent& content, const std::optional<QString>& so
     ClipItem item{QUuid::createUuid(), capturedAt, sourceBundleID, content, false};
     if (!writeImageOf(item))
         return;
-    m_hashes.insert(item.id, hash);
+    rememberHash(item, hash);
     m_items.append(std::move(item));
     trim();
     saveAndNotify();
@@ -76,12 +80,13 @@ void ClipStore::deleteItem(const QUuid& id) {
     saveAndNotify();
 }
 
-void ClipStore::restore(const ClipItem& item) {
+void ClipStore::restore(const ClipItem& removed) {
+    ClipItem item = removed;
     const QByteArray hash = contentHash(item.content);
-    if (indexOf(item.id) >= 0 || indexOfHash(hash) >= 0 || !writeImageOf(item))
+    if (indexOf(item.id) >= 0 || indexOfContent(item.content, hash) >= 0 || !writeImageOf(item))
         return;
+    rememberHash(item, hash);
     m_items.append(item);
-    m_hashes.insert(item.id, hash);
     trim(item.id);
     saveAndNotify();
 }
@@ -94,23 +99,37 @@ void ClipStore::clearAll() {
     saveAndNotify();
 }
 
-bool ClipStore::writeImageOf(const ClipItem& item) {
+bool ClipStore::writeImageOf(ClipItem& item) {
     const auto* image = std::get_if<ImageContent>(&item.content);
     if (!image)
         return true;
-    if (!m_disk.writeImage(item.id, image->png)) {
-        if (onWriteFailure)
-            onWriteFailure(WriteFailure::image);
-        return false;
+    // Written again from its own file (a restored entry) when that still
+    // holds it.
+    const bool inPlace = !image->holdsBytes() && image->filePath() == m_disk.imagePath(item.id) &&
+                         m_staleImages.contains(item.id);
+    if (!inPlace) {
+        const QByteArray png = image->png();
+        if (png.isEmpty() || !m_disk.writeImage(item.id, png)) {
+            if (onWriteFailure)
+                onWriteFailure(WriteFailure::image);
+            return false;
+        }
     }
+    // From now on the bytes are the file's, not the memory's.
+    item.content = image->storedIn(m_disk.imagePath(item.id));
     m_staleImages.remove(item.id);
     m_unsavedImages.insert(item.id);
     return true;
 }
 
-std::optional<QUuid> ClipStore::idOfContent(const QByteArray& hash) const {
-    const qsizetype index = indexOfHash(hash);
+std::optional<QUuid> ClipStore::idOfContent(const ClipContent& content) const {
+    const qsizetype index = indexOfContent(content, contentHash(content));
     return index < 0 ? std::nullopt : std::optional(m_items[index].id);
+}
+
+void ClipStore::rememberHash(const ClipItem& item, const QByteArray& hash) {
+    if (!std::holds_alternative<ImageContent>(item.content))
+        m_hashes.insert(item.id, hash);
 }
 
 qsizetype ClipStore::indexOf(const QUuid& id) const {
@@ -119,10 +138,17 @@ qsizetype ClipStore::indexOf(const QUuid& id) const {
     return it == m_items.cend() ? -1 : it - m_items.cbegin();
 }
 
-qsizetype ClipStore::indexOfHash(const QByteArray& hash) const {
+qsizetype ClipStore::indexOfContent(const ClipContent& content, const QByteArray& hash) const {
+    const auto* image = std::get_if<ImageContent>(&content);
     for (qsizetype i = 0; i < m_items.size(); ++i) {
-        if (m_hashes.value(m_items[i].id) == hash)
+        // A picture of another size is another picture, found without
+        // reading its file; its hash, once read, stays with it.
+        if (const auto* stored = std::get_if<ImageContent>(&m_items[i].content)) {
+            if (image && stored->byteSize() == image->byteSize() && stored->contentHash() == hash)
+                return i;
+        } else if (m_hashes.value(m_items[i].id) == hash) {
             return i;
+        }
     }
     return -1;
 }

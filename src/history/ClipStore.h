@@ -55,7 +55,7 @@ public:
     void clearAll() override;
 
     // The entry holding content with this hash (see contentHash), if any.
-    std::optional<QUuid> idOfContent(const QByteArray& hash) const;
+    std::optional<QUuid> idOfContent(const ClipContent& content) const;
 
     // Whether the most recent write of the history file succeeded. The store
     // keeps working from memory either way; callers that report to a person
@@ -74,11 +74,12 @@ public:
 
 private:
     qsizetype indexOf(const QUuid& id) const;
-    qsizetype indexOfHash(const QByteArray& hash) const;
+    qsizetype indexOfContent(const ClipContent& content, const QByteArray& hash) const;
+    void rememberHash(const ClipItem& item, const QByteArray& hash);
     bool trim(const std::optional<QUuid>& protectedId = std::nullopt);
     void removeAt(qsizetype index);
     void forget(const ClipItem& item);
-    bool writeImageOf(const ClipItem& item);
+    bool writeImageOf(ClipItem& item);
     void saveAndNotify();
     void finishSave(const ClipDisk::Snapshot& snapshot, bool written);
 

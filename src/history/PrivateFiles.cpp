@@ -30,25 +30,57 @@ bool createPrivateFolder(const QString& path) {
     return QFile::setPermissions(path, ownerOnlyFolder);
 }
 
-std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes) {
+namespace {
+
+// Opens `path` without waiting; the descriptor (or -1) and its size when it
+// is a regular file of at most `maxBytes`.
+int openRegularFile(const QString& path, qint64 maxBytes, qint64& size) {
     const int descriptor =
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0)
-        return std::nullopt;
+        return -1;
     struct stat status {};
-    std::optional<QByteArray> bytes;
-    if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
-        status.st_size <= maxBytes) {
-        QFile file;
-        // Read one byte past the size: a file that grew since is refused too.
-        if (file.open(descriptor, QIODevice::ReadOnly)) {
-            QByteArray read = file.read(status.st_size + 1);
-            if (read.size() <= status.st_size)
-                bytes = std::move(read);
-        }
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_size > maxBytes) {
+        ::close(descriptor);
+        return -1;
     }
+    size = status.st_size;
+    return descriptor;
+}
+
+} // namespace
+
+std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes) {
+    qint64 size = 0;
+    const int descriptor = openRegularFile(path, maxBytes, size);
+    if (descriptor < 0)
+        return std::nullopt;
+    std::optional<QByteArray> bytes;
+    QFile file;
+    // Read one byte past the size: a file that grew since is refused too.
+    if (file.open(descriptor, QIODevice::ReadOnly)) {
+        QByteArray read = file.read(size + 1);
+        if (read.size() <= size)
+            bytes = std::move(read);
+    }
+    file.close();
     ::close(descriptor);
     return bytes;
+}
+
+std::optional<RegularFileStart> readRegularFileStart(const QString& path, qint64 maxBytes,
+                                                     qint64 count) {
+    RegularFileStart start;
+    const int descriptor = openRegularFile(path, maxBytes, start.size);
+    if (descriptor < 0)
+        return std::nullopt;
+    QFile file;
+    if (file.open(descriptor, QIODevice::ReadOnly))
+        start.bytes = file.read(count);
+    file.close();
+    ::close(descriptor);
+    return start;
 }
 
 bool writePrivateFileAtomically(const QString& path, const QByteArray& bytes) {

@@ -17,6 +17,15 @@ bool createPrivateFolder(const QString& path);
 // the file is opened without blocking and checked before it is read.
 std::optional<QByteArray> readRegularFile(const QString& path, qint64 maxBytes);
 
+// The size and the first `count` bytes of a regular file of at most
+// `maxBytes`, read as readRegularFile reads it.
+struct RegularFileStart {
+    qint64 size = 0;
+    QByteArray bytes;
+};
+std::optional<RegularFileStart> readRegularFileStart(const QString& path, qint64 maxBytes,
+                                                     qint64 count);
+
 // Writes `bytes` to a temporary file beside `path` and renames it into place,
 // so readers see either the old or the new file, never a partial one.
 bool writePrivateFileAtomically(const QString& path, const QByteArray& bytes);

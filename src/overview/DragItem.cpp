@@ -17,10 +17,11 @@ QMimeData* dragItem(const ClipItem& item) {
     if (const auto* image = std::get_if<ImageContent>(&item.content)) {
         auto* data = new QMimeData;
         const QString path = dragImagePath(item);
-        if (QFileInfo::exists(path) || writePrivateFileAtomically(path, image->png))
+        const QByteArray png = image->png();
+        if (QFileInfo::exists(path) || writePrivateFileAtomically(path, png))
             data->setUrls({QUrl::fromLocalFile(path)});
         // Targets that take image data rather than files still get the picture.
-        data->setData(u"image/png"_s, image->png);
+        data->setData(u"image/png"_s, png);
         return data;
     }
     if (const auto* files = std::get_if<FilesContent>(&item.content)) {

@@ -254,7 +254,11 @@ void OverviewModel::deleteSelected() {
     if (!item)
         return;
     setPreviewItem(std::nullopt);
-    setLastRemoved(item);
+    // A picture's file goes with its entry: the undo keeps its bytes.
+    ClipItem removed = *item;
+    if (const auto* image = std::get_if<ImageContent>(&removed.content))
+        removed.content = image->withBytes();
+    setLastRemoved(removed);
     m_store.deleteItem(item->id);
     showToast(deletedToast());
 }

@@ -45,7 +45,7 @@ QMimeData* mimeDataFor(const ClipContent& content) {
                        data->setData(u"text/rtf"_s, c.rtf);
                        data->setText(c.plain);
                    },
-                   [&](const ImageContent& c) { data->setData(u"image/png"_s, c.png); },
+                   [&](const ImageContent& c) { data->setData(u"image/png"_s, c.png()); },
                    [&](const FilesContent& c) {
                        data->setUrls(c.urls);
                        data->setData(u"x-special/gnome-copied-files"_s, gnomeCopiedFiles(c.urls));

@@ -151,7 +151,7 @@ void ClipClassificationTest::otherImageFormatsBecomePng() {
         snapshot.string = u"ignored"_s;
         const auto content = clipContent(snapshot);
         QVERIFY2(content && std::holds_alternative<ImageContent>(*content), format);
-        const QByteArray png = std::get<ImageContent>(*content).png;
+        const QByteArray png = std::get<ImageContent>(*content).png();
         QVERIFY(png.startsWith("\x89PNG\r\n"));
         const QImage decoded = QImage::fromData(png, "PNG");
         QCOMPARE(decoded.size(), QSize(4, 3));

@@ -132,7 +132,7 @@ void HistoryCommandLineTest::addsEveryKind() {
     const QList<ClipItem> items = ClipStore(dir.path()).items();
     QCOMPARE(items.size(), 4);
     QCOMPARE(items[0].content, ClipContent(ImageContent{pngBytes(4)}));
-    const QByteArray converted = std::get<ImageContent>(items[1].content).png;
+    const QByteArray converted = std::get<ImageContent>(items[1].content).png();
     QVERIFY(converted.startsWith("\x89PNG"));
     QCOMPARE(QImage::fromData(converted).pixelColor(1, 1), QColor(Qt::red));
     QCOMPARE(items[2].content, ClipContent(RichTextContent{"{\\rtf1\\ansi Hello}"_ba, u"Hello"_s}));

@@ -233,12 +233,27 @@ void ClipStoreTest::imageFilesFollowTheirEntries() {
     QCOMPARE(file.readAll(), pngBytes(1));
     file.close();
 
+    // In memory a stored picture is its file: once the file is gone, only
+    // an entry that kept its bytes comes back, and whole.
+    const auto& picture = std::get<ImageContent>(first.content);
+    QVERIFY(!picture.holdsBytes());
+    QCOMPARE(picture.pixelSize(), QSize(2, 2));
+    ClipItem kept = first;
+    kept.content = picture.withBytes();
     store.flush();
     store.deleteItem(first.id);
     store.flush();
     QVERIFY(!QFileInfo::exists(firstFile));
+    int failures = 0;
+    store.onWriteFailure = [&failures](ClipStore::WriteFailure) { ++failures; };
     store.restore(first);
-    QVERIFY(QFileInfo::exists(firstFile));
+    QCOMPARE(failures, 1);
+    QVERIFY(!QFileInfo::exists(firstFile));
+    store.restore(kept);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), pngBytes(1));
+    file.close();
+    store.onWriteFailure = nullptr;
 
     store.setPinned(true, store.items().first().id);
     store.clearAll();

@@ -51,7 +51,8 @@ void ClipPresentationTest::kindLabelsAndLines() {
     QCOMPARE(ClipPresentation::kindLabel(TextContent{}), Label({u"Text"_s, u"text.alignleft"_s}));
     QCOMPARE(ClipPresentation::kindLabel(RichTextContent{}),
              Label({u"Text"_s, u"text.alignleft"_s}));
-    QCOMPARE(ClipPresentation::kindLabel(ImageContent{}), Label({u"Image"_s, u"photo"_s}));
+    QCOMPARE(ClipPresentation::kindLabel(ImageContent{QByteArray()}),
+             Label({u"Image"_s, u"photo"_s}));
     QCOMPARE(ClipPresentation::kindLabel(FilesContent{{a}}), Label({u"File"_s, u"doc"_s}));
     QCOMPARE(ClipPresentation::kindLabel(FilesContent{{a, a}}), Label({u"Files"_s, u"doc"_s}));
     QCOMPARE(ClipPresentation::kindLabel(FilesContent{}), Label({u"Files"_s, u"doc"_s}));

@@ -184,7 +184,7 @@ void GeneralPasteboardTest::representationsAreReadAndClassified() {
     offer({u"image/bmp=@"_s + file(u"a.bmp"_s, imageBytes("BMP", 5, 4))});
     content = clipContent(snapshot());
     QVERIFY(content && std::holds_alternative<ImageContent>(*content));
-    QCOMPARE(QImage::fromData(std::get<ImageContent>(*content).png, "PNG").size(), QSize(5, 4));
+    QCOMPARE(QImage::fromData(std::get<ImageContent>(*content).png(), "PNG").size(), QSize(5, 4));
     m_owner.stop();
 
     offer({u"text/uri-list=file:///tmp/a%20b.txt\r\nfile:///etc/hosts\r\n"_s,

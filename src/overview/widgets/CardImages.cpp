@@ -18,17 +18,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Image bodies are decoded at about the size a card shows them.
-constexpr int imageDecodeLimit = 900;
-
-QImage decodeForCard(const QByteArray& png) {
-    return decodedPicture(png, imageDecodeLimit);
-}
-
 struct DecodedImages {
     QMutex mutex;
-    // Two screenfuls of cards of full-screen pictures.
-    QCache<QString, QImage> images{32 * 1024 * 1024};
+    // Two screenfuls of cards of full-screen pictures at twice the pixels.
+    QCache<QString, QImage> images{24 * 1024 * 1024};
+    // Where cards were last drawn, for pictures decoded ahead of them.
+    QSize lastBox;
 };
 
 DecodedImages& decoded() {
@@ -36,8 +31,11 @@ DecodedImages& decoded() {
     return shared;
 }
 
-QString keyOf(const ClipItem& item, const QByteArray& png) {
-    return idText(item.id) + u':' + QString::number(png.size());
+QString keyOf(const ClipItem& item, const ImageContent& image, QSize size) {
+    return u"%1:%2:%3x%4"_s.arg(idText(item.id))
+        .arg(image.byteSize())
+        .arg(size.width())
+        .arg(size.height());
 }
 
 std::optional<QImage> kept(const QString& key) {
@@ -83,21 +81,30 @@ void finishDecoding(const QString& key) {
     }
 }
 
-void startDecoding(const QString& key, const QByteArray& png) {
+// The picture's bytes are read on the worker too, and let go once decoded.
+void startDecoding(const QString& key, const ImageContent& image, QSize box) {
     if (decoding().contains(key))
         return;
     decoding().insert(key);
     QObject* context = &mainThreadContext();
-    QThreadPool::globalInstance()->start([key, png, context] {
+    QThreadPool::globalInstance()->start([key, image, box, context] {
         if (!kept(key))
-            keep(key, decodeForCard(png));
+            keep(key, decodedPicture(image.png(), box));
         QMetaObject::invokeMethod(context, [key] { finishDecoding(key); });
     });
 }
 
 } // namespace
 
-QImage decodedPicture(const QByteArray& png, int longestSide) {
+QSize fittedPictureSize(QSize pixels, QSize box) {
+    if (!pixels.isValid() || box.isEmpty())
+        return {};
+    if (pixels.width() <= box.width() && pixels.height() <= box.height())
+        return pixels;
+    return pixels.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+QImage decodedPicture(const QByteArray& png, QSize box) {
     // Decoding a large photo scaled down still needs the whole picture in
     // memory once; Qt's default limit (256 MB) would refuse a 64 MP one.
     static std::once_flag raised;
@@ -107,59 +114,70 @@ QImage decodedPicture(const QByteArray& png, int longestSide) {
     const QSize size = reader.size();
     if (!size.isValid() || qint64(size.width()) * size.height() > maximumPicturePixels)
         return {};
-    if (size.width() > longestSide || size.height() > longestSide)
-        reader.setScaledSize(size.scaled(longestSide, longestSide, Qt::KeepAspectRatio));
+    const QSize fitted = fittedPictureSize(size, box);
+    if (fitted.isEmpty())
+        return {};
+    if (fitted != size)
+        reader.setScaledSize(fitted);
     return reader.read();
 }
 
-QSize pictureSize(const QByteArray& png) {
-    return PngReader(png).reader().size();
-}
-
-std::optional<QImage> cardImage(const ClipItem& item, QObject* receiver,
+std::optional<QImage> cardImage(const ClipItem& item, QSize box, QObject* receiver,
                                 std::function<void()> whenDecoded) {
     const auto* image = std::get_if<ImageContent>(&item.content);
-    if (!image)
+    if (!image || box.isEmpty())
         return QImage();
-    const QString key = keyOf(item, image->png);
+    decoded().lastBox = box;
+    const QString key = keyOf(item, *image, fittedPictureSize(image->pixelSize(), box));
     if (auto found = kept(key))
         return found;
     if (receiver && whenDecoded)
         waiting()[key].append({receiver, std::move(whenDecoded)});
-    startDecoding(key, image->png);
+    startDecoding(key, *image, box);
     return std::nullopt;
 }
 
 void forgetCardImagesExcept(const QList<ClipItem>& items) {
     QSet<QString> shown;
-    for (const ClipItem& item : items) {
-        if (const auto* image = std::get_if<ImageContent>(&item.content))
-            shown.insert(keyOf(item, image->png));
-    }
+    for (const ClipItem& item : items)
+        shown.insert(idText(item.id));
     QMutexLocker lock(&decoded().mutex);
     for (const QString& key : decoded().images.keys()) {
-        if (!shown.contains(key))
+        if (!shown.contains(key.section(u':', 0, 0)))
             decoded().images.remove(key);
     }
 }
 
 void prefetchCardImages(const QList<ClipItem>& items) {
+    const QSize box = decoded().lastBox;
+    if (box.isEmpty())
+        return;
     for (const ClipItem& item : items) {
         const auto* image = std::get_if<ImageContent>(&item.content);
         if (!image)
             continue;
-        const QString key = keyOf(item, image->png);
+        const QString key = keyOf(item, *image, fittedPictureSize(image->pixelSize(), box));
         if (!kept(key))
-            startDecoding(key, image->png);
+            startDecoding(key, *image, box);
     }
 }
 
-void decodePictureLater(const QByteArray& png, int longestSide, QObject* receiver,
+void releaseCardImages() {
+    QMutexLocker lock(&decoded().mutex);
+    decoded().images.clear();
+}
+
+qint64 cardImageBytes() {
+    QMutexLocker lock(&decoded().mutex);
+    return decoded().images.totalCost();
+}
+
+void decodePictureLater(const ImageContent& image, QSize box, QObject* receiver,
                         std::function<void(const QImage&)> done) {
     QObject* context = &mainThreadContext();
     QThreadPool::globalInstance()->start(
-        [png, longestSide, context, receiver = QPointer(receiver), done = std::move(done)] {
-            QImage picture = decodedPicture(png, longestSide);
+        [image, box, context, receiver = QPointer(receiver), done = std::move(done)] {
+            QImage picture = decodedPicture(image.png(), box);
             QMetaObject::invokeMethod(context, [receiver, done, picture = std::move(picture)] {
                 if (receiver)
                     done(picture);

@@ -15,8 +15,9 @@
 #include <QImageReader>
 #include <QMimeDatabase>
 #include <QPainter>
-#include <QPixmapCache>
 #include <QTextLayout>
+
+#include <cmath>
 
 using namespace Qt::StringLiterals;
 
@@ -66,20 +67,43 @@ void ClipCardView::setItem(const ClipItem& item) {
     update();
 }
 
+// The device pixels a picture gets on this card, selected (1.02 times as
+// large) included; in steps, so that a card resized a little (a layout
+// gliding) keeps its picture instead of decoding it again.
+QSize ClipCardView::pictureBox() const {
+    constexpr int step = 64;
+    const QSizeF pixels = bodyRect().size() * devicePixelRatioF() * 1.02;
+    if (pixels.isEmpty())
+        return {};
+    return QSize((int(std::ceil(pixels.width())) + step - 1) / step * step,
+                 (int(std::ceil(pixels.height())) + step - 1) / step * step);
+}
+
 void ClipCardView::showPicture() {
     const auto* image = std::get_if<ImageContent>(&m_item.content);
-    m_pictureSize = image ? pictureSize(image->png) : QSize();
-    const std::optional<QImage> picture = cardImage(m_item, this, [this, id = m_item.id] {
-        if (m_item.id == id) {
-            showPicture();
-            update();
-        }
-    });
+    m_pictureSize = image ? image->pixelSize() : QSize();
+    m_pictureBox = image ? pictureBox() : QSize();
+    m_drawn = QPixmap();
+    const std::optional<QImage> picture =
+        cardImage(m_item, m_pictureBox, this, [this, id = m_item.id, box = m_pictureBox] {
+            if (m_item.id == id && m_pictureBox == box) {
+                showPicture();
+                update();
+            }
+        });
     m_image = picture.value_or(QImage());
+}
+
+void ClipCardView::dropPicture() {
+    m_image = QImage();
+    m_drawn = QPixmap();
+    m_pictureBox = QSize();
 }
 
 void ClipCardView::resizeEvent(QResizeEvent*) {
     placeFileThumbnail();
+    if (std::holds_alternative<ImageContent>(m_item.content) && pictureBox() != m_pictureBox)
+        showPicture();
 }
 
 QRectF ClipCardView::bodyRect() const {
@@ -246,7 +270,7 @@ qreal ClipCardView::paintHeaderEnd(QPainter& painter, const QRectF& row) const {
     return x;
 }
 
-void ClipCardView::paintBody(QPainter& painter, const QRectF& area) const {
+void ClipCardView::paintBody(QPainter& painter, const QRectF& area) {
     if (area.height() <= 0)
         return;
     painter.save();
@@ -272,7 +296,10 @@ void ClipCardView::paintText(QPainter& painter, const QRectF& area, const QStrin
     painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, visible);
 }
 
-void ClipCardView::paintImage(QPainter& painter, const QRectF& area) const {
+void ClipCardView::paintImage(QPainter& painter, const QRectF& area) {
+    // A card shown again after its pictures were let go asks anew.
+    if (m_pictureBox.isEmpty())
+        showPicture();
     if (m_image.isNull()) {
         paintPicturePlaceholder(painter, area);
         return;
@@ -282,18 +309,16 @@ void ClipCardView::paintImage(QPainter& painter, const QRectF& area) const {
     const QSize pixels = (fitted * devicePixelRatioF()).toSize();
     if (pixels.isEmpty())
         return;
-    // Scaled once per clip and size, for this card and the next ones.
-    const QString key =
-        u"velloq-card-%1-%2x%3"_s.arg(idText(m_item.id)).arg(pixels.width()).arg(pixels.height());
-    QPixmap scaled;
-    if (!QPixmapCache::find(key, &scaled)) {
-        scaled = QPixmap::fromImage(
-            m_image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        QPixmapCache::insert(key, scaled);
+    // Scaled once per size from the picture decoded for about this size.
+    if (m_drawn.size() != pixels) {
+        m_drawn = QPixmap::fromImage(
+            m_image.size() == pixels
+                ? m_image
+                : m_image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     }
-    scaled.setDevicePixelRatio(devicePixelRatioF());
+    m_drawn.setDevicePixelRatio(devicePixelRatioF());
     painter.setClipPath(GlassPainter::roundedRect(target, 10), Qt::IntersectClip);
-    painter.drawPixmap(target.topLeft(), scaled);
+    painter.drawPixmap(target.topLeft(), m_drawn);
 }
 
 // While a picture is decoded, or when it is too large to be: a symbol and

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QIcon>
 #include <QImage>
+#include <QPixmap>
 #include <QVariantAnimation>
 #include <QWidget>
 
@@ -38,6 +39,8 @@ public:
     // The decoded picture of an image clip; null while it is being decoded,
     // and when it cannot be decoded or is too large.
     const QImage& image() const { return m_image; }
+    // Lets the picture go; it is asked for again when the card is drawn.
+    void dropPicture();
 
     FileThumbnailView* fileThumbnail() const { return m_fileThumbnail; }
 
@@ -53,10 +56,11 @@ private:
     void paintSelection(QPainter& painter, const QRectF& card) const;
     void paintHeader(QPainter& painter, const QRectF& area) const;
     qreal paintHeaderEnd(QPainter& painter, const QRectF& area) const;
-    void paintBody(QPainter& painter, const QRectF& area) const;
+    void paintBody(QPainter& painter, const QRectF& area);
     void paintText(QPainter& painter, const QRectF& area, const QString& text) const;
-    void paintImage(QPainter& painter, const QRectF& area) const;
+    void paintImage(QPainter& painter, const QRectF& area);
     void paintPicturePlaceholder(QPainter& painter, const QRectF& area) const;
+    QSize pictureBox() const;
     void showPicture();
     void paintFiles(QPainter& painter, const QRectF& area, const QList<QUrl>& urls) const;
     void paintLink(QPainter& painter, const QRectF& area, const QUrl& url) const;
@@ -71,6 +75,9 @@ private:
     QVariantAnimation* m_selectionAnimation;
     std::optional<qint64> m_number;
     QImage m_image;
+    // The size m_image was decoded to fill, and m_image as last drawn.
+    QSize m_pictureBox;
+    QPixmap m_drawn;
     // What the picture's header claims, known before (and without) decoding.
     QSize m_pictureSize;
     FileThumbnailView* m_fileThumbnail;

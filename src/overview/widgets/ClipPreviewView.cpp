@@ -139,7 +139,7 @@ QWidget* ClipPreviewView::body() const {
     if (const auto* rich = std::get_if<RichTextContent>(&m_item.content))
         return richTextBody(*rich);
     if (const auto* image = std::get_if<ImageContent>(&m_item.content))
-        return imageBody(image->png);
+        return imageBody(*image);
     if (const auto* files = std::get_if<FilesContent>(&m_item.content))
         return filesBody(files->urls);
     return linkBody(std::get<LinkContent>(m_item.content).url);
@@ -175,18 +175,18 @@ QWidget* ClipPreviewView::richTextBody(const RichTextContent& rich) const {
     return view;
 }
 
-QWidget* ClipPreviewView::imageBody(const QByteArray& png) const {
+QWidget* ClipPreviewView::imageBody(const ImageContent& image) const {
     auto* box = new QWidget;
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
-    const QSize pixels = pictureSize(png);
+    const QSize pixels = image.pixelSize();
     if (!pixels.isValid())
         return box;
     // Decoded at about the largest size a screen shows it, off the main
     // thread: a large photo takes a while.
     auto* picture = new FittedImage;
     layout->addWidget(picture, 1);
-    decodePictureLater(png, previewDecodeSide, picture,
+    decodePictureLater(image, QSize(previewDecodeSide, previewDecodeSide), picture,
                        [picture](const QImage& image) { picture->setImage(image); });
     auto* size = label(u"%1 × %2"_s.arg(pixels.width()).arg(pixels.height()),
                        styledFont(TextStyle::caption));

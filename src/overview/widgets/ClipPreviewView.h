@@ -39,7 +39,7 @@ private:
     QWidget* body() const;
     QWidget* textBody(const QString& text) const;
     QWidget* richTextBody(const RichTextContent& rich) const;
-    QWidget* imageBody(const QByteArray& png) const;
+    QWidget* imageBody(const ImageContent& image) const;
     QWidget* filesBody(const QList<QUrl>& urls) const;
     QWidget* linkBody(const QUrl& url) const;
 

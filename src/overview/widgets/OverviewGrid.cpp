@@ -27,6 +27,9 @@ namespace {
 constexpr int columns = 3;
 // Wheel scrolling settles on a row once the wheel has been still this long.
 constexpr int snapDelayMilliseconds = 160;
+// How long the cards' pictures stay decoded after the grid was hidden: a
+// reopening soon after costs no decoding, and an idle Velloq holds none.
+constexpr int pictureKeepMilliseconds = 10000;
 
 QRectF interpolated(const QRectF& from, const QRectF& to, qreal progress) {
     const auto mix = [progress](qreal a, qreal b) { return a + (b - a) * progress; };
@@ -56,6 +59,9 @@ OverviewGrid::OverviewGrid(OverviewModel& model, qreal spacing, QWidget* parent)
     m_snapTimer.setSingleShot(true);
     m_snapTimer.setInterval(snapDelayMilliseconds);
     connect(&m_snapTimer, &QTimer::timeout, this, &OverviewGrid::snapToRow);
+    m_releaseTimer.setSingleShot(true);
+    m_releaseTimer.setInterval(pictureKeepMilliseconds);
+    connect(&m_releaseTimer, &QTimer::timeout, this, &OverviewGrid::releasePictures);
 
     connect(&m_model, &OverviewModel::itemsChanged, this, &OverviewGrid::reloadItems);
     connect(&m_model, &OverviewModel::tabChanged, this, [this] {
@@ -81,11 +87,25 @@ OverviewGrid::OverviewGrid(OverviewModel& model, qreal spacing, QWidget* parent)
         layoutCards();
     });
     m_items = m_model.visibleItems();
-    // The next showing opens on the newest clips: have their pictures ready.
-    prefetchCardImages(ClipStore::recent(m_model.items(), 9));
 }
 
 OverviewGrid::~OverviewGrid() = default;
+
+void OverviewGrid::showEvent(QShowEvent*) {
+    m_releaseTimer.stop();
+}
+
+void OverviewGrid::hideEvent(QHideEvent*) {
+    m_releaseTimer.start();
+}
+
+void OverviewGrid::releasePictures() {
+    for (ClipCardView* card : std::as_const(m_cards))
+        card->dropPicture();
+    for (ClipCardView* card : std::as_const(m_spareCards))
+        card->dropPicture();
+    releaseCardImages();
+}
 
 QSizeF OverviewGrid::cardSize(const QSizeF& area, qreal spacing, qint64 gridSize) {
     const qreal factor = gridSize == 9 ? 0.8 : 1.0;
@@ -174,7 +194,10 @@ void OverviewGrid::reloadItems() {
     if (!m_glideFrom.isEmpty())
         animateInsertionsAndRemovals();
     forgetCardImagesExcept(m_model.items());
-    prefetchCardImages(ClipStore::recent(m_model.items(), 9));
+    // While the grid shows, and a moment after, the next showing opens on
+    // the newest clips: have their pictures ready.
+    if (isVisible() || m_releaseTimer.isActive())
+        prefetchCardImages(ClipStore::recent(m_model.items(), 9));
     m_offset = std::clamp(m_offset, 0.0, maximumScrollOffset());
     if (!m_glideFrom.isEmpty())
         m_layoutAnimation.start();

@@ -60,6 +60,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     qsizetype pageSize() const;
@@ -78,6 +80,7 @@ private:
     void startDrag(qsizetype index);
     void showContextMenu(qsizetype index, const QPoint& globalPosition);
     ClipCardView* takeCard();
+    void releasePictures();
 
     OverviewModel& m_model;
     qreal m_spacing;
@@ -87,6 +90,8 @@ private:
     qreal m_offset = 0;
     QVariantAnimation m_scrollAnimation;
     QTimer m_snapTimer;
+    // Lets the cards' pictures go once the grid has been hidden a while.
+    QTimer m_releaseTimer;
     // Where each card stood when the items last changed, to glide from.
     QHash<QUuid, QRectF> m_glideFrom;
     QVariantAnimation m_layoutAnimation;

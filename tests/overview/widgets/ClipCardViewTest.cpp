@@ -100,7 +100,8 @@ void ClipCardViewTest::missingApplicationAndBrokenImageLeaveEmptyStates() {
     empty.setItem(item);
     ClipCardView blank;
     blank.setItem(itemWith(TextContent{QString()}));
-    blank.setItem(ClipItem{item.id, item.capturedAt, item.sourceBundleID, ImageContent{}, false});
+    blank.setItem(
+        ClipItem{item.id, item.capturedAt, item.sourceBundleID, ImageContent{QByteArray()}, false});
     QCOMPARE(render(empty), render(blank)); // an undecodable image draws nothing
 
     // Decoded off the main thread: the card has its picture a moment later.
@@ -190,7 +191,7 @@ QByteArray blackPng(quint32 width, quint32 height, bool rgb) {
 void ClipCardViewTest::hugePicturesAreRefusedAndLargePhotosShown() {
     // 156 MP: unpacked scaled down, this took the main thread for seconds.
     const QByteArray bomb = blackPng(12500, 12500, false);
-    QVERIFY(decodedPicture(bomb, 900).isNull());
+    QVERIFY(decodedPicture(bomb, QSize(900, 900)).isNull());
     // Its card says what it is instead: a picture symbol and its size.
     ClipCardView refused;
     refused.setItem(itemWith(ImageContent{bomb}));
@@ -202,7 +203,7 @@ void ClipCardViewTest::hugePicturesAreRefusedAndLargePhotosShown() {
     QVERIFY(render(refused) != render(broken));
 
     // A 72 MP photo needs more memory than Qt allows by default.
-    const QImage photo = decodedPicture(blackPng(8500, 8500, true), 900);
+    const QImage photo = decodedPicture(blackPng(8500, 8500, true), QSize(900, 900));
     QCOMPARE(photo.size(), QSize(900, 900));
 }
 
