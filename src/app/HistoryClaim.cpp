@@ -19,12 +19,12 @@ constexpr int lockWaitMs = 5000;
 HistoryClaim::HistoryClaim(const QStringList& arguments)
     : m_directory(HistoryFolder::of(arguments)) {
     createPrivateFolder(m_directory);
-    auto lock = std::make_unique<QLockFile>(HistoryFolder::lockPath(m_directory));
-    lock->setStaleLockTime(0);
-    if (LaunchLock::takeOver(*lock)) {
-        m_lock = std::move(lock);
+    if (LaunchLock::takeOver(HistoryFolder::lockPath(m_directory))) {
+        m_handedOver = true;
         return;
     }
+    auto lock = std::make_unique<QLockFile>(HistoryFolder::lockPath(m_directory));
+    lock->setStaleLockTime(0);
     // Nobody answered on the socket, so a holder is a history command saving
     // offline (for a moment) or a Velloq still starting.
     if (lock->tryLock(0) || lock->tryLock(lockWaitMs)) {
@@ -45,4 +45,9 @@ HistoryClaim::HistoryClaim(const QStringList& arguments)
         return;
     }
     QTextStream(stderr) << "velloq: Velloq is already running\n";
+}
+
+HistoryClaim::~HistoryClaim() {
+    if (m_handedOver)
+        LaunchLock::removeHandedOver(HistoryFolder::lockPath(m_directory));
 }

@@ -15,8 +15,11 @@ public:
     // holds it. When another Velloq holds it, the launch is handed to that
     // one instead.
     explicit HistoryClaim(const QStringList& arguments);
+    ~HistoryClaim();
+    HistoryClaim(const HistoryClaim&) = delete;
+    HistoryClaim& operator=(const HistoryClaim&) = delete;
 
-    bool isHeld() const { return m_lock != nullptr; }
+    bool isHeld() const { return m_lock || m_handedOver; }
     // The launch's exit code when the claim is not held: 0 when the running
     // Velloq took the launch over.
     int exitCode() const { return m_exitCode; }
@@ -25,5 +28,7 @@ public:
 private:
     QString m_directory;
     std::unique_ptr<QLockFile> m_lock;
+    // Taken by the `velloq` command before it became this process.
+    bool m_handedOver = false;
     int m_exitCode = 0;
 };

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 
 #include <memory>
 #include <sys/stat.h>
@@ -55,13 +56,13 @@ void LaunchLock::release() {
     lockForApplication().reset();
 }
 
-bool LaunchLock::takeOver(QLockFile& lock) {
+bool LaunchLock::takeOver(const QString& lockPath) {
     const QString path = QFile::decodeName(qgetenv(handedOverVariable));
     qunsetenv(handedOverVariable);
-    if (path.isEmpty() || QFileInfo(path) != QFileInfo(lock.fileName()) || !isOwnLock(path))
-        return false;
-    // The file names this process already; made anew for this QLockFile,
-    // which then removes it at exit like any lock it took.
-    QFile::remove(path);
-    return lock.tryLock(0);
+    return !path.isEmpty() && QFileInfo(path) == QFileInfo(lockPath) && isOwnLock(path);
+}
+
+void LaunchLock::removeHandedOver(const QString& lockPath) {
+    if (isOwnLock(lockPath))
+        QFile::remove(lockPath);
 }

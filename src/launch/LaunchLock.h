@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QLockFile>
 #include <QString>
 
 // The history lock a launch takes in its first milliseconds, before the
@@ -17,7 +16,12 @@ public:
     static bool takeForApplication(const QString& folder);
     // Gives up a lock taken for an application that did not start.
     static void release();
-    // In the application: takes over into `lock` the lock this process took
-    // before it became the application. False when it took none.
-    static bool takeOver(QLockFile& lock);
+    // In the application: whether the lock at `lockPath` is the one this
+    // process took before it became the application. Its file stays in
+    // place throughout (a moment without it would let a command find no
+    // Velloq); the application removes it when it ends, with
+    // removeHandedOver.
+    static bool takeOver(const QString& lockPath);
+    // Removes the lock file at `lockPath` if it still names this process.
+    static void removeHandedOver(const QString& lockPath);
 };
