@@ -104,6 +104,21 @@ void BM_SearchKeystroke(benchmark::State& state) {
     }
 }
 
+// The same beside seven texts of 5 MB, which are folded anew at each search
+// rather than kept twice.
+void BM_SearchKeystrokeBesideLargeTexts(benchmark::State& state) {
+    QList<ClipItem> items = searchedHistory(1024);
+    for (int i = 0; i < 7; ++i)
+        items.append({QUuid::createUuid(), double(2000 + i), std::nullopt,
+                      TextContent{filler(5'000'000, i)}, false});
+    SearchIndex index;
+    benchmark::DoNotOptimize(index.search(items, u"É"_s).size());
+    for (auto _ : state) {
+        const auto found = index.search(items, u"ÉCOLE"_s);
+        benchmark::DoNotOptimize(found.size());
+    }
+}
+
 void historyShapes(benchmark::internal::Benchmark* b) {
     for (int pinned : {0, 100, 1000})
         for (int size : {1024, 100 * 1024})
@@ -118,6 +133,7 @@ BENCHMARK(BM_AddNextToALargeClip)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Load)->Apply(historyShapes);
 BENCHMARK(BM_Encode)->Apply(historyShapes);
 BENCHMARK(BM_Search)->Arg(1024)->Arg(100 * 1024)->ArgName("bytes")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SearchKeystrokeBesideLargeTexts)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchKeystroke)
     ->Arg(1024)
     ->Arg(100 * 1024)

@@ -9,6 +9,32 @@ QString SearchIndex::folded(const QString& text) {
     return text.normalized(QString::NormalizationForm_C).toCaseFolded();
 }
 
+namespace {
+
+// Whether the finder's needle is in `text`, folded a window at a time; each
+// window starts early enough to hold a match that began in the one before.
+bool isFoundWindowByWindow(const SubstringFinder& finder, const QString& text) {
+    // A folded, composed character takes at least one byte per UTF-16 unit
+    // it came from, so a match never spans more units than the needle's
+    // bytes; a few more cover what composition joins across the edge.
+    const qsizetype overlap = finder.needle().size() + 8;
+    for (qsizetype start = 0; start < text.size(); start += SearchIndex::windowLength) {
+        qsizetype begin = qMax<qsizetype>(0, start - overlap);
+        qsizetype end = qMin(text.size(), start + SearchIndex::windowLength);
+        // Never half a surrogate pair at either edge.
+        if (begin > 0 && text[begin].isLowSurrogate())
+            --begin;
+        if (end < text.size() && text[end].isLowSurrogate())
+            ++end;
+        const QString window = text.sliced(begin, end - begin);
+        if (finder.isFoundIn(SearchIndex::folded(window).toUtf8()))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 QList<ClipItem> SearchIndex::search(const QList<ClipItem>& items, const QString& query) {
     const SubstringFinder finder(folded(query.trimmed()).toUtf8());
     if (finder.needle().isEmpty())
@@ -16,17 +42,19 @@ QList<ClipItem> SearchIndex::search(const QList<ClipItem>& items, const QString&
     forgetEntriesNotIn(items);
     QList<ClipItem> found;
     for (const ClipItem& item : items) {
-        if (finder.isFoundIn(foldedText(item)))
+        if (isFoundIn(finder, item))
             found.append(item);
     }
     return ClipStore::newestFirst(std::move(found));
 }
 
-const QByteArray& SearchIndex::foldedText(const ClipItem& item) {
-    auto kept = m_folded.find(item.id);
-    if (kept == m_folded.end())
-        kept = m_folded.insert(item.id, folded(searchText(item.content)).toUtf8());
-    return *kept;
+bool SearchIndex::isFoundIn(const SubstringFinder& finder, const ClipItem& item) {
+    if (const auto kept = m_folded.constFind(item.id); kept != m_folded.constEnd())
+        return finder.isFoundIn(*kept);
+    const QString text = searchText(item.content);
+    if (text.size() > keptTextLimit)
+        return isFoundWindowByWindow(finder, text);
+    return finder.isFoundIn(*m_folded.insert(item.id, folded(text).toUtf8()));
 }
 
 void SearchIndex::forgetEntriesNotIn(const QList<ClipItem>& items) {

@@ -89,6 +89,7 @@ private Q_SLOTS:
     void queriesOrderNewestFirstAndStable();
     void searchTrimsAndIgnoresCase();
     void substringsAreFoundWhereverTheyLie();
+    void textsOfMegabytesAreSearchedWindowByWindow();
 };
 
 void ClipStoreTest::repeatedCopyRefreshesTheFirstEntry() {
@@ -488,6 +489,26 @@ void ClipStoreTest::substringsAreFoundWhereverTheyLie() {
                 }
             }
         }
+    }
+}
+
+void ClipStoreTest::textsOfMegabytesAreSearchedWindowByWindow() {
+    // Long texts are folded a piece at a time: a match is found wherever it
+    // lies against a piece's edge, in any case, accented or beyond the
+    // basic plane, and a near miss is not.
+    const qsizetype edge = SearchIndex::windowLength;
+    const QString needle = u"Ünïcode 𝄞 Straße"_s;
+    const qsizetype length = SearchIndex::keptTextLimit + 3 * edge;
+    for (qsizetype at : {qsizetype(0), edge - 1, edge - 7, 2 * edge - 16, length - needle.size()}) {
+        QString text(length, u'.');
+        text.replace(at, needle.size(), needle.toUpper());
+        const QList<ClipItem> items{{QUuid::createUuid(), 1, std::nullopt, TextContent{text}}};
+        SearchIndex index;
+        QVERIFY2(index.search(items, u"ünïcode 𝄞 strasse"_s).size() == 1,
+                 QByteArray::number(at).constData());
+        QVERIFY2(index.search(items, u"ünïcode 𝄞 strasse!"_s).isEmpty(),
+                 QByteArray::number(at).constData());
+        QCOMPARE(index.search(items, u"ü"_s).size(), 1);
     }
 }
 
