@@ -2,8 +2,12 @@
 
 #include "history/ClipItem.h"
 
+#include <QFile>
+#include <QRandomGenerator>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 using namespace Qt::StringLiterals;
 
@@ -15,6 +19,7 @@ private Q_SLOTS:
     void contentHashFeedsTagAndPayload();
     void lookalikesStayApartAndEqualityIsStructural();
     void searchTextPerKind();
+    void aPictureInItsFileIsThePictureItsBytesAre();
 };
 
 void ClipContentTest::contentHashFeedsTagAndPayload_data() {
@@ -93,6 +98,65 @@ void ClipContentTest::searchTextPerKind() {
     QCOMPARE(searchText(files), u"q1.pdf\nPhotos\n/"_s);
     QCOMPARE(searchText(LinkContent{QUrl(u"https://example.com/a b"_s)}),
              u"https://example.com/a%20b"_s);
+}
+
+namespace {
+
+// A PNG's signature and header for `width` × `height`, then `tail` bytes of
+// noise: enough for everything that does not decode it.
+QByteArray pngLike(quint32 width, quint32 height, qsizetype tail) {
+    QByteArray bytes = "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR"_ba;
+    bytes.resize(24 + tail);
+    qToBigEndian(width, bytes.data() + 16);
+    qToBigEndian(height, bytes.data() + 20);
+    QRandomGenerator generator(width);
+    for (qsizetype i = 24; i < bytes.size(); ++i)
+        bytes[i] = char(generator.bounded(256));
+    return bytes;
+}
+
+} // namespace
+
+void ClipContentTest::aPictureInItsFileIsThePictureItsBytesAre() {
+    // Over three megabytes, so that its hash is read from the file in
+    // several pieces.
+    const QByteArray bytes = pngLike(1792, 1024, 3 * 1024 * 1024 + 17);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(u"picture.png"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+
+    const ImageContent held(bytes);
+    const ImageContent stored = held.storedIn(path);
+    const ImageContent loaded = ImageContent::inFile(path, bytes.size(), bytes.first(24));
+    for (const ImageContent& picture : {stored, loaded}) {
+        QVERIFY(!picture.holdsBytes());
+        QCOMPARE(picture.pixelSize(), QSize(1792, 1024));
+        QCOMPARE(picture.byteSize(), bytes.size());
+        QCOMPARE(picture.contentHash(), held.contentHash());
+        QVERIFY(picture == held);
+        QCOMPARE(picture.png(), bytes);
+        QCOMPARE(picture.withBytes().png(), bytes);
+        QVERIFY(picture.withBytes().holdsBytes());
+    }
+    QCOMPARE(contentHash(loaded), contentHash(held));
+    // Same size, one byte apart: another picture.
+    QByteArray other = bytes;
+    other[other.size() / 2] = char(other[other.size() / 2] ^ 1);
+    QVERIFY(ImageContent(other) != loaded);
+
+    // Kept bytes outlive the file; a file's picture does not.
+    const ImageContent kept = loaded.withBytes();
+    QVERIFY(QFile::remove(path));
+    QCOMPARE(kept.png(), bytes);
+    QVERIFY(loaded.png().isEmpty());
+
+    QCOMPARE(ImageContent::pngPixelSize(bytes.first(23)), QSize());
+    QCOMPARE(ImageContent::pngPixelSize(pngLike(0, 5, 0)), QSize());
+    QCOMPARE(ImageContent::pngPixelSize(pngLike(0x80000000u, 5, 0)), QSize());
+    QCOMPARE(ImageContent::pngPixelSize("GIF89a" + bytes.sliced(6, 18)), QSize());
 }
 
 QTEST_GUILESS_MAIN(ClipContentTest)

@@ -1,9 +1,12 @@
 #include "overview/DragItem.h"
 
+#include "paste/ClipMimeData.h"
 #include "support/TemporaryHistory.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,6 +29,7 @@ class DragItemTest : public QObject {
 private Q_SLOTS:
     void init() { qputenv("TMPDIR", QFile::encodeName(m_temp.path())); }
     void imagesTravelAsOneFileWrittenOnce();
+    void picturesInTheirFilesTravelByteForByte();
     void otherKinds();
 
 private:
@@ -49,6 +53,34 @@ void DragItemTest::imagesTravelAsOneFileWrittenOnce() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), "marker"_ba);
     QCOMPARE(second->urls(), first->urls());
+}
+
+void DragItemTest::picturesInTheirFilesTravelByteForByte() {
+    // As the history holds a picture: its file, not its bytes. A drag and a
+    // paste read the file, whole.
+    QImage image(320, 200, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x ^ y) % 256));
+    QByteArray png;
+    QBuffer buffer(&png);
+    QVERIFY(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"));
+    QTemporaryDir history;
+    const QString path = history.filePath(u"stored.png"_s);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(png);
+    file.close();
+    const ClipItem item = itemWith(ImageContent(png).storedIn(path));
+    QVERIFY(!std::get<ImageContent>(item.content).holdsBytes());
+
+    std::unique_ptr<QMimeData> drag(dragItem(item));
+    QCOMPARE(drag->data(u"image/png"_s), png);
+    QFile dragged(drag->urls().value(0).toLocalFile());
+    QVERIFY(dragged.open(QIODevice::ReadOnly));
+    QCOMPARE(dragged.readAll(), png);
+    std::unique_ptr<QMimeData> pasted(mimeDataFor(item.content));
+    QCOMPARE(pasted->data(u"image/png"_s), png);
 }
 
 void DragItemTest::otherKinds() {

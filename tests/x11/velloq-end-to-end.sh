@@ -4,7 +4,9 @@
 # application in front, secrets and copies from password managers do not,
 # the command line goes through the running Velloq, a pick pastes into the
 # focused window without being captured again, and SIGTERM ends it cleanly.
-# A copy made the moment `velloq list` first answers is recorded.
+# A copy made the moment `velloq list` first answers is recorded. A picture,
+# which the history keeps in its file only, reads back byte for byte, also
+# after a restart.
 set -euo pipefail
 velloq=$1
 owner=$2
@@ -31,6 +33,30 @@ xclip -selection clipboard -t image/png -i "$picture" >/dev/null 2>&1
 grep -q "watching the clipboard" "$home/velloq.log" || fail "velloq list answered before Velloq watched"
 eventually stored "copied at start-up" || fail "a copy made as velloq list first answered was lost: $(json)"
 eventually grep -q '"kind":"image"' < <(json) || fail "a picture copied at start-up was lost: $(json)"
+
+# A photo-like picture (noise, which does not compress), pinned so that it
+# outlives the trimming below.
+photo=$home/photo.png
+python3 - "$photo" <<'PY'
+import random, struct, sys, zlib
+width = height = 400
+rows = b"".join(b"\0" + random.Random(row).randbytes(width * 3) for row in range(height))
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+open(sys.argv[1], "wb").write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+                              + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
+PY
+xclip -selection clipboard -t image/png -i "$photo" >/dev/null 2>&1
+two_pictures() { [[ $(json | grep -o '"kind":"image"' | wc -l) == 2 ]]; }
+eventually two_pictures || fail "the photo was not stored: $(json)"
+photo_id=$(json | tr '}' '\n' | grep -m1 '"kind":"image"' | grep -o '"id":"[^"]*"' | cut -d'"' -f4)
+"$velloq" pin "$photo_id" >/dev/null || fail "pinning the photo failed"
+copied_back() {
+  "$velloq" copy "$photo_id" >/dev/null &&
+    eventually cmp -s "$photo" <(xclip -o -selection clipboard -t image/png 2>/dev/null)
+}
+copied_back || fail "the photo did not read back byte for byte"
 
 "$velloq" || fail "a second launch did not exit 0"
 kill -0 "$app" || fail "the first Velloq went away"
@@ -126,4 +152,13 @@ for i in 1 2 3; do echo "offline $i" | "$velloq" add >/dev/null; done
 nine || fail "adds made without Velloq running ignored historyLimit"
 env -u XDG_RUNTIME_DIR "$velloq" list >/dev/null 2>"$home/list.noise"
 [[ ! -s "$home/list.noise" ]] || fail "a command printed more than its own output: $(cat "$home/list.noise")"
+
+# Started again, Velloq reads the photo from its file, whole.
+"$velloq" -SkipOnboarding 2>>"$home/velloq.log" &
+app=$!
+pids+=("$app")
+eventually "$velloq" copy "$photo_id" >/dev/null || fail "the restarted Velloq did not answer"
+copied_back || fail "after a restart the photo did not read back byte for byte"
+kill -TERM "$app"
+wait "$app" || fail "the restarted Velloq did not exit cleanly on SIGTERM"
 echo "end-to-end test passed"

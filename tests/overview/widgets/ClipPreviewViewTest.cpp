@@ -2,8 +2,12 @@
 
 #include "support/TemporaryHistory.h"
 
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -32,6 +36,7 @@ class ClipPreviewViewTest : public QObject {
 private Q_SLOTS:
     void headerAndFooter();
     void bodiesByKind();
+    void aPictureIsShownFromItsFile();
 };
 
 void ClipPreviewViewTest::headerAndFooter() {
@@ -88,6 +93,34 @@ void ClipPreviewViewTest::bodiesByKind() {
         {QUrl::fromLocalFile(u"/srv/a.txt"_s), QUrl::fromLocalFile(u"/srv/b/c.txt"_s)}}));
     const QStringList files = labelTexts(preview);
     QVERIFY(files.contains(u"a.txt"_s) && files.contains(u"/srv/b"_s));
+}
+
+void ClipPreviewViewTest::aPictureIsShownFromItsFile() {
+    // Red on the left, blue on the right, as the history keeps it: in its
+    // file, no bytes in memory.
+    QImage image(640, 400, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = image.width() / 2; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(0, 0, 255));
+    QByteArray png;
+    QBuffer buffer(&png);
+    QVERIFY(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"));
+    QTemporaryDir folder;
+    QFile file(folder.filePath(u"stored.png"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(png) == png.size());
+    file.close();
+
+    ClipPreviewView preview;
+    preview.resize(800, 700);
+    preview.setItem(itemWith(ImageContent(png).storedIn(file.fileName())));
+    QVERIFY(labelTexts(preview).contains(u"640 × 400"_s));
+    const auto colourAt = [&preview](double across) {
+        const QImage shown = preview.grab().toImage();
+        return shown.pixelColor(int(shown.width() * across), shown.height() / 2);
+    };
+    QTRY_COMPARE(colourAt(0.3), QColor(Qt::red));
+    QCOMPARE(colourAt(0.7), QColor(Qt::blue));
 }
 
 QTEST_MAIN(ClipPreviewViewTest)
