@@ -2,14 +2,20 @@
 """What a user feels of the running application, measured on the real binary.
 
 Starts `velloq` with private data, settings and runtime folders under the X
-server in $DISPLAY (scripts/bench starts one) and prints one table:
-- copy → in the history: from starting `xclip` until the running Velloq
-  lists the new entry, for a short text, a screenshot-like PNG of 430 kB, a
-  5 MB text and an 8.6 MB PNG (median of 7 copies each);
-- resident (RSS) and proportional (PSS) memory: idle with an empty history,
-  after 200 texts and 20 screenshot-like PNGs, and after opening and closing
-  the overlay 20 times;
-- wake-ups (context switches of all its threads) over an idle period.
+server in $DISPLAY (scripts/bench starts one), a fresh one for each part, and
+prints one table:
+- whether a text and a picture copied the moment `velloq list` first
+  answers are recorded;
+- resident (RSS) and proportional (PSS) memory idle with an empty history,
+  and the wake-ups (context switches of all its threads) over an idle period;
+- copy → seen by `velloq list` run as a script runs it (median of 7) for a
+  short text and a 9.6 MB photo-like PNG, and → in the history (asked on the
+  socket) for a 5 MB text;
+- memory after 200 texts and 20 screenshot-like PNGs (430 kB), after seven
+  5 MB texts, and after 27 photo-like PNGs;
+- the wall time of `velloq list` with 27 entries, process start included;
+- the peak resident memory while the overlay shows those photos (opened and
+  closed five times), and the memory 15 s after the last opening.
 
 With --wayland, Velloq runs as a client of the compositor in
 $WAYLAND_DISPLAY and the copies are made with `wl-copy`: a 1 KB text, a

@@ -22,22 +22,6 @@
 
 namespace {
 
-// Standard input up to the size the running Velloq accepts; none when it
-// holds more.
-std::optional<QByteArray> readStandardInput() {
-    QFile input;
-    if (!input.open(stdin, QIODevice::ReadOnly))
-        return QByteArray();
-    QByteArray bytes;
-    while (bytes.size() <= InstanceServer::maximumInputBytes) {
-        const QByteArray chunk = input.read(1024 * 1024);
-        if (chunk.isEmpty())
-            return bytes;
-        bytes += chunk;
-    }
-    return std::nullopt;
-}
-
 // How long a command waits for a Velloq that has claimed its history but does
 // not answer yet: it starts in well under a second, also on a slow machine.
 constexpr int startingInstanceWaitMs = 10000;
@@ -101,7 +85,7 @@ int CommandRouter::runCommand(const QStringList& arguments) {
     InstanceServer::Request request{
         arguments, {}, QDir::currentPath(), qEnvironmentVariable("XDG_ACTIVATION_TOKEN")};
     if (CommandSyntax::readsStandardInput(arguments)) {
-        const std::optional<QByteArray> input = readStandardInput();
+        const std::optional<QByteArray> input = InstanceClient::readStandardInput();
         if (!input) {
             QTextStream(stderr) << "velloq: standard input is larger than "
                                 << InstanceServer::maximumInputBytes / (1024 * 1024)

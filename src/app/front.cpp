@@ -54,22 +54,6 @@ bool writeAll(int descriptor, const QByteArray& bytes) {
     return true;
 }
 
-// Standard input up to the size the running Velloq accepts; none when it
-// holds more.
-std::optional<QByteArray> readStandardInput() {
-    QFile input;
-    if (!input.open(stdin, QIODevice::ReadOnly))
-        return QByteArray();
-    QByteArray bytes;
-    while (bytes.size() <= InstanceServer::maximumInputBytes) {
-        const QByteArray chunk = input.read(1024 * 1024);
-        if (chunk.isEmpty())
-            return bytes;
-        bytes += chunk;
-    }
-    return std::nullopt;
-}
-
 // Puts input already read back as standard input, for the application.
 bool restoreStandardInput(const QByteArray& input) {
     const int descriptor = ::memfd_create("velloq-input", MFD_CLOEXEC);
@@ -95,7 +79,7 @@ int command(const QStringList& arguments, char* argv[]) {
     InstanceServer::Request request{
         arguments, {}, QDir::currentPath(), qEnvironmentVariable("XDG_ACTIVATION_TOKEN")};
     if (CommandSyntax::readsStandardInput(arguments)) {
-        const std::optional<QByteArray> input = readStandardInput();
+        const std::optional<QByteArray> input = InstanceClient::readStandardInput();
         if (!input) {
             std::fprintf(stderr,
                          "velloq: standard input is larger than %lld MB; nothing was done\n",

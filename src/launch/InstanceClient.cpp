@@ -1,6 +1,7 @@
 #include "InstanceClient.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 
 #include <algorithm>
 #include <cerrno>
@@ -92,4 +93,18 @@ std::optional<InstanceServer::Reply> InstanceClient::send(const InstanceServer::
     }
     ::close(descriptor);
     return reply;
+}
+
+std::optional<QByteArray> InstanceClient::readStandardInput() {
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly))
+        return QByteArray();
+    QByteArray bytes;
+    while (bytes.size() <= InstanceServer::maximumInputBytes) {
+        const QByteArray chunk = input.read(1024 * 1024);
+        if (chunk.isEmpty())
+            return bytes;
+        bytes += chunk;
+    }
+    return std::nullopt;
 }

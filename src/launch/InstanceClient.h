@@ -14,4 +14,7 @@ public:
     static std::optional<InstanceServer::Reply> send(const InstanceServer::Request& request,
                                                      int replyTimeoutMs = 30000,
                                                      const QString& path = {});
+    // Standard input, for a request, up to the size the running Velloq
+    // accepts; nullopt when it holds more.
+    static std::optional<QByteArray> readStandardInput();
 };

@@ -1,6 +1,7 @@
 #include "history/ClipContent.h"
 
 #include "history/ClipItem.h"
+#include "support/TemporaryHistory.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -123,13 +124,8 @@ void ClipContentTest::aPictureInItsFileIsThePictureItsBytesAre() {
     const QByteArray bytes = pngLike(1792, 1024, 3 * 1024 * 1024 + 17);
     QTemporaryDir folder;
     const QString path = folder.filePath(u"picture.png"_s);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
-
     const ImageContent held(bytes);
-    const ImageContent stored = held.storedIn(path);
+    const ImageContent stored = pictureInFile(path, bytes);
     const ImageContent loaded = ImageContent::inFile(path, bytes.size(), bytes.first(24));
     for (const ImageContent& picture : {stored, loaded}) {
         QVERIFY(!picture.holdsBytes());

@@ -3,7 +3,6 @@
 #include "paste/ClipMimeData.h"
 #include "support/TemporaryHistory.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -62,16 +61,9 @@ void DragItemTest::picturesInTheirFilesTravelByteForByte() {
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x ^ y) % 256));
-    QByteArray png;
-    QBuffer buffer(&png);
-    QVERIFY(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"));
+    const QByteArray png = pngOf(image);
     QTemporaryDir history;
-    const QString path = history.filePath(u"stored.png"_s);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(png);
-    file.close();
-    const ClipItem item = itemWith(ImageContent(png).storedIn(path));
+    const ClipItem item = itemWith(pictureInFile(history.filePath(u"stored.png"_s), png));
     QVERIFY(!std::get<ImageContent>(item.content).holdsBytes());
 
     std::unique_ptr<QMimeData> drag(dragItem(item));

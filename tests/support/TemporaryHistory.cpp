@@ -32,11 +32,23 @@ void TemporaryHistory::writeHistoryFile(const QByteArray& bytes) const {
 QByteArray pngBytes(unsigned seed) {
     QImage image(2, 2, QImage::Format_RGB32);
     image.fill(QColor::fromRgb(seed & 0xffffff));
+    return pngOf(image);
+}
+
+QByteArray pngOf(const QImage& image) {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return png;
+}
+
+ImageContent pictureInFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    file.close();
+    return ImageContent(bytes).storedIn(path);
 }
 
 TextContent textClip(const QString& text) {

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QImage>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -28,3 +29,8 @@ private:
 QByteArray pngBytes(unsigned seed = 0);
 
 TextContent textClip(const QString& text);
+
+// `bytes` written to `path`, and the picture as the history then holds it:
+// its file, not its bytes.
+ImageContent pictureInFile(const QString& path, const QByteArray& bytes);
+QByteArray pngOf(const QImage& image);

@@ -2,9 +2,6 @@
 
 #include "support/TemporaryHistory.h"
 
-#include <QBuffer>
-#include <QFile>
-#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -103,17 +100,10 @@ void ClipPreviewViewTest::aPictureIsShownFromItsFile() {
     for (int y = 0; y < image.height(); ++y)
         for (int x = image.width() / 2; x < image.width(); ++x)
             image.setPixel(x, y, qRgb(0, 0, 255));
-    QByteArray png;
-    QBuffer buffer(&png);
-    QVERIFY(buffer.open(QIODevice::WriteOnly) && image.save(&buffer, "PNG"));
     QTemporaryDir folder;
-    QFile file(folder.filePath(u"stored.png"_s));
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(png) == png.size());
-    file.close();
-
     ClipPreviewView preview;
     preview.resize(800, 700);
-    preview.setItem(itemWith(ImageContent(png).storedIn(file.fileName())));
+    preview.setItem(itemWith(pictureInFile(folder.filePath(u"stored.png"_s), pngOf(image))));
     QVERIFY(labelTexts(preview).contains(u"640 × 400"_s));
     const auto colourAt = [&preview](double across) {
         const QImage shown = preview.grab().toImage();
