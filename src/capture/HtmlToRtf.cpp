@@ -46,13 +46,17 @@ bool isVoidElement(QStringView name) {
     static const QStringList names{u"area"_s,   u"base"_s,  u"br"_s,    u"col"_s,  u"embed"_s,
                                    u"hr"_s,     u"img"_s,   u"input"_s, u"link"_s, u"meta"_s,
                                    u"source"_s, u"track"_s, u"wbr"_s};
-    return names.contains(name.toString().toLower());
+    return name.size() <= 6 && names.contains(name, Qt::CaseInsensitive);
 }
 
-// How deeply the elements nest, counted from the tags alone in one pass.
-int nestingDepth(QStringView html) {
+// Whether the elements nest deeper than `limit`, told from the tags alone in
+// one pass that stops at the answer. Each tag's end is looked for once, not
+// again from every '<' before it: a page of unclosed tags stays linear.
+bool nestsDeeperThan(QStringView html, int limit) {
     int depth = 0;
-    int deepest = 0;
+    // The first '>' after the tag being read, once looked for; -1 for none.
+    qsizetype close = -1;
+    bool noneLeft = false;
     for (qsizetype at = html.indexOf(u'<'); at >= 0; at = html.indexOf(u'<', at + 1)) {
         const QStringView rest = html.sliced(at + 1);
         if (rest.startsWith(u'/')) {
@@ -64,12 +68,16 @@ int nestingDepth(QStringView html) {
             ++length;
         if (length == 0 || isVoidElement(rest.first(length)))
             continue;
-        const qsizetype end = rest.indexOf(u'>');
-        if (end > 0 && rest[end - 1] == u'/')
+        if (!noneLeft && close <= at) {
+            close = html.indexOf(u'>', at + 1);
+            noneLeft = close < 0;
+        }
+        if (!noneLeft && close > at + 1 && html[close - 1] == u'/')
             continue;
-        deepest = std::max(deepest, ++depth);
+        if (++depth > limit)
+            return true;
     }
-    return deepest;
+    return false;
 }
 
 QString decoded(const QByteArray& html) {
@@ -85,7 +93,7 @@ std::optional<QByteArray> HtmlToRtf::convert(const QByteArray& html) {
     if (html.size() > maximumBytes)
         return std::nullopt;
     const QString text = decoded(html);
-    if (nestingDepth(text) > maximumDepth)
+    if (nestsDeeperThan(text, maximumDepth))
         return std::nullopt;
     UnconnectedDocument document;
     document.setHtml(text);

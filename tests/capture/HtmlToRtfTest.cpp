@@ -2,6 +2,7 @@
 
 #include "capture/RtfReader.h"
 
+#include <QElapsedTimer>
 #include <QStringEncoder>
 #include <QTest>
 
@@ -72,6 +73,18 @@ void HtmlToRtfTest::unformattedHtmlStaysText() {
     const QByteArray shallow = QByteArray("<div>").repeated(HtmlToRtf::maximumDepth - 1) +
                                "<br><img src=x><hr/>deep <b>enough</b>";
     QVERIFY(HtmlToRtf::convert(shallow));
+    // A page's worth of tags that never close is turned down at once: the
+    // scan is linear and stops at its verdict. Looking for each tag's end
+    // from every '<' took 26 s here; the bound leaves room for slow builds.
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(HtmlToRtf::convert(QByteArray("<a").repeated(HtmlToRtf::maximumBytes / 2)),
+             std::nullopt);
+    QVERIFY2(clock.elapsed() < 3000, QByteArray::number(clock.elapsed()).constData());
+    // Self-closing and void tags, in any case, do not nest.
+    const QByteArray flat = QByteArray("<IMG src=x><span/>").repeated(HtmlToRtf::maximumDepth * 2) +
+                            "flat <b>enough</b>";
+    QVERIFY(HtmlToRtf::convert(flat));
 }
 
 QTEST_MAIN(HtmlToRtfTest)
