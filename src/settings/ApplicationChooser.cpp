@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -25,7 +26,7 @@ ApplicationChooser::ApplicationChooser(const QList<DesktopEntries::Entry>& appli
         const QIcon icon = iconOf ? iconOf(application.id) : QIcon();
         auto* item = new QListWidgetItem(icon.isNull() ? generic : icon, application.name, m_list);
         item->setData(Qt::UserRole, application.id);
-        item->setToolTip(application.id);
+        item->setToolTip(Qt::convertFromPlainText(application.id));
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(tr("Add"));

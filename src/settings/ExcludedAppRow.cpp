@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QTextDocument>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -28,13 +29,15 @@ ExcludedAppRow::ExcludedAppRow(const QString& bundleID, const QIcon& icon, const
         picture->setPixmap(icon.pixmap(iconSide, iconSide));
         layout->addWidget(picture);
     }
+    // The name and the id are a desktop entry's: plain text, never markup.
     auto* title = new QLabel(installed ? name : bundleID);
+    title->setTextFormat(Qt::PlainText);
     if (!installed) {
         QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         mono.setPointSizeF(styledFont(TextStyle::caption).pointSizeF());
         title->setFont(mono);
     }
-    title->setToolTip(bundleID);
+    title->setToolTip(Qt::convertFromPlainText(bundleID));
     layout->addWidget(title, 1);
     auto* remove = new QToolButton;
     remove->setAutoRaise(true);

@@ -4,6 +4,7 @@
 #include "preferences/Preferences.h"
 #include "settings/ApplicationChooser.h"
 #include "settings/ClipboardSettingsView.h"
+#include "settings/ExcludedAppRow.h"
 #include "settings/GeneralSettingsView.h"
 #include "settings/PermissionsSettingsView.h"
 #include "settings/SegmentedControl.h"
@@ -66,6 +67,7 @@ private Q_SLOTS:
     void permissionsSayWhyPastingIsUnavailable();
     void clipboardPaneEditsExclusionsAndClears();
     void chooserFiltersAndAnswersIds();
+    void namesFromDesktopEntriesAreNeverMarkup();
 
 private:
     SettingsWindowController& settings();
@@ -288,6 +290,29 @@ void SettingsWindowTest::chooserFiltersAndAnswersIds() {
     chooser.filter(u"FIRE"_s);
     QVERIFY(!list->item(1)->isHidden());
     QVERIFY(chooser.chosenIds().isEmpty());
+}
+
+void SettingsWindowTest::namesFromDesktopEntriesAreNeverMarkup() {
+    // A desktop entry's name and id are anybody's text: markup in them is
+    // shown as written, and loads nothing.
+    const QString name = u"<b>Notes</b><img src=\"/dev/zero\">"_s;
+    const QString id = u"<img src=\"/dev/zero\">.desktop"_s;
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::gray);
+    for (const QIcon& icon : {QIcon(pixmap), QIcon()}) {
+        ExcludedAppRow row(id, icon, name, [] {});
+        const auto labels = row.findChildren<QLabel*>();
+        const auto title = std::ranges::find_if(
+            labels, [](const QLabel* label) { return !label->text().isEmpty(); });
+        QVERIFY(title != labels.end());
+        QCOMPARE((*title)->textFormat(), Qt::PlainText);
+        QVERIFY((*title)->toolTip().contains(u"&lt;img"_s));
+        QVERIFY(!(*title)->toolTip().contains(u"<img"_s));
+    }
+    ApplicationChooser chooser({{id, name, {}, {}}}, nullptr);
+    const QListWidgetItem* item = chooser.findChild<QListWidget*>()->item(0);
+    QCOMPARE(item->text(), name);
+    QVERIFY(!item->toolTip().contains(u"<img"_s));
 }
 
 QTEST_MAIN(SettingsWindowTest)

@@ -35,8 +35,11 @@ constexpr int previewDecodeSide = 2560;
 constexpr qsizetype longestFormattedText = 100'000;
 constexpr qreal previewTextPoints = 18;
 
+// Names, paths and addresses come from outside: shown as the characters
+// they are, never read as markup (which could load files).
 QLabel* label(const QString& text, const QFont& font, QWidget* parent = nullptr) {
     auto* widget = new QLabel(text, parent);
+    widget->setTextFormat(Qt::PlainText);
     widget->setFont(font);
     widget->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return widget;

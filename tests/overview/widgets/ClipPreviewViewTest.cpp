@@ -34,6 +34,7 @@ private Q_SLOTS:
     void headerAndFooter();
     void bodiesByKind();
     void aPictureIsShownFromItsFile();
+    void outsideTextIsNeverMarkup();
 };
 
 void ClipPreviewViewTest::headerAndFooter() {
@@ -111,6 +112,33 @@ void ClipPreviewViewTest::aPictureIsShownFromItsFile() {
     };
     QTRY_COMPARE(colourAt(0.3), QColor(Qt::red));
     QCOMPARE(colourAt(0.7), QColor(Qt::blue));
+}
+
+void ClipPreviewViewTest::outsideTextIsNeverMarkup() {
+    // File names, link texts and application names are shown as the
+    // characters they are: markup in them would load what it names.
+    const QString markup = u"<img src=\"/dev/zero\">"_s;
+    ClipPreviewView preview;
+    preview.applicationIcon = [](const QString&) {
+        QPixmap pixmap(24, 24);
+        pixmap.fill(Qt::blue);
+        return QIcon(pixmap);
+    };
+    preview.applicationName = [&markup](const QString&) { return u"<b>Editor</b>"_s + markup; };
+    const QList<ClipContent> contents{
+        FilesContent{{QUrl::fromLocalFile(u"/srv/"_s + markup)}},
+        FilesContent{{QUrl::fromLocalFile(u"/srv/"_s + markup), QUrl::fromLocalFile(u"/srv/b"_s)}},
+        LinkContent{QUrl(u"https://example.com/"_s + markup)}, TextContent{markup}};
+    for (const ClipContent& content : contents) {
+        preview.setItem(itemWith(content));
+        const QList<QLabel*> labels = preview.findChildren<QLabel*>();
+        QVERIFY(std::ranges::any_of(labels, [](const QLabel* label) {
+            return label->text().contains(u"<b>Editor</b>"_s);
+        }));
+        for (const QLabel* label : labels)
+            QVERIFY2(label->text().isEmpty() || label->textFormat() == Qt::PlainText,
+                     qPrintable(label->text()));
+    }
 }
 
 QTEST_MAIN(ClipPreviewViewTest)
