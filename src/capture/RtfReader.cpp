@@ -251,6 +251,9 @@ private:
     QByteArrayView m_rtf;
     qsizetype m_pos;
     std::vector<Group> m_groups{Group{}};
+    // Groups opened past the deepest one kept: their contents are read in
+    // the deepest group's state, so nesting costs nothing past the limit.
+    qsizetype m_groupsPastLimit = 0;
     int m_fallbackToSkip = 0;
     QStringDecoder m_decoder = decoderForCodePage(1252);
     QByteArray m_bytes;                           // text bytes not yet decoded
@@ -285,12 +288,20 @@ RtfText RtfParser::run() {
 
 void RtfParser::openGroup() {
     m_fallbackToSkip = 0;
+    if (m_groups.size() > RtfReader::maximumGroupDepth) {
+        ++m_groupsPastLimit;
+        return;
+    }
     const Group outer = group();
     m_groups.push_back(outer);
 }
 
 bool RtfParser::closeGroup() {
     m_fallbackToSkip = 0;
+    if (m_groupsPastLimit > 0) {
+        --m_groupsPastLimit;
+        return true;
+    }
     // Text waiting to be decoded has the format of the group it was in.
     flushBytes();
     // The outermost group stays: what is still pending at the end is

@@ -70,6 +70,9 @@ class RtfReader {
 public:
     RtfReader() = delete;
 
+    // Groups nested deeper than this are read as part of the deepest one.
+    static constexpr std::size_t maximumGroupDepth = 256;
+
     // nullopt when `rtf` is not an RTF document (does not start with
     // "{\rtf" after optional leading white space).
     static std::optional<RtfText> read(const QByteArray& rtf);

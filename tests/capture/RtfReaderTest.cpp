@@ -10,6 +10,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <sys/resource.h>
+
 using namespace Qt::StringLiterals;
 
 class RtfReaderTest : public QObject {
@@ -24,6 +26,7 @@ private Q_SLOTS:
     void rejectsNonRtf();
     void everyTruncationYieldsAPrefix();
     void hostileInputGivesValidText();
+    void nestingPastTheLimitCostsNothing();
     void largeDocumentInLinearTime();
     void formatsCharactersAndParagraphs();
     void coloursStayReadable();
@@ -187,6 +190,30 @@ void RtfReaderTest::hostileInputGivesValidText() {
     const int depth = 200'000;
     const QByteArray deep = "{\\rtf1"_ba + QByteArray(depth, '{') + "x" + QByteArray(depth, '}');
     QCOMPARE(RtfReader::plainText(deep), std::optional(u"x"_s));
+}
+
+void RtfReaderTest::nestingPastTheLimitCostsNothing() {
+    // Groups past the deepest one kept are read as its text; it keeps its
+    // format, and what follows the nest is read as before it.
+    const auto past = [](const QByteArray& inner) {
+        return "{\\rtf1 a {\\b b"_ba + QByteArray(RtfReader::maximumGroupDepth, '{') + inner +
+               QByteArray(RtfReader::maximumGroupDepth, '}') + " c} d}";
+    };
+    const std::optional<RtfText> read = RtfReader::read(past("{{{x}}}"));
+    QVERIFY(read);
+    QCOMPARE(read->text, u"a bx c d"_s);
+    QVERIFY(std::ranges::any_of(read->runs, [](const auto& run) { return run.format.bold; }));
+    QCOMPARE(read->runs.back().format.bold, false);
+    // Eight million of them: each took a group's state of its own (850 MB
+    // for 30 MB of them), now nothing beyond the input.
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    const QByteArray flood = "{\\rtf1 x"_ba + QByteArray(8'000'000, '{') + "y";
+    QCOMPARE(RtfReader::plainText(flood), std::optional(u"xy"_s));
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+    QVERIFY2(after.ru_maxrss - before.ru_maxrss < 100 * 1024,
+             QByteArray::number(qint64(after.ru_maxrss - before.ru_maxrss)).constData());
 }
 
 void RtfReaderTest::largeDocumentInLinearTime() {
