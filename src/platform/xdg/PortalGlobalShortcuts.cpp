@@ -21,6 +21,8 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcPortal, "velloq.xdg.globalshortcuts")
 
+// Signals are heard from the portal alone: its object paths can be guessed,
+// and anyone on the bus may send a signal in its name's place.
 const QString portalService = u"org.freedesktop.portal.Desktop"_s;
 const QString portalPath = u"/org/freedesktop/portal/desktop"_s;
 const QString shortcutsInterface = u"org.freedesktop.portal.GlobalShortcuts"_s;
@@ -100,9 +102,9 @@ PortalGlobalShortcuts::PortalGlobalShortcuts(QDBusConnection bus, QObject* paren
     : QObject(parent), m_bus(std::move(bus)) {
     registerTypes();
     describe = [](quint32) { return tr("Show the clipboard history"); };
-    m_bus.connect(QString(), portalPath, shortcutsInterface, u"Activated"_s, this,
+    m_bus.connect(portalService, portalPath, shortcutsInterface, u"Activated"_s, this,
                   SLOT(handleActivated(QDBusMessage)));
-    m_bus.connect(QString(), portalPath, shortcutsInterface, u"Deactivated"_s, this,
+    m_bus.connect(portalService, portalPath, shortcutsInterface, u"Deactivated"_s, this,
                   SLOT(handleDeactivated(QDBusMessage)));
 }
 
@@ -158,7 +160,7 @@ void PortalGlobalShortcuts::sessionCreated(uint code, const QVariantMap& results
     }
     m_session = session;
     m_sessionBound = false;
-    m_bus.connect(QString(), m_session, sessionInterface, u"Closed"_s, this,
+    m_bus.connect(portalService, m_session, sessionInterface, u"Closed"_s, this,
                   SLOT(handleSessionClosed(QDBusMessage)));
     sync();
 }
@@ -166,7 +168,7 @@ void PortalGlobalShortcuts::sessionCreated(uint code, const QVariantMap& results
 void PortalGlobalShortcuts::closeSession() {
     if (m_session.isEmpty())
         return;
-    m_bus.disconnect(QString(), m_session, sessionInterface, u"Closed"_s, this,
+    m_bus.disconnect(portalService, m_session, sessionInterface, u"Closed"_s, this,
                      SLOT(handleSessionClosed(QDBusMessage)));
     m_bus.send(
         QDBusMessage::createMethodCall(portalService, m_session, sessionInterface, u"Close"_s));
@@ -274,7 +276,7 @@ void PortalGlobalShortcuts::request(const QString& method, QVariantList argument
     const QString sender = m_bus.baseService().mid(1).replace(u'.', u'_');
     const QString path = portalPath + u"/request/"_s + sender + u'/' + token;
     m_requests.insert(path, std::move(handler));
-    m_bus.connect(QString(), path, requestInterface, u"Response"_s, this,
+    m_bus.connect(portalService, path, requestInterface, u"Response"_s, this,
                   SLOT(handleResponse(QDBusMessage)));
     QDBusMessage call =
         QDBusMessage::createMethodCall(portalService, portalPath, shortcutsInterface, method);
@@ -296,9 +298,9 @@ void PortalGlobalShortcuts::requestSent(QDBusPendingCallWatcher* watcher, const 
     if (handle.isEmpty() || handle == path || !m_requests.contains(path))
         return;
     m_requests.insert(handle, m_requests.take(path));
-    m_bus.disconnect(QString(), path, requestInterface, u"Response"_s, this,
+    m_bus.disconnect(portalService, path, requestInterface, u"Response"_s, this,
                      SLOT(handleResponse(QDBusMessage)));
-    m_bus.connect(QString(), handle, requestInterface, u"Response"_s, this,
+    m_bus.connect(portalService, handle, requestInterface, u"Response"_s, this,
                   SLOT(handleResponse(QDBusMessage)));
 }
 
@@ -307,7 +309,7 @@ void PortalGlobalShortcuts::finishRequest(const QString& path, uint code,
     const ResponseHandler handler = m_requests.take(path);
     if (!handler)
         return;
-    m_bus.disconnect(QString(), path, requestInterface, u"Response"_s, this,
+    m_bus.disconnect(portalService, path, requestInterface, u"Response"_s, this,
                      SLOT(handleResponse(QDBusMessage)));
     handler(code, results);
 }
@@ -346,7 +348,7 @@ void PortalGlobalShortcuts::handleSessionClosed(const QDBusMessage& message) {
     if (message.path() != m_session)
         return;
     const Shortcuts bound = m_bound;
-    m_bus.disconnect(QString(), m_session, sessionInterface, u"Closed"_s, this,
+    m_bus.disconnect(portalService, m_session, sessionInterface, u"Closed"_s, this,
                      SLOT(handleSessionClosed(QDBusMessage)));
     m_session.clear();
     m_sessionBound = false;

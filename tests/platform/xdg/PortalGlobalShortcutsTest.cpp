@@ -136,7 +136,9 @@ private Q_SLOTS:
 private:
     bool startPortal();
     QStringList lastBindings() const;
-    void emitShortcutSignal(const QString& name, const QString& session, const QString& id);
+    // From the portal, or from another `connection` to the bus.
+    void emitShortcutSignal(const QString& name, const QString& session, const QString& id,
+                            const QString& connection = {});
 
     QTemporaryDir m_folder;
     QProcess m_daemon;
@@ -207,10 +209,10 @@ QStringList PortalGlobalShortcutsTest::lastBindings() const {
 }
 
 void PortalGlobalShortcutsTest::emitShortcutSignal(const QString& name, const QString& session,
-                                                   const QString& id) {
+                                                   const QString& id, const QString& connection) {
     QDBusMessage signal = QDBusMessage::createSignal(portalPath, shortcutsInterface, name);
     signal << QVariant::fromValue(QDBusObjectPath(session)) << id << quint64(0) << QVariantMap();
-    QVERIFY(QDBusConnection(m_portalConnection).send(signal));
+    QVERIFY(QDBusConnection(connection.isEmpty() ? m_portalConnection : connection).send(signal));
 }
 
 void PortalGlobalShortcutsTest::bindsTheFullSetOnEveryChange() {
@@ -254,6 +256,13 @@ void PortalGlobalShortcutsTest::reportsOnlyItsOwnSessionsShortcuts() {
     const QString session = m_portal->calls().constLast().session;
     const QString otherSession = portalPath + u"/session/1_99/other"_s;
 
+    // Anyone else on the bus can guess the paths; only the portal is heard.
+    const QString impostor = u"velloq-impostor"_s;
+    QVERIFY(QDBusConnection::connectToBus(m_address, impostor).isConnected());
+    emitShortcutSignal(u"Activated"_s, session, u"velloq-1"_s, impostor);
+    QDBusConnection(impostor).send(
+        QDBusMessage::createSignal(session, u"org.freedesktop.portal.Session"_s, u"Closed"_s)
+        << QVariantMap());
     emitShortcutSignal(u"Activated"_s, otherSession, u"velloq-1"_s);
     emitShortcutSignal(u"Activated"_s, session, u"velloq-9"_s);
     emitShortcutSignal(u"Deactivated"_s, otherSession, u"velloq-2"_s);
@@ -262,6 +271,11 @@ void PortalGlobalShortcutsTest::reportsOnlyItsOwnSessionsShortcuts() {
     QTRY_COMPARE(events.size(), 2);
     QCOMPARE(events, (QList<std::pair<quint32, EventType>>{{2, EventType::keyDown},
                                                            {2, EventType::keyUp}}));
+    // The impostor's Closed did not end the session: its shortcuts still work.
+    emitShortcutSignal(u"Activated"_s, session, u"velloq-1"_s);
+    QTRY_COMPARE(events.size(), 3);
+    QCOMPARE(events.last(), std::pair(quint32(1), EventType::keyDown));
+    QDBusConnection::disconnectFromBus(impostor);
 }
 
 // Recording a shortcut again makes a new registration; the desktop must
