@@ -64,6 +64,10 @@ Erstellt mit Qt %1 (LGPL 3), libxcb, xkbcommon und libgcrypt.</translation>
         <translation>Suche nach Aktualisierungen …</translation>
     </message>
     <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
         <source>&lt;b&gt;You&apos;re up to date&lt;/b&gt;</source>
         <translation>&lt;b&gt;Velloq ist auf dem neuesten Stand&lt;/b&gt;</translation>
     </message>

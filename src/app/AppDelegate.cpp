@@ -131,10 +131,10 @@ void AppDelegate::fillTrayMenu() {
 void AppDelegate::checkForUpdates() {
     if (!m_updates->canCheck())
         return;
-    auto* progress = new QProgressDialog(tr("Checking for updates…"), QString(), 0, 0);
+    auto* progress = new QProgressDialog(tr("Checking for updates…"), tr("Cancel"), 0, 0);
     progress->setWindowTitle(u"Velloq"_s);
-    progress->setCancelButton(nullptr);
     progress->setMinimumDuration(0);
+    connect(progress, &QProgressDialog::canceled, m_updates.get(), &UpdateManager::cancel);
     progress->setAttribute(Qt::WA_DeleteOnClose);
     progress->show();
     m_updateProgress = progress;

@@ -5,11 +5,27 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
 const QString defaultAddress = u"https://www.tarnbrooksoftware.com/velloq/update.json"_s;
+
+// 127.0.0.0/8 written as four decimal numbers: the name "127.0.0.1.example"
+// is somebody's host.
+bool isLoopbackIPv4(const QString& host) {
+    const QStringList parts = host.split(u'.');
+    if (parts.size() != 4 || parts.first() != "127"_L1)
+        return false;
+    return std::ranges::all_of(parts, [](const QString& part) {
+        bool number = false;
+        const uint value = part.toUInt(&number);
+        return number && part.size() <= 3 &&
+               std::ranges::all_of(part, [](QChar c) { return c.isDigit(); }) && value <= 255;
+    });
+}
 
 bool isWebPage(const QUrl& url) {
     return url.isValid() && (url.scheme() == "https"_L1 || url.scheme() == "http"_L1) &&
@@ -29,7 +45,7 @@ bool UpdateFeed::isAllowedAddress(const QUrl& address) {
     if (address.scheme() == "https"_L1)
         return true;
     const QString host = address.host();
-    const bool loopback = host == "localhost"_L1 || host == "::1"_L1 || host.startsWith("127."_L1);
+    const bool loopback = host == "localhost"_L1 || host == "::1"_L1 || isLoopbackIPv4(host);
     return address.scheme() == "http"_L1 && loopback;
 }
 

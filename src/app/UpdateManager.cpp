@@ -17,11 +17,23 @@ UpdateManager::UpdateManager(QString currentVersion, QString helper, QObject* pa
     : QObject(parent), m_currentVersion(std::move(currentVersion)), m_helper(std::move(helper)) {}
 
 UpdateManager::~UpdateManager() {
-    if (m_process) {
-        m_process->disconnect(this);
-        m_process->kill();
-        m_process->waitForFinished(1000);
-    }
+    stopHelper();
+}
+
+void UpdateManager::stopHelper() {
+    if (!m_process)
+        return;
+    m_process->disconnect(this);
+    m_process->kill();
+    m_process->waitForFinished(1000);
+    m_process.reset();
+}
+
+void UpdateManager::cancel() {
+    if (!m_process)
+        return;
+    stopHelper();
+    Q_EMIT canCheckChanged(true);
 }
 
 QString UpdateManager::installedHelper() {
@@ -43,7 +55,7 @@ void UpdateManager::checkForUpdates() {
     }
     m_process = std::make_unique<QProcess>();
     m_process->setProgram(m_helper);
-    m_process->setArguments({address.toString()});
+    m_process->setArguments({address.toString(), QString::number(deadlineMilliseconds)});
     connect(
         m_process.get(), &QProcess::finished, this,
         [this](int exitCode, QProcess::ExitStatus status) { finish(resultOf(exitCode, status)); });

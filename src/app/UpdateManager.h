@@ -29,6 +29,8 @@ public:
     explicit UpdateManager(QString currentVersion, QString helper = installedHelper(),
                            QObject* parent = nullptr);
     ~UpdateManager() override;
+    UpdateManager(const UpdateManager&) = delete;
+    UpdateManager& operator=(const UpdateManager&) = delete;
 
     // The helper beside the running program, else where it is installed.
     static QString installedHelper();
@@ -36,6 +38,11 @@ public:
     // False while a check runs.
     bool canCheck() const { return !m_process; }
     void checkForUpdates();
+    // Ends a running check; it reports nothing.
+    void cancel();
+
+    // How long a check may take in all, however slowly a server answers.
+    int deadlineMilliseconds = 30'000;
 
 Q_SIGNALS:
     void canCheckChanged(bool canCheck);
@@ -43,6 +50,7 @@ Q_SIGNALS:
 
 private:
     void finish(Result result);
+    void stopHelper();
     Result resultOf(int exitCode, QProcess::ExitStatus status);
 
     QString m_currentVersion;

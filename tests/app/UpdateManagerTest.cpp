@@ -4,6 +4,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -20,6 +21,10 @@ public:
                 connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
                     const QByteArray request = socket->readAll();
                     const QByteArray path = request.split(' ').value(1);
+                    if (path == "/trickle.json") {
+                        trickle(socket);
+                        return;
+                    }
                     const auto [status, body] =
                         pages.value(path, {"404 Not Found"_ba, "no such page"_ba});
                     socket->write("HTTP/1.1 " + status + "\r\nContent-Type: application/json\r\n" +
@@ -29,6 +34,13 @@ public:
                 });
             }
         });
+    }
+    // A server that never finishes: a byte every half second.
+    static void trickle(QTcpSocket* socket) {
+        socket->write("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n{");
+        auto* timer = new QTimer(socket);
+        connect(timer, &QTimer::timeout, socket, [socket] { socket->write(" "); });
+        timer->start(500);
     }
     QString address(const char* path) const {
         return u"http://127.0.0.1:%1%2"_s.arg(serverPort()).arg(QLatin1StringView(path));
@@ -62,6 +74,8 @@ private Q_SLOTS:
     void initTestCase();
     void versionsAndDocuments();
     void checksTheFeed();
+    void redirectsStayOnTheFeedsSite();
+    void aTricklingServerMeetsTheDeadlineOrACancel();
 
 private:
     FeedServer m_server;
@@ -87,6 +101,13 @@ void UpdateManagerTest::versionsAndDocuments() {
     QVERIFY(!UpdateFeed::parse("[]"_ba));
     QVERIFY(UpdateFeed::isAllowedAddress(QUrl(u"https://example.com/feed"_s)));
     QVERIFY(UpdateFeed::isAllowedAddress(QUrl(u"http://127.0.0.1:8080/feed"_s)));
+    QVERIFY(UpdateFeed::isAllowedAddress(QUrl(u"http://127.1.2.3/feed"_s)));
+    QVERIFY(UpdateFeed::isAllowedAddress(QUrl(u"http://[::1]:8080/feed"_s)));
+    QVERIFY(UpdateFeed::isAllowedAddress(QUrl(u"http://localhost/feed"_s)));
+    // Names that only begin like this machine's are somebody else's.
+    for (const char* other : {"http://127.0.0.1.example.invalid/feed", "http://127.example/feed",
+                              "http://127.0.0.256/feed", "http://1270.0.0.1/feed"})
+        QVERIFY2(!UpdateFeed::isAllowedAddress(QUrl(QString::fromLatin1(other))), other);
     QVERIFY(!UpdateFeed::isAllowedAddress(QUrl(u"http://example.com/feed"_s)));
     QVERIFY(!UpdateFeed::isAllowedAddress(QUrl(u"file:///etc/passwd"_s)));
 }
@@ -135,6 +156,45 @@ void UpdateManagerTest::checksTheFeed() {
     QCOMPARE(kindOf(check(manager)), Kind::failed);
     qunsetenv(UpdateFeed::addressVariable);
     QVERIFY(manager.canCheck());
+}
+
+void UpdateManagerTest::redirectsStayOnTheFeedsSite() {
+    UpdateManager manager(u"0.9.0"_s, qEnvironmentVariable("VELLOQ_UPDATE_CHECK"));
+    using Kind = UpdateManager::Result::Kind;
+    m_server.pages.insert("/moved.json", {"302 Found\r\nLocation: /newer.json"_ba, {}});
+    // The same server under another name is another site.
+    m_server.pages.insert("/away.json",
+                          {"302 Found\r\nLocation: http://localhost:" +
+                               QByteArray::number(m_server.serverPort()) + "/newer.json",
+                           {}});
+    qputenv(UpdateFeed::addressVariable, m_server.address("/moved.json").toUtf8());
+    QCOMPARE(kindOf(check(manager)), Kind::available);
+    qputenv(UpdateFeed::addressVariable, m_server.address("/away.json").toUtf8());
+    const auto away = check(manager);
+    QCOMPARE(kindOf(away), Kind::failed);
+    QVERIFY2(away->problem.contains(u"another site"_s), qPrintable(away->problem));
+    qunsetenv(UpdateFeed::addressVariable);
+}
+
+void UpdateManagerTest::aTricklingServerMeetsTheDeadlineOrACancel() {
+    UpdateManager manager(u"0.9.0"_s, qEnvironmentVariable("VELLOQ_UPDATE_CHECK"));
+    manager.deadlineMilliseconds = 1500;
+    qputenv(UpdateFeed::addressVariable, m_server.address("/trickle.json").toUtf8());
+    const auto slow = check(manager);
+    QCOMPARE(kindOf(slow), UpdateManager::Result::Kind::failed);
+    QVERIFY2(slow->problem.contains(u"too long"_s), qPrintable(slow->problem));
+
+    // Cancelled, a check ends at once and reports nothing.
+    manager.deadlineMilliseconds = 60'000;
+    QSignalSpy finished(&manager, &UpdateManager::checkFinished);
+    manager.checkForUpdates();
+    QTest::qWait(300);
+    QVERIFY(!manager.canCheck());
+    manager.cancel();
+    QVERIFY(manager.canCheck());
+    QTest::qWait(300);
+    QVERIFY(finished.isEmpty());
+    qunsetenv(UpdateFeed::addressVariable);
 }
 
 QTEST_GUILESS_MAIN(UpdateManagerTest)
