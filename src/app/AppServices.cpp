@@ -4,6 +4,7 @@
 #include "KeyboardShortcuts/Library.h"
 #include "capture/ExclusionGuard.h"
 #include "history/ClipStore.h"
+#include "overview/DragItem.h"
 #include "overview/OverviewModel.h"
 #include "overview/OverviewPanelController.h"
 #include "preferences/Defaults.h"
@@ -117,6 +118,11 @@ void AppServices::createOverview(Platform& platform) {
     // has the overlay going out of sight (its window buffers).
     auto* trimmer = new HeapTrimmer(this);
     connect(m_overviewModel, &OverviewModel::storeVersionChanged, trimmer, &HeapTrimmer::trimSoon);
+    // Pictures dragged out leave files; they go with their entries, and
+    // those of an earlier run at once.
+    removeDragImagesNotIn({});
+    connect(m_overviewModel, &OverviewModel::storeVersionChanged, this,
+            [this] { removeDragImagesNotIn(m_store->items()); });
     connect(m_overview, &OverviewPanelController::panelHidden, trimmer, &HeapTrimmer::trimSoon);
     // The overlay's settings button: the overlay fades while the window
     // comes up.

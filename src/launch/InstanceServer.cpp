@@ -113,20 +113,33 @@ std::optional<QString> InstanceServer::makePrivateFolder(const QString& path) {
     return std::nullopt;
 }
 
+std::optional<QString> InstanceServer::privateRuntimeFolder(const QString& subfolder,
+                                                            QString* problem) {
+    const QString folder = QFileInfo(socketPath()).absolutePath();
+    QStringList chain;
+    if (usesTemporaryFallback(folder))
+        chain << temporaryFallbackFolder();
+    chain << folder;
+    if (!subfolder.isEmpty())
+        chain << folder + u'/' + subfolder;
+    for (const QString& each : std::as_const(chain)) {
+        if (const std::optional<QString> wrong = makePrivateFolder(each)) {
+            if (problem)
+                *problem = *wrong;
+            return std::nullopt;
+        }
+    }
+    return chain.last();
+}
+
 bool InstanceServer::listen() {
     m_errorString.clear();
-    const QString path = socketPath();
-    const QString folder = QFileInfo(path).absolutePath();
-    std::optional<QString> problem;
-    if (usesTemporaryFallback(folder))
-        problem = makePrivateFolder(temporaryFallbackFolder());
-    if (!problem)
-        problem = makePrivateFolder(folder);
-    if (problem) {
-        m_errorString = u"velloq: refusing the instance socket: %1\n"_s.arg(*problem);
+    QString problem;
+    if (!privateRuntimeFolder({}, &problem)) {
+        m_errorString = u"velloq: refusing the instance socket: %1\n"_s.arg(problem);
         return false;
     }
-    return listenAt(path);
+    return listenAt(socketPath());
 }
 
 bool InstanceServer::listenAt(const QString& path) {

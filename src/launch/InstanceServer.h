@@ -76,6 +76,12 @@ public:
     // it: a real folder (no link), owned by this user, closed to others.
     // Returns what is wrong, or nothing.
     static std::optional<QString> makePrivateFolder(const QString& path);
+    // The socket's folder (`velloq` in $XDG_RUNTIME_DIR, else in a private
+    // folder of the temporary folder), or `subfolder` of it, made if needed
+    // and checked as makePrivateFolder checks; nullopt, with what is wrong in
+    // `problem`, when any of them is not private.
+    static std::optional<QString> privateRuntimeFolder(const QString& subfolder = {},
+                                                       QString* problem = nullptr);
 
 private:
     bool listenAt(const QString& path);

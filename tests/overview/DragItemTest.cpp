@@ -12,6 +12,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <memory>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -26,32 +28,65 @@ class DragItemTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init() { qputenv("TMPDIR", QFile::encodeName(m_temp.path())); }
-    void imagesTravelAsOneFileWrittenOnce();
+    void init();
+    void picturesTravelAsOurOwnFileInAPrivateFolder();
+    void dragFilesGoWithTheirEntries();
     void picturesInTheirFilesTravelByteForByte();
     void otherKinds();
 
 private:
-    QTemporaryDir m_temp;
+    QString dragFolder() const { return m_runtime->filePath(u"velloq/drag"_s); }
+
+    std::unique_ptr<QTemporaryDir> m_runtime;
 };
 
-void DragItemTest::imagesTravelAsOneFileWrittenOnce() {
+void DragItemTest::init() {
+    m_runtime = std::make_unique<QTemporaryDir>();
+    QFile::setPermissions(m_runtime->path(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime->path()));
+}
+
+void DragItemTest::picturesTravelAsOurOwnFileInAPrivateFolder() {
     const ClipItem item = itemWith(ImageContent{pngBytes(3)});
     const QString path = dragImagePath(item);
-    QCOMPARE(QFileInfo(path).fileName(), u"Clipboard "_s + idText(item.id).left(8) + ".png"_L1);
-    QCOMPARE(QFileInfo(path).absolutePath(), m_temp.path());
+    QCOMPARE(path, dragFolder() + u"/Clipboard "_s + idText(item.id).left(8) + ".png"_L1);
     std::unique_ptr<QMimeData> first(dragItem(item));
     QCOMPARE(first->urls(), QList<QUrl>{QUrl::fromLocalFile(path)});
     QCOMPARE(first->data(u"image/png"_s), pngBytes(3));
-    // A second drag reuses the file as it is.
+    QCOMPARE(QFileInfo(dragFolder()).permissions() & 0x0077, QFile::Permissions());
+
+    // Whatever a file of that name holds, a drag offers the picture's bytes.
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write("marker");
+    file.write("planted");
     file.close();
     std::unique_ptr<QMimeData> second(dragItem(item));
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), "marker"_ba);
-    QCOMPARE(second->urls(), first->urls());
+    QCOMPARE(file.readAll(), pngBytes(3));
+    file.close();
+
+    // A folder others can enter is not used: the bytes still travel.
+    QVERIFY(QFile::setPermissions(dragFolder(), QFile::Permissions(0x7755)));
+    std::unique_ptr<QMimeData> open(dragItem(item));
+    QVERIFY(open->urls().isEmpty());
+    QCOMPARE(open->data(u"image/png"_s), pngBytes(3));
+}
+
+void DragItemTest::dragFilesGoWithTheirEntries() {
+    const ClipItem kept = itemWith(ImageContent{pngBytes(1)});
+    const ClipItem deleted = itemWith(ImageContent{pngBytes(2)});
+    std::unique_ptr<QMimeData>(dragItem(kept));
+    std::unique_ptr<QMimeData>(dragItem(deleted));
+    QFile other(dragFolder() + u"/notes.txt"_s);
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.close();
+    removeDragImagesNotIn({kept, itemWith(TextContent{u"text"_s})});
+    QVERIFY(QFileInfo::exists(dragImagePath(kept)));
+    QVERIFY(!QFileInfo::exists(dragImagePath(deleted)));
+    QVERIFY(other.exists()); // not Velloq's
+    removeDragImagesNotIn({});
+    QVERIFY(!QFileInfo::exists(dragImagePath(kept)));
 }
 
 void DragItemTest::picturesInTheirFilesTravelByteForByte() {
