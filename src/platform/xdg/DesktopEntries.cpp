@@ -1,5 +1,7 @@
 #include "DesktopEntries.h"
 
+#include "history/PrivateFiles.h"
+
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
@@ -134,14 +136,15 @@ void DesktopEntries::scanFolder(const QString& folder) {
 
 std::optional<DesktopEntries::Entry> DesktopEntries::readEntry(const QString& path,
                                                                const QString& id) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    // Read as the history is: a regular file (nothing here waits on a FIFO
+    // or a device) of a size a desktop entry has, or skipped.
+    const std::optional<QByteArray> text = readRegularFile(path, maximumEntryBytes);
+    if (!text)
         return std::nullopt;
     Entry entry{id, {}, {}, {}, false};
     bool inMainGroup = false;
-    // Entries are small; a huge file is not a desktop entry.
-    for (int lines = 0; !file.atEnd() && lines < 2000; ++lines) {
-        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+    for (const QByteArray& bytes : text->split('\n')) {
+        const QString line = QString::fromUtf8(bytes).trimmed();
         if (line.startsWith(u'[')) {
             inMainGroup = line == "[Desktop Entry]"_L1;
             continue;

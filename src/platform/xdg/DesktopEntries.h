@@ -49,6 +49,10 @@ private:
     void scanIfStale();
     void scanFolder(const QString& folder);
     static std::optional<Entry> readEntry(const QString& path, const QString& id);
+
+    // Entries with every language's names run to tens of kilobytes; a file
+    // much larger is not one.
+    static constexpr qint64 maximumEntryBytes = 1024 * 1024;
     std::optional<QString> match(const QString& instance, const QString& className) const;
 
     QStringList m_folders;

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 class DesktopEntriesTest : public QObject {
@@ -17,6 +19,7 @@ private Q_SLOTS:
     void windowClassesMatchLikeDesktopShells_data();
     void windowClassesMatchLikeDesktopShells();
     void earlierFoldersHideLaterOnesAndGiveIconsAndNames();
+    void filesThatAreNoEntriesAreSkippedWithoutWaiting();
 
 private:
     void write(const QString& folder, const QString& relativePath, const QByteArray& text);
@@ -98,6 +101,23 @@ void DesktopEntriesTest::earlierFoldersHideLaterOnesAndGiveIconsAndNames() {
         names.append(entry.name);
     QCOMPARE(names, (QStringList{u"Gone"_s, u"Kate"_s, u"KeePassXC"_s, u"My Firefox"_s, u"Notes"_s,
                                  u"Text Editor"_s}));
+}
+
+void DesktopEntriesTest::filesThatAreNoEntriesAreSkippedWithoutWaiting() {
+    // A FIFO would block the reader for good, a file of gigabytes (sparse
+    // here, one line) would fill memory: both are passed over.
+    QDir().mkpath(m_user);
+    QVERIFY(::mkfifo(QFile::encodeName(m_user + u"/fifo.desktop"_s).constData(), 0600) == 0);
+    QFile huge(m_user + u"/huge.desktop"_s);
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    huge.write("[Desktop Entry]\nName=Huge\n");
+    QVERIFY(huge.resize(3LL * 1024 * 1024 * 1024));
+    huge.close();
+    QStringList names;
+    for (const DesktopEntries::Entry& entry : DesktopEntries({m_user, m_system}).applications())
+        names.append(entry.name);
+    QVERIFY(names.contains(u"Kate"_s) && names.contains(u"KeePassXC"_s));
+    QVERIFY(!names.contains(u"Huge"_s));
 }
 
 QTEST_MAIN(DesktopEntriesTest)
