@@ -1,6 +1,7 @@
 #include "CommandLineCapture.h"
 
 #include "capture/ClipClassification.h"
+#include "history/PictureLimits.h"
 #include "history/PrivateFiles.h"
 
 #include <QBuffer>
@@ -93,12 +94,16 @@ CommandLineCapture::Result CommandLineCapture::image(const QString& path) {
     QBuffer buffer;
     buffer.setData(*bytes);
     QImageReader reader(&buffer);
-    const bool isPng = reader.format() == "png";
+    // The size from the header first: a small file can claim a huge picture.
+    if (!reader.canRead() || !isDecodablePictureSize(reader.size()))
+        return refusal(u"%1 is not an image this system can read"_s.arg(path));
+    // A PNG is kept as it is, as a copied one is, without unpacking it.
+    if (reader.format() == "png")
+        return ImageContent{*bytes};
+    allowDecodablePictures();
     const QImage picture = reader.read();
     if (picture.isNull())
         return refusal(u"%1 is not an image this system can read"_s.arg(path));
-    if (isPng)
-        return ImageContent{*bytes};
     // Other formats are stored as PNG, like images taken from the clipboard.
     if (auto png = encodedPng(picture))
         return ImageContent{*png};

@@ -48,6 +48,26 @@ Outcome run(const TemporaryHistory& dir, QStringList arguments, const QByteArray
     return {code, out, err};
 }
 
+// A small PNG whose header (and its checksum) claims `width` × `height`:
+// what every reader looks at before it unpacks anything.
+QByteArray pngClaiming(quint32 width, quint32 height) {
+    QByteArray png = pngBytes(1);
+    for (int i = 0; i < 4; ++i) {
+        png[16 + i] = char(width >> (24 - 8 * i));
+        png[20 + i] = char(height >> (24 - 8 * i));
+    }
+    quint32 crc = 0xffffffff;
+    for (const char byte : png.sliced(12, 17)) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
+    }
+    crc = ~crc;
+    for (int i = 0; i < 4; ++i)
+        png[29 + i] = char(crc >> (24 - 8 * i));
+    return png;
+}
+
 QString writeFile(const TemporaryHistory& dir, const QString& name, const QByteArray& bytes) {
     const QString path = dir.path() + u'/' + name;
     QFile file(path);
@@ -66,6 +86,7 @@ private Q_SLOTS:
     void addListAndSearch();
     void listingNeverPassesTerminalControls();
     void addsEveryKind();
+    void largePhotosAreAddedAndPictureBombsRefused();
     void refusedInputWritesNothing_data();
     void refusedInputWritesNothing();
     void changesByIdOrPrefix();
@@ -139,6 +160,23 @@ void HistoryCommandLineTest::addsEveryKind() {
     QCOMPARE(items[3].content,
              ClipContent(FilesContent{
                  {QUrl::fromLocalFile(png), QUrl::fromLocalFile(dir.path() + "/doc.rtf"_L1)}}));
+}
+
+void HistoryCommandLineTest::largePhotosAreAddedAndPictureBombsRefused() {
+    // A PNG is judged by its header and kept as it is, as the running Velloq
+    // keeps a copied one: a 64 MP photo is added without unpacking it, a
+    // header claiming 400 MP is refused.
+    TemporaryHistory dir;
+    const QString photo = writeFile(dir, u"photo.png"_s, pngClaiming(8000, 8000));
+    const Outcome added = run(dir, {u"add"_s, u"--image"_s, photo});
+    QVERIFY2(added.code == 0, qPrintable(added.err));
+    QCOMPARE(std::get<ImageContent>(ClipStore(dir.path()).items().first().content).pixelSize(),
+             QSize(8000, 8000));
+    const QString bomb = writeFile(dir, u"bomb.png"_s, pngClaiming(20000, 20000));
+    const Outcome refused = run(dir, {u"add"_s, u"--image"_s, bomb});
+    QCOMPARE(refused.code, 1);
+    QVERIFY2(refused.err.contains(u"not an image this system can read"_s), qPrintable(refused.err));
+    QCOMPARE(ClipStore(dir.path()).items().size(), 1);
 }
 
 void HistoryCommandLineTest::refusedInputWritesNothing_data() {

@@ -10,6 +10,7 @@
 #include <QMutexLocker>
 #include <QPointer>
 #include <QSet>
+#include <QThread>
 #include <QThreadPool>
 
 #include <mutex>
@@ -87,7 +88,7 @@ void startDecoding(const QString& key, const ImageContent& image, QSize box) {
         return;
     decoding().insert(key);
     QObject* context = &mainThreadContext();
-    QThreadPool::globalInstance()->start([key, image, box, context] {
+    pictureDecodingPool()->start([key, image, box, context] {
         if (!kept(key))
             keep(key, decodedPicture(image.png(), box));
         QMetaObject::invokeMethod(context, [key] { finishDecoding(key); });
@@ -95,6 +96,13 @@ void startDecoding(const QString& key, const ImageContent& image, QSize box) {
 }
 
 } // namespace
+
+QThreadPool* pictureDecodingPool() {
+    static QThreadPool pool;
+    static std::once_flag sized;
+    std::call_once(sized, [] { pool.setMaxThreadCount(qMax(1, QThread::idealThreadCount() / 2)); });
+    return &pool;
+}
 
 QSize fittedPictureSize(QSize pixels, QSize box) {
     if (!pixels.isValid() || box.isEmpty())
@@ -106,13 +114,12 @@ QSize fittedPictureSize(QSize pixels, QSize box) {
 
 QImage decodedPicture(const QByteArray& png, QSize box) {
     // Decoding a large photo scaled down still needs the whole picture in
-    // memory once; Qt's default limit (256 MB) would refuse a 64 MP one.
-    static std::once_flag raised;
-    std::call_once(raised, [] { QImageReader::setAllocationLimit(1024); });
+    // memory once.
+    allowDecodablePictures();
     PngReader pngReader(png);
     QImageReader& reader = pngReader.reader();
     const QSize size = reader.size();
-    if (!size.isValid() || qint64(size.width()) * size.height() > maximumPicturePixels)
+    if (!isDecodablePictureSize(size))
         return {};
     const QSize fitted = fittedPictureSize(size, box);
     if (fitted.isEmpty())
@@ -175,7 +182,7 @@ qint64 cardImageBytes() {
 void decodePictureLater(const ImageContent& image, QSize box, QObject* receiver,
                         std::function<void(const QImage&)> done) {
     QObject* context = &mainThreadContext();
-    QThreadPool::globalInstance()->start(
+    pictureDecodingPool()->start(
         [image, box, context, receiver = QPointer(receiver), done = std::move(done)] {
             QImage picture = decodedPicture(image.png(), box);
             QMetaObject::invokeMethod(context, [receiver, done, picture = std::move(picture)] {
@@ -186,6 +193,6 @@ void decodePictureLater(const ImageContent& image, QSize box, QObject* receiver,
 }
 
 void waitForCardImagePrefetch() {
-    QThreadPool::globalInstance()->waitForDone();
+    pictureDecodingPool()->waitForDone();
     QCoreApplication::sendPostedEvents(&mainThreadContext());
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "history/ClipItem.h"
+#include "history/PictureLimits.h"
 
 #include <QImage>
 #include <QList>
 #include <QSize>
+#include <QThreadPool>
 
 #include <functional>
 #include <optional>
@@ -37,14 +39,14 @@ void releaseCardImages();
 // The bytes of the pictures kept (tests, benchmarks).
 qint64 cardImageBytes();
 
+// The threads that decode pictures and read thumbnails. Not Qt's global
+// pool: Qt scales and converts images there (the overlay's blur among them)
+// and waits for it, which a long decode would hold up.
+QThreadPool* pictureDecodingPool();
+
 // Waits for the decoding started so far and delivers its notices (tests,
 // benchmarks).
 void waitForCardImagePrefetch();
-
-// Pictures with more pixels than this are never decoded: a small file can
-// claim a huge picture and take minutes to unpack. Real photos (64 MP) stay
-// well below it.
-constexpr qint64 maximumPicturePixels = 150'000'000;
 
 // The size a picture of `pixels` is decoded at to fill `box`: fitted into
 // it, never enlarged.

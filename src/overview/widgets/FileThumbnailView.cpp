@@ -1,5 +1,6 @@
 #include "FileThumbnailView.h"
 
+#include "CardImages.h"
 #include "ClipCardView.h"
 #include "platform/xdg/Thumbnails.h"
 #include "style/GlassPainter.h"
@@ -27,8 +28,8 @@ void FileThumbnailView::setFile(const QUrl& url, qreal side) {
     update();
     const int pixels = qCeil(side * devicePixelRatioF());
     // A result for an earlier file that arrives late is simply replaced.
-    m_watcher.setFuture(
-        QtConcurrent::run([load = loader, url, pixels] { return load(url, pixels); }));
+    m_watcher.setFuture(QtConcurrent::run(
+        pictureDecodingPool(), [load = loader, url, pixels] { return load(url, pixels); }));
 }
 
 void FileThumbnailView::paintEvent(QPaintEvent*) {
