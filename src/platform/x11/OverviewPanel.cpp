@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <chrono>
 #include <sys/mman.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -34,6 +35,9 @@ constexpr int calmGrabInterval = 100;
 constexpr int warmUpCaptures = 3;
 const QString title = QStringLiteral("Velloq");
 constexpr int warmUpWaitMilliseconds = 500;
+// How long a showing waits for its backdrop: past it the overlay shows
+// without one rather than hang on a capture or a blur that does not end.
+constexpr int backdropWaitMilliseconds = 1000;
 
 // Has the kernel provide every page of a fresh buffer at once: touched
 // one by one, a screenful of pages costs a fault each, about ten
@@ -209,19 +213,27 @@ void OverviewPanel::captureBackdrop() {
     // the window is made ready; the first paint waits for it.
     finishBackdrop();
     m_backdrop = QImage();
+    // One still running (it never came back) keeps its thread: this showing
+    // goes without a backdrop.
+    if (m_backdropWork.valid())
+        return;
     m_capture.start(screen);
-    m_backdropWork = std::async(std::launch::async, [this, composited = m_composited] {
-        QImage screen = m_capture.take();
-        QImage blurred = GlassContainer::blurredBackdrop(screen, dimming);
-        // A compositor shows the screen itself behind the window.
-        return Backdrop{composited ? QImage() : std::move(screen), std::move(blurred)};
-    });
+    m_backdropWork =
+        std::async(std::launch::async, [this, composited = m_composited, showing = m_showing] {
+            QImage screen = m_capture.take();
+            QImage blurred = GlassContainer::blurredBackdrop(screen, dimming);
+            // A compositor shows the screen itself behind the window.
+            return Backdrop{composited ? QImage() : std::move(screen), std::move(blurred), showing};
+        });
 }
 
 void OverviewPanel::finishBackdrop() {
-    if (!m_backdropWork.valid())
+    if (!m_backdropWork.valid() || m_backdropWork.wait_for(std::chrono::milliseconds(
+                                       backdropWaitMilliseconds)) != std::future_status::ready)
         return;
     Backdrop backdrop = m_backdropWork.get();
+    if (backdrop.showing != m_showing)
+        return;
     m_backdrop = std::move(backdrop.screen);
     m_view->glass()->setBlurredBackdrop(std::move(backdrop.blurred));
 }
@@ -264,7 +276,10 @@ void OverviewPanel::orderOut() {
     // The capture is a picture of the user's screen: keep it no longer than
     // the overlay is up.
     finishBackdrop();
-    m_capture.cancel();
+    ++m_showing;
+    // A capture still being read belongs to its thread, which takes it.
+    if (!m_backdropWork.valid())
+        m_capture.cancel();
     m_backdrop = QImage();
     m_view->releaseBackdrops();
     m_bufferRelease.start(bufferReleaseMilliseconds);

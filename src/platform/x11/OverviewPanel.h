@@ -103,10 +103,13 @@ private:
     struct Backdrop {
         QImage screen;
         QImage blurred;
+        // Of which showing; a late one for an earlier showing is dropped.
+        int showing = 0;
     };
     ScreenCapture m_capture;
     // Waits for the capture and blurs it while the window is made ready.
     std::future<Backdrop> m_backdropWork;
+    int m_showing = 0;
     QImage m_backdrop;
     QTimer m_grabRetry;
     X11ButtonPresses m_presses;
