@@ -3,12 +3,15 @@
 #include "WaylandRegistry.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
+#include <thread>
 #include <unistd.h>
 #include <wayland-client.h>
 
@@ -16,8 +19,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// How long a paste may take to take our data before it is cut off.
+// How long a paste may take to take our data before it is cut off, and how
+// many may be under way at once; any more are turned away.
 constexpr int sendBudgetMs = 2000;
+constexpr int maximumSends = 8;
+// As on X11: a longer list of offered types is cut, and a longer name is
+// not a type.
+constexpr qsizetype maximumOfferedTypes = 4096;
+constexpr size_t longestTypeName = 1024;
 
 // Waits until `fd` is ready for `events` or the time is up.
 bool waitFor(int fd, short events, int milliseconds) {
@@ -47,6 +56,24 @@ ssize_t writeToPipe(int fd, const char* data, size_t size) {
     }
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     return count;
+}
+
+// Writes `content` to the pipe `fd` within the budget, then closes it.
+void sendWithinBudget(int fd, const QByteArray& content) {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    const QDeadlineTimer deadline(sendBudgetMs);
+    qsizetype written = 0;
+    while (written < content.size() && !deadline.hasExpired()) {
+        const ssize_t count =
+            writeToPipe(fd, content.constData() + written, size_t(content.size() - written));
+        if (count > 0)
+            written += count;
+        else if (count < 0 && errno != EAGAIN && errno != EINTR)
+            break;
+        else
+            waitFor(fd, POLLOUT, int(qMax<qint64>(deadline.remainingTime(), 0)));
+    }
+    ::close(fd);
 }
 
 } // namespace
@@ -90,6 +117,9 @@ void WaylandClipboardConnection::offerAnnounced(WaylandDataControl::Offer offer)
 
 void WaylandClipboardConnection::offerType(WaylandDataControl::Offer offer, const char* mimeType) {
     const auto types = m_offers.find(offer);
+    if (types != m_offers.end() && (types->size() >= maximumOfferedTypes ||
+                                    ::strnlen(mimeType, longestTypeName + 1) > longestTypeName))
+        return;
     if (types != m_offers.end())
         types->append(QString::fromUtf8(mimeType));
 }
@@ -205,24 +235,19 @@ QString WaylandClipboardConnection::ownershipType() {
 }
 
 // A paste asks for one type; the data goes down the pipe it gave, within a
-// budget, so a paste target that stops reading cannot hold this thread.
+// budget, on a thread of its own: paste targets that read slowly (or not at
+// all) never hold up the reading of new copies.
 void WaylandClipboardConnection::sendRequested(WaylandDataControl::Source, const char* mimeType,
                                                int fd) {
-    const QByteArray content = m_sourceData.value(QString::fromUtf8(mimeType));
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-    const QDeadlineTimer deadline(sendBudgetMs);
-    qsizetype written = 0;
-    while (written < content.size() && !deadline.hasExpired()) {
-        const ssize_t count =
-            writeToPipe(fd, content.constData() + written, size_t(content.size() - written));
-        if (count > 0)
-            written += count;
-        else if (count < 0 && errno != EAGAIN && errno != EINTR)
-            break;
-        else
-            waitFor(fd, POLLOUT, int(qMax<qint64>(deadline.remainingTime(), 0)));
+    if (m_sends->load() >= maximumSends) {
+        ::close(fd);
+        return;
     }
-    ::close(fd);
+    ++*m_sends;
+    std::thread([content = m_sourceData.value(QString::fromUtf8(mimeType)), fd, sends = m_sends] {
+        sendWithinBudget(fd, content);
+        --*sends;
+    }).detach();
 }
 
 void WaylandClipboardConnection::sourceCancelled(WaylandDataControl::Source source) {

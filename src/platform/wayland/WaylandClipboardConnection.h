@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QStringList>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -80,5 +81,7 @@ private:
     quint64 m_changeCount = 0;
     WaylandDataControl::Source m_source = nullptr;
     QHash<QString, QByteArray> m_sourceData;
+    // Pastes being written on their own threads, which may outlive this.
+    std::shared_ptr<std::atomic<int>> m_sends = std::make_shared<std::atomic<int>>(0);
     QString m_ownershipType;
 };

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QSocketNotifier>
 
+#include <cstdio>
 #include <wayland-client.h>
 
 std::unique_ptr<WaylandPasteboard> WaylandPasteboard::create(QObject* parent) {
@@ -69,8 +70,15 @@ bool WaylandPasteboard::watchChanges(std::function<void()> changed) {
 // A new selection of another client counts; the watcher is told on its own
 // thread.
 void WaylandPasteboard::handleEvents() {
-    if (!m_connection->dispatch(std::chrono::milliseconds(0)))
+    if (!m_connection->dispatch(std::chrono::milliseconds(0))) {
+        // The compositor closed this connection: its socket stays readable,
+        // so it is heard no more rather than spun on.
+        m_events->setEnabled(false);
+        std::fputs("velloq: the compositor closed the clipboard connection; new copies are not "
+                   "recorded until Velloq starts again\n",
+                   stderr);
         return;
+    }
     const quint64 selections = m_connection->changeCount();
     if (selections == m_seenSelections)
         return;
