@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QString>
 #include <QtGlobal>
 
@@ -66,6 +67,30 @@ inline void startApplication(const char* name) {
     static int argc = 1;
     static char* argv[] = {const_cast<char*>(name), nullptr};
     static QCoreApplication application(argc, argv);
+}
+
+// The run's QGuiApplication on the offscreen platform, for targets that lay
+// out documents (fonts need one). Call once, from LLVMFuzzerInitialize.
+inline void startGuiApplication(const char* name) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char* argv[] = {const_cast<char*>(name), nullptr};
+    static QGuiApplication application(argc, argv);
+}
+
+// Fails unless `text` is valid UTF-16 without NULs.
+inline void checkText(const QString& text, const char* where) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isNull())
+            fail(where, visible(text));
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        if (c.isSurrogate())
+            fail(where, visible(text));
+    }
 }
 
 } // namespace fuzz

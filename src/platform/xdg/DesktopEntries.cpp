@@ -141,9 +141,14 @@ std::optional<DesktopEntries::Entry> DesktopEntries::readEntry(const QString& pa
     const std::optional<QByteArray> text = readRegularFile(path, maximumEntryBytes);
     if (!text)
         return std::nullopt;
+    return parseEntry(*text, id);
+}
+
+std::optional<DesktopEntries::Entry> DesktopEntries::parseEntry(const QByteArray& text,
+                                                                const QString& id) {
     Entry entry{id, {}, {}, {}, false};
     bool inMainGroup = false;
-    for (const QByteArray& bytes : text->split('\n')) {
+    for (const QByteArray& bytes : text.split('\n')) {
         const QString line = QString::fromUtf8(bytes).trimmed();
         if (line.startsWith(u'[')) {
             inMainGroup = line == "[Desktop Entry]"_L1;

@@ -45,6 +45,10 @@ public:
     QIcon applicationIcon(const QString& id);
     QString applicationName(const QString& id);
 
+    // The entry written in `text` (a desktop entry file's bytes) under `id`;
+    // none for an entry marked Hidden.
+    static std::optional<Entry> parseEntry(const QByteArray& text, const QString& id);
+
 private:
     void scanIfStale();
     void scanFolder(const QString& folder);
