@@ -56,6 +56,7 @@ private Q_SLOTS:
     void silentSourceIsGivenUpOnAtTheDeadline();
     void ownSelectionIsPastedAndKnownAsOwn();
     void snapshotsAsOnX11();
+    void slowPastesHoldNothingUp();
 };
 
 void WaylandClipboardConnectionTest::initTestCase() {
@@ -195,6 +196,36 @@ void WaylandClipboardConnectionTest::snapshotsAsOnX11() {
     QCOMPARE(snapshot->string, std::optional(u"plain words"_s));
     QCOMPARE(snapshot->webURLs, QList<QUrl>{QUrl(u"https://example.org/"_s)});
     QVERIFY(!asked.contains(u"image/png"_s));
+}
+
+void WaylandClipboardConnectionTest::slowPastesHoldNothingUp() {
+    std::unique_ptr<WaylandClipboardConnection> velloq = WaylandClipboardConnection::connect();
+    QVERIFY(velloq);
+    const quint64 before = velloq->changeCount();
+    velloq->setSelection({{u"text/x-large"_s, QByteArray(4 << 20, 'x')}});
+    QVERIFY(waitForChange(*velloq, before));
+    // Three pastes whose readers stop reading: each answer waits out its
+    // budget elsewhere, and the connection goes on handling events.
+    std::vector<std::unique_ptr<QProcess>> stalled;
+    for (int i = 0; i < 3; ++i) {
+        stalled.push_back(std::make_unique<QProcess>());
+        stalled.back()->start(u"sh"_s, {u"-c"_s, u"wl-paste --type text/x-large | sleep 10"_s});
+    }
+    QElapsedTimer waited;
+    waited.start();
+    qint64 longest = 0;
+    while (waited.elapsed() < 1500) {
+        QElapsedTimer one;
+        one.start();
+        QVERIFY(velloq->dispatch(std::chrono::milliseconds(20)));
+        longest = qMax(longest, one.elapsed());
+    }
+    QVERIFY2(longest < 500, QByteArray::number(longest).constData());
+
+    for (auto& process : stalled) {
+        process->kill();
+        process->waitForFinished();
+    }
 }
 
 QTEST_GUILESS_MAIN(WaylandClipboardConnectionTest)
