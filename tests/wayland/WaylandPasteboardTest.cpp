@@ -2,11 +2,15 @@
 
 #include "platform/wayland/WaylandClipboardConnection.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
 #include <csignal>
+#include <sys/socket.h>
 
 using namespace Qt::StringLiterals;
 
@@ -30,6 +34,7 @@ private Q_SLOTS:
     void initTestCase();
     void countsAndReadsOtherClientsCopies();
     void silentSourceDoesNotHoldTheApplication();
+    void aClosedConnectionIsNotSpunOn();
 };
 
 void WaylandPasteboardTest::initTestCase() {
@@ -90,6 +95,46 @@ void WaylandPasteboardTest::silentSourceDoesNotHoldTheApplication() {
     ::kill(pid_t(source->processId()), SIGCONT);
     source->kill();
     source->waitForFinished();
+}
+
+namespace {
+
+// CPU time, in clock ticks, of this process's thread called `name`.
+qint64 threadTicks(const QByteArray& name) {
+    qint64 ticks = 0;
+    for (const QFileInfo& task :
+         QDir(u"/proc/self/task"_s).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(task.filePath() + u"/comm"_s);
+        QFile stat(task.filePath() + u"/stat"_s);
+        if (!comm.open(QIODevice::ReadOnly) || comm.readAll().trimmed() != name ||
+            !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        ticks += fields.value(11).toLongLong() + fields.value(12).toLongLong();
+    }
+    return ticks;
+}
+
+} // namespace
+
+void WaylandPasteboardTest::aClosedConnectionIsNotSpunOn() {
+    // The compositor may close the clipboard connection alone; its socket
+    // then stays readable, and must not keep the reading thread busy.
+    std::unique_ptr<WaylandPasteboard> pasteboard = WaylandPasteboard::create();
+    QVERIFY(pasteboard);
+    int closed = 0;
+    for (const QFileInfo& fd : QDir(u"/proc/self/fd"_s).entryInfoList(QDir::System)) {
+        // The pasteboard's connection is this test's only socket.
+        if (fd.symLinkTarget().contains(u"socket:"_s))
+            closed += ::shutdown(fd.fileName().toInt(), SHUT_RDWR) == 0;
+    }
+    QVERIFY(closed > 0);
+    QTest::qWait(200);
+    const qint64 before = threadTicks("Wayland clipboa");
+    QTest::qWait(1000);
+    const qint64 spent = threadTicks("Wayland clipboa") - before;
+    QVERIFY2(spent < 20, QByteArray::number(spent).constData());
 }
 
 QTEST_GUILESS_MAIN(WaylandPasteboardTest)
