@@ -57,6 +57,7 @@ private Q_SLOTS:
     void ownSelectionIsPastedAndKnownAsOwn();
     void snapshotsAsOnX11();
     void slowPastesHoldNothingUp();
+    void aFloodOfOfferedTypesIsCut();
 };
 
 void WaylandClipboardConnectionTest::initTestCase() {
@@ -226,6 +227,29 @@ void WaylandClipboardConnectionTest::slowPastesHoldNothingUp() {
         process->kill();
         process->waitForFinished();
     }
+}
+
+void WaylandClipboardConnectionTest::aFloodOfOfferedTypesIsCut() {
+    // As on X11: the first 4,096 types are kept, and a name longer than any
+    // type's is none.
+    const QString source = qEnvironmentVariable("VELLOQ_WAYLAND_SOURCE");
+    QVERIFY2(!source.isEmpty(), "VELLOQ_WAYLAND_SOURCE is not set: run this test through ctest");
+    std::unique_ptr<WaylandClipboardConnection> watcher = WaylandClipboardConnection::connect();
+    QVERIFY(watcher);
+    QStringList types{u"text/plain=flood"_s, u"text/x-"_s + QString(1100, u'y') + u"=x"_s};
+    for (int i = 0; i < 4200; ++i)
+        types << u"application/x-%1=x"_s.arg(i);
+    const quint64 before = watcher->changeCount();
+    QProcess owner;
+    owner.start(source, types);
+    QVERIFY(owner.waitForStarted());
+    QVERIFY(waitForChange(*watcher, before));
+    const QStringList offered = watcher->offeredTypes();
+    QCOMPARE(offered.size(), 4096);
+    QCOMPARE(offered.first(), u"text/plain"_s);
+    QVERIFY(std::ranges::none_of(offered, [](const QString& type) { return type.size() > 1024; }));
+    owner.kill();
+    owner.waitForFinished();
 }
 
 QTEST_GUILESS_MAIN(WaylandClipboardConnectionTest)
