@@ -78,18 +78,19 @@ inline void startGuiApplication(const char* name) {
     static QGuiApplication application(argc, argv);
 }
 
-// Fails unless `text` is valid UTF-16 without NULs.
-inline void checkText(const QString& text, const char* where) {
+// Fails unless `text` is valid UTF-16 without NULs; `nul` and `surrogate`
+// say which fault was found.
+inline void checkText(const QString& text, const char* nul, const char* surrogate) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c.isNull())
-            fail(where, visible(text));
+            fail(nul, visible(text));
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
             ++i;
             continue;
         }
         if (c.isSurrogate())
-            fail(where, visible(text));
+            fail(surrogate, visible(text));
     }
 }
 

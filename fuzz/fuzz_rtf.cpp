@@ -33,16 +33,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::fail(text ? "text from a document that is not RTF" : "no text from an RTF document");
     if (!text)
         return 0;
-    for (qsizetype i = 0; i < text->size(); ++i) {
-        const QChar c = text->at(i);
-        if (c.isNull())
-            fuzz::fail("NUL in the extracted text", fuzz::visible(*text));
-        if (c.isHighSurrogate() && i + 1 < text->size() && text->at(i + 1).isLowSurrogate()) {
-            ++i;
-            continue;
-        }
-        if (c.isSurrogate())
-            fuzz::fail("a lone surrogate in the extracted text", fuzz::visible(*text));
-    }
+    fuzz::checkText(*text, "NUL in the extracted text", "a lone surrogate in the extracted text");
     return 0;
 }

@@ -20,10 +20,9 @@ bool isLoopbackIPv4(const QString& host) {
     if (parts.size() != 4 || parts.first() != "127"_L1)
         return false;
     return std::ranges::all_of(parts, [](const QString& part) {
-        bool number = false;
-        const uint value = part.toUInt(&number);
-        return number && part.size() <= 3 &&
-               std::ranges::all_of(part, [](QChar c) { return c.isDigit(); }) && value <= 255;
+        return !part.isEmpty() && part.size() <= 3 &&
+               std::ranges::all_of(part, [](QChar c) { return c.isDigit(); }) &&
+               part.toUInt() <= 255;
     });
 }
 

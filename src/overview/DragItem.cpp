@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QSet>
 
@@ -27,6 +28,12 @@ QString dragImagePath(const ClipItem& item) {
 }
 
 void removeDragImagesNotIn(const QList<ClipItem>& items) {
+    // Called at every change of the history: nothing is made, and only a
+    // look taken, until a drag has written a file.
+    const QString made =
+        QFileInfo(InstanceServer::socketPath()).absolutePath() + u'/' + dragFolderName;
+    if (!QFileInfo(made).isDir())
+        return;
     const std::optional<QString> folder = InstanceServer::privateRuntimeFolder(dragFolderName);
     if (!folder)
         return;

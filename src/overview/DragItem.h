@@ -2,11 +2,10 @@
 
 #include "history/ClipItem.h"
 
+#include <QList>
 #include <QString>
 
 class QMimeData;
-
-#include <QList>
 
 // What a card offers when it is dragged out. Images travel as a PNG file
 // ("Clipboard XXXXXXXX.png", written anew from the history at each drag) in

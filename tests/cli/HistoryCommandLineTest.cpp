@@ -48,26 +48,6 @@ Outcome run(const TemporaryHistory& dir, QStringList arguments, const QByteArray
     return {code, out, err};
 }
 
-// A small PNG whose header (and its checksum) claims `width` × `height`:
-// what every reader looks at before it unpacks anything.
-QByteArray pngClaiming(quint32 width, quint32 height) {
-    QByteArray png = pngBytes(1);
-    for (int i = 0; i < 4; ++i) {
-        png[16 + i] = char(width >> (24 - 8 * i));
-        png[20 + i] = char(height >> (24 - 8 * i));
-    }
-    quint32 crc = 0xffffffff;
-    for (const char byte : png.sliced(12, 17)) {
-        crc ^= quint8(byte);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
-    }
-    crc = ~crc;
-    for (int i = 0; i < 4; ++i)
-        png[29 + i] = char(crc >> (24 - 8 * i));
-    return png;
-}
-
 QString writeFile(const TemporaryHistory& dir, const QString& name, const QByteArray& bytes) {
     const QString path = dir.path() + u'/' + name;
     QFile file(path);

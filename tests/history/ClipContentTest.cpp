@@ -8,7 +8,6 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
 using namespace Qt::StringLiterals;
 
@@ -103,16 +102,13 @@ void ClipContentTest::searchTextPerKind() {
 
 namespace {
 
-// A PNG's signature and header for `width` × `height`, then `tail` bytes of
-// noise: enough for everything that does not decode it.
+// A PNG's header for `width` × `height`, then `tail` bytes of noise: enough
+// for everything that does not decode it.
 QByteArray pngLike(quint32 width, quint32 height, qsizetype tail) {
-    QByteArray bytes = "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR"_ba;
-    bytes.resize(24 + tail);
-    qToBigEndian(width, bytes.data() + 16);
-    qToBigEndian(height, bytes.data() + 20);
+    QByteArray bytes = pngClaiming(width, height);
     QRandomGenerator generator(width);
-    for (qsizetype i = 24; i < bytes.size(); ++i)
-        bytes[i] = char(generator.bounded(256));
+    for (qsizetype i = 0; i < tail; ++i)
+        bytes.append(char(generator.bounded(256)));
     return bytes;
 }
 

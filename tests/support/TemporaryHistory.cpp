@@ -35,6 +35,24 @@ QByteArray pngBytes(unsigned seed) {
     return pngOf(image);
 }
 
+QByteArray pngClaiming(quint32 width, quint32 height) {
+    QByteArray png = pngBytes(1);
+    for (int i = 0; i < 4; ++i) {
+        png[16 + i] = char(width >> (24 - 8 * i));
+        png[20 + i] = char(height >> (24 - 8 * i));
+    }
+    quint32 crc = 0xffffffff;
+    for (const char byte : png.sliced(12, 17)) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
+    }
+    crc = ~crc;
+    for (int i = 0; i < 4; ++i)
+        png[29 + i] = char(crc >> (24 - 8 * i));
+    return png;
+}
+
 QByteArray pngOf(const QImage& image) {
     QByteArray png;
     QBuffer buffer(&png);

@@ -28,6 +28,10 @@ private:
 // different images.
 QByteArray pngBytes(unsigned seed = 0);
 
+// A small PNG whose header (and its checksum) claims `width` × `height`:
+// what every reader looks at before it unpacks anything.
+QByteArray pngClaiming(quint32 width, quint32 height);
+
 TextContent textClip(const QString& text);
 
 // `bytes` written to `path`, and the picture as the history then holds it:

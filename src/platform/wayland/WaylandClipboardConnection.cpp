@@ -117,11 +117,10 @@ void WaylandClipboardConnection::offerAnnounced(WaylandDataControl::Offer offer)
 
 void WaylandClipboardConnection::offerType(WaylandDataControl::Offer offer, const char* mimeType) {
     const auto types = m_offers.find(offer);
-    if (types != m_offers.end() && (types->size() >= maximumOfferedTypes ||
-                                    ::strnlen(mimeType, longestTypeName + 1) > longestTypeName))
+    if (types == m_offers.end() || types->size() >= maximumOfferedTypes ||
+        ::strnlen(mimeType, longestTypeName + 1) > longestTypeName)
         return;
-    if (types != m_offers.end())
-        types->append(QString::fromUtf8(mimeType));
+    types->append(QString::fromUtf8(mimeType));
 }
 
 // A new selection replaces the previous one, whose offer is let go of.
