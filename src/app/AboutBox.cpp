@@ -1,6 +1,7 @@
 #include "AboutBox.h"
 
 #include "style/AppIcon.h"
+#include "style/IconView.h"
 #include "style/TextStyles.h"
 
 #include <QApplication>
@@ -37,10 +38,7 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(32, 28, 32, 20);
     layout->setSpacing(6);
-    auto* icon = new QLabel;
-    icon->setPixmap(AppIcon::pixmap(iconSide, devicePixelRatioF()));
-    icon->setAlignment(Qt::AlignHCenter);
-    layout->addWidget(icon);
+    layout->addWidget(new IconView(AppIcon::icon(), iconSide), 0, Qt::AlignHCenter);
     layout->addSpacing(8);
     QFont title = styledFont(TextStyle::title2);
     title.setWeight(QFont::DemiBold);

@@ -85,6 +85,7 @@ AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
     m_services =
         std::make_unique<AppServices>(Defaults::standard(), std::move(store), std::move(platform));
     m_appearance.apply(currentAppearance(Defaults::standard()));
+    followDesktopColorScheme();
     m_updates = std::make_unique<UpdateManager>(QApplication::applicationVersion());
     connect(m_updates.get(), &UpdateManager::canCheckChanged, this,
             [this](bool canCheck) { m_tray.setCanCheckForUpdates(canCheck); });
@@ -113,6 +114,13 @@ AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
 AppDelegate::~AppDelegate() {
     delete m_about;
     delete m_updateProgress;
+}
+
+void AppDelegate::followDesktopColorScheme() {
+    connect(&m_desktopColorScheme, &DesktopColorScheme::changed, this,
+            [this](std::optional<bool> prefersDark) {
+                m_appearance.setDesktopPreference(prefersDark);
+            });
 }
 
 void AppDelegate::fillTrayMenu() {

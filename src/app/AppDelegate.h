@@ -7,6 +7,7 @@
 #include "launch/InstanceServer.h"
 #include "onboarding/widgets/OnboardingWindowController.h"
 #include "platform/AppPlatform.h"
+#include "platform/xdg/DesktopColorScheme.h"
 #include "style/Appearance.h"
 
 #include <QApplication>
@@ -38,12 +39,14 @@ private:
     void applicationDidFinishLaunching();
     void openOnboardingIfNeeded();
     void prepareOverlay();
+    void followDesktopColorScheme();
     void fillTrayMenu();
     void showAbout();
     void checkForUpdates();
     void showUpdateResult(const UpdateManager::Result& result);
 
     Appearance m_appearance;
+    DesktopColorScheme m_desktopColorScheme;
     // Declared before the services: the overlay reports to it until it goes.
     std::unique_ptr<KeyboardShortcuts::MenuTracker> m_menuTracker;
     std::unique_ptr<AppServices> m_services;

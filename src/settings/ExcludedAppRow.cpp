@@ -1,5 +1,6 @@
 #include "ExcludedAppRow.h"
 
+#include "style/IconView.h"
 #include "style/Symbols.h"
 #include "style/TextStyles.h"
 
@@ -25,9 +26,7 @@ ExcludedAppRow::ExcludedAppRow(const QString& bundleID, const QIcon& icon, const
     layout->setSpacing(8);
     const bool installed = !icon.isNull() && !name.isEmpty();
     if (installed) {
-        auto* picture = new QLabel;
-        picture->setPixmap(icon.pixmap(iconSide, iconSide));
-        layout->addWidget(picture);
+        layout->addWidget(new IconView(icon, iconSide));
     }
     // The name and the id are a desktop entry's: plain text, never markup.
     auto* title = new QLabel(installed ? name : bundleID);
@@ -41,8 +40,7 @@ ExcludedAppRow::ExcludedAppRow(const QString& bundleID, const QIcon& icon, const
     layout->addWidget(title, 1);
     auto* remove = new QToolButton;
     remove->setAutoRaise(true);
-    remove->setIcon(Symbols::pixmap(u"minus.circle"_s, iconSide,
-                                    palette().color(QPalette::WindowText), devicePixelRatioF()));
+    remove->setIcon(Symbols::icon(u"minus.circle"_s));
     remove->setToolTip(tr("Remove"));
     remove->setAccessibleName(tr("Remove %1").arg(installed ? name : bundleID));
     remove->setFocusPolicy(Qt::StrongFocus);

@@ -1,6 +1,7 @@
 #include "PermissionsSettingsView.h"
 
 #include "FormSection.h"
+#include "style/IconView.h"
 #include "style/StatusColours.h"
 #include "style/Symbols.h"
 #include "style/TextStyles.h"
@@ -32,8 +33,8 @@ PermissionsSettingsView::PermissionsSettingsView(std::function<bool()> isGranted
                                                  std::function<void()> openSettings,
                                                  QString unavailableReason, QWidget* parent)
     : QWidget(parent), m_isGranted(std::move(isGranted)),
-      m_unavailableReason(std::move(unavailableReason)), m_icon(new QLabel), m_text(new QLabel),
-      m_open(new QPushButton(tr("Open System Settings"))) {
+      m_unavailableReason(std::move(unavailableReason)), m_icon(new IconView(permissionIconSide)),
+      m_text(new QLabel), m_open(new QPushButton(tr("Open System Settings"))) {
     auto* row = new QWidget;
     auto* rowLayout = new QHBoxLayout(row);
     rowLayout->setContentsMargins(0, 4, 0, 4);
@@ -82,9 +83,8 @@ void PermissionsSettingsView::refresh() {
         return;
     m_granted = granted;
     const QColor colour = granted ? StatusColours::green : StatusColours::orange;
-    m_icon->setPixmap(
-        Symbols::pixmap(granted ? u"checkmark.circle.fill"_s : u"exclamationmark.triangle.fill"_s,
-                        permissionIconSide, colour, devicePixelRatioF()));
+    m_icon->setIcon(Symbols::icon(
+        granted ? u"checkmark.circle.fill"_s : u"exclamationmark.triangle.fill"_s, colour));
     m_icon->setAccessibleName(granted ? tr("Allowed") : tr("Not allowed"));
     if (granted)
         m_text->setText(grantedText());

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class IconView;
 class QLabel;
 class QPushButton;
 
@@ -39,7 +40,7 @@ private:
     std::function<bool()> m_isGranted;
     QString m_unavailableReason;
     bool m_granted = false;
-    QLabel* m_icon;
+    IconView* m_icon;
     QLabel* m_text;
     QPushButton* m_open;
     QTimer m_timer;

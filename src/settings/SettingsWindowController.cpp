@@ -92,12 +92,11 @@ QWidget* SettingsWindowController::tabBar() {
     layout->setSpacing(6);
     layout->addStretch(1);
     m_tabs = new QButtonGroup(bar);
-    const QColor colour = bar->palette().color(QPalette::WindowText);
     const QStringList titles = tabTitles();
     for (int i = 0; i < titles.size(); ++i) {
         auto* tab = new QToolButton;
         tab->setText(titles[i]);
-        tab->setIcon(Symbols::pixmap(tabSymbols[i], tabIconSide, colour, bar->devicePixelRatioF()));
+        tab->setIcon(Symbols::icon(tabSymbols[i]));
         tab->setIconSize(QSize(tabIconSide, tabIconSide));
         tab->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         tab->setCheckable(true);

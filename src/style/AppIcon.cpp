@@ -1,5 +1,6 @@
 #include "AppIcon.h"
 
+#include "SymbolIconEngine.h"
 #include "Symbols.h"
 
 using namespace Qt::StringLiterals;
@@ -9,8 +10,5 @@ QPixmap AppIcon::pixmap(int side, qreal devicePixelRatio) {
 }
 
 QIcon AppIcon::icon() {
-    QIcon icon;
-    for (const int side : {16, 24, 32, 48, 64, 128})
-        icon.addPixmap(pixmap(side));
-    return icon;
+    return QIcon(new SymbolIconEngine(u":/icons/velloq.svg"_s, {}));
 }

@@ -9,18 +9,33 @@ Appearance::Appearance() : m_desktopPalette(QApplication::palette()) {
         QApplication::setStyle(fusion);
 }
 
-void Appearance::apply(AppAppearance appearance) const {
+void Appearance::apply(AppAppearance appearance) {
+    m_appearance = appearance;
+    QApplication::setPalette(paletteFor(appearance, m_desktopPreference, m_desktopPalette));
+}
+
+void Appearance::setDesktopPreference(DesktopPreference prefersDark) {
+    m_desktopPreference = prefersDark;
+    apply(m_appearance);
+}
+
+QPalette Appearance::paletteFor(AppAppearance appearance, DesktopPreference prefersDark,
+                                const QPalette& desktopPalette) {
     switch (appearance) {
     case AppAppearance::light:
-        QApplication::setPalette(lightPalette());
-        return;
+        return lightPalette();
     case AppAppearance::dark:
-        QApplication::setPalette(darkPalette());
-        return;
+        return darkPalette();
     case AppAppearance::automatic:
-        QApplication::setPalette(m_desktopPalette);
-        return;
+        break;
     }
+    if (!prefersDark || *prefersDark == isDark(desktopPalette))
+        return desktopPalette;
+    return *prefersDark ? darkPalette() : lightPalette();
+}
+
+bool Appearance::isDark(const QPalette& palette) {
+    return palette.color(QPalette::Window).lightnessF() < 0.5;
 }
 
 QPalette Appearance::lightPalette() {

@@ -1,5 +1,7 @@
 #include "Symbols.h"
 
+#include "SymbolIconEngine.h"
+
 #include <QFile>
 #include <QPainter>
 #include <QPixmapCache>
@@ -42,6 +44,16 @@ QPixmap Symbols::pixmap(const QString& name, int side, const QColor& colour,
     if (!pixmap.isNull())
         QPixmapCache::insert(key, pixmap);
     return pixmap;
+}
+
+QIcon Symbols::icon(const QString& name, QPalette::ColorRole role) {
+    registerSymbolResources();
+    return QIcon(new SymbolIconEngine(resourcePath(name), role));
+}
+
+QIcon Symbols::icon(const QString& name, const QColor& colour) {
+    registerSymbolResources();
+    return QIcon(new SymbolIconEngine(resourcePath(name), colour));
 }
 
 QPixmap Symbols::drawn(const QString& name, int side, const QColor& colour,

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
+#include <QPalette>
 #include <QPixmap>
 #include <QString>
 
@@ -16,6 +18,12 @@ public:
     static QPixmap pixmap(const QString& name, int side, const QColor& colour,
                           qreal devicePixelRatio = 1.0);
 
+    // The symbol as an icon drawn when it is shown, in the application
+    // palette's `role`, so it follows a switch of appearance and the pixel
+    // density of the screen it is on.
+    static QIcon icon(const QString& name, QPalette::ColorRole role = QPalette::WindowText);
+    // The same in a fixed colour.
+    static QIcon icon(const QString& name, const QColor& colour);
     // An SVG of the resources as it is drawn, at `side` device-independent
     // pixels; a null pixmap when it cannot be read.
     static QPixmap rendered(const QString& resource, int side, qreal devicePixelRatio = 1.0);

@@ -1,8 +1,45 @@
 #include "TextStyles.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QWidget>
+
+namespace {
+
+// Keeps a widget's text secondary as the palette around it changes: its own
+// palette holds the secondary colour, which would otherwise stay that of
+// the appearance it was made in.
+class SecondaryText : public QObject {
+public:
+    SecondaryText(QWidget& widget, qreal alpha) : QObject(&widget), m_alpha(alpha) {
+        widget.installEventFilter(this);
+        follow(widget);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        const QEvent::Type type = event->type();
+        if (type == QEvent::PaletteChange || type == QEvent::ParentChange)
+            follow(static_cast<QWidget&>(*watched));
+        return false;
+    }
+
+private:
+    // Only the text colour is the widget's own: a copy of its whole palette
+    // would fix every other colour too. Setting an equal palette sends no
+    // change, so this never loops.
+    void follow(QWidget& widget) const {
+        const QWidget* parent = widget.parentWidget();
+        const QPalette around = parent ? parent->palette() : QGuiApplication::palette();
+        QPalette own;
+        own.setColor(QPalette::WindowText, secondaryTextColour(around, m_alpha));
+        widget.setPalette(own);
+    }
+
+    qreal m_alpha;
+};
+
+} // namespace
 
 QFont styledFont(TextStyle style, const QFont& base) {
     QFont font = base;
@@ -52,7 +89,5 @@ QColor secondaryTextColour(const QPalette& palette, qreal alpha) {
 }
 
 void useSecondaryText(QWidget& widget, qreal alpha) {
-    QPalette palette = widget.palette();
-    palette.setColor(QPalette::WindowText, secondaryTextColour(palette, alpha));
-    widget.setPalette(palette);
+    new SecondaryText(widget, alpha);
 }

@@ -24,5 +24,6 @@ constexpr qreal tertiaryTextAlpha = 0.45;
 
 // The colour of secondary text on that palette.
 QColor secondaryTextColour(const QPalette& palette, qreal alpha = secondaryTextAlpha);
-// Draws the widget's text in that colour from now on.
+// Draws the widget's text in that colour from now on, also after the palette
+// around it changes.
 void useSecondaryText(QWidget& widget, qreal alpha = secondaryTextAlpha);

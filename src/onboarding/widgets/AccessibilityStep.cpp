@@ -57,7 +57,7 @@ void AccessibilityStep::fillUnavailable(QBoxLayout* column, const QString& reaso
 
 void AccessibilityStep::fillNotGranted(QWidget* content) {
     QBoxLayout* column = centredColumn(content);
-    column->addWidget(symbol(u"accessibility"_s, palette().color(QPalette::Highlight)));
+    column->addWidget(symbol(u"accessibility"_s));
     column->addWidget(titleLabel(notGrantedTitle()));
     const QString& unavailableReason = m_coordinator.pastingUnavailableReason;
     if (!unavailableReason.isEmpty()) {

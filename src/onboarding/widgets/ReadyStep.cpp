@@ -4,6 +4,7 @@
 #include "KeyboardShortcuts/ShortcutDescription.h"
 #include "onboarding/OnboardingCoordinator.h"
 #include "preferences/Preferences.h"
+#include "style/IconView.h"
 #include "style/Symbols.h"
 #include "style/TextStyles.h"
 
@@ -61,11 +62,12 @@ QWidget* ReadyStep::tipRow(const Tip& tip) const {
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(tipSpacing);
-    auto* symbol = new QLabel;
-    symbol->setPixmap(Symbols::pixmap(tip.symbol, tipSymbolSide,
-                                      palette().color(QPalette::Highlight), devicePixelRatioF()));
+    auto* symbol = new QWidget;
     symbol->setFixedWidth(symbolColumn);
-    symbol->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    auto* centred = new QHBoxLayout(symbol);
+    centred->setContentsMargins(0, 0, 0, 0);
+    centred->addWidget(new IconView(Symbols::icon(tip.symbol, QPalette::Highlight), tipSymbolSide),
+                       0, Qt::AlignHCenter | Qt::AlignTop);
     layout->addWidget(symbol, 0, Qt::AlignTop);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);

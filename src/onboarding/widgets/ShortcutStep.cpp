@@ -29,7 +29,7 @@ ShortcutStep::ShortcutStep(OnboardingCoordinator& coordinator, QWidget* parent)
     : WizardPage(parent), m_recorder(new KeyboardShortcuts::Recorder(
                               tr("Show clipboard:"), Preferences::showClipboardShortcut())) {
     QBoxLayout* column = centredColumn(this);
-    column->addWidget(symbol(u"keyboard"_s, palette().color(QPalette::Highlight)));
+    column->addWidget(symbol(u"keyboard"_s));
     column->addWidget(titleLabel(tr("Choose your shortcut")));
     column->addWidget(message(messageText()));
     const QFont larger = styledFont(TextStyle::title3);

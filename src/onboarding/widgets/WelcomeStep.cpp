@@ -2,6 +2,7 @@
 
 #include "onboarding/OnboardingCoordinator.h"
 #include "style/AppIcon.h"
+#include "style/IconView.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -17,10 +18,7 @@ QString WelcomeStep::messageText() {
 
 WelcomeStep::WelcomeStep(OnboardingCoordinator& coordinator, QWidget* parent) : WizardPage(parent) {
     QBoxLayout* column = centredColumn(this);
-    auto* icon = new QLabel;
-    icon->setPixmap(AppIcon::pixmap(iconSide, devicePixelRatioF()));
-    icon->setAlignment(Qt::AlignHCenter);
-    column->addWidget(icon);
+    column->addWidget(new IconView(AppIcon::icon(), iconSide), 0, Qt::AlignHCenter);
     column->addWidget(titleLabel(u"Velloq"_s));
     column->addWidget(message(messageText()));
     QPushButton* start = forward(tr("Get Started"));

@@ -1,5 +1,6 @@
 #include "WizardPage.h"
 
+#include "style/IconView.h"
 #include "style/Symbols.h"
 #include "style/TextStyles.h"
 
@@ -27,11 +28,24 @@ QString WizardPage::title() const {
     return m_title ? m_title->text() : QString();
 }
 
-QLabel* WizardPage::symbol(const QString& name, const QColor& colour) const {
-    auto* label = new QLabel;
-    label->setPixmap(Symbols::pixmap(name, symbolSide, colour, devicePixelRatioF()));
-    label->setAlignment(Qt::AlignHCenter);
-    return label;
+namespace {
+
+QWidget* centredIcon(const QIcon& icon, int side) {
+    auto* holder = new QWidget;
+    auto* layout = new QHBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new IconView(icon, side), 0, Qt::AlignHCenter);
+    return holder;
+}
+
+} // namespace
+
+QWidget* WizardPage::symbol(const QString& name) const {
+    return centredIcon(Symbols::icon(name, QPalette::Highlight), symbolSide);
+}
+
+QWidget* WizardPage::symbol(const QString& name, const QColor& colour) const {
+    return centredIcon(Symbols::icon(name, colour), symbolSide);
 }
 
 QLabel* WizardPage::titleLabel(const QString& text) {

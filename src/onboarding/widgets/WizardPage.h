@@ -27,7 +27,10 @@ public:
     QString title() const;
 
 protected:
-    QLabel* symbol(const QString& name, const QColor& colour) const;
+    // A page's large symbol, centred, in the palette's highlight colour.
+    QWidget* symbol(const QString& name) const;
+    // The same in a fixed colour.
+    QWidget* symbol(const QString& name, const QColor& colour) const;
     QLabel* titleLabel(const QString& text);
     // Secondary text in the title-3 style, wrapped and centred.
     static QLabel* message(const QString& text);
