@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     if (entry->id != id)
         fuzz::fail("an entry under another id", entry->id);
-    for (const QString& value : {entry->name, entry->icon, entry->startupWMClass}) {
+    for (const QString& value :
+         {entry->name, entry->genericName, entry->icon, entry->startupWMClass}) {
         if (value.contains(u'\n'))
             fuzz::fail("a line break in a value", fuzz::visible(value));
     }

@@ -26,7 +26,11 @@ ApplicationChooser::ApplicationChooser(const QList<DesktopEntries::Entry>& appli
         const QIcon icon = iconOf ? iconOf(application.id) : QIcon();
         auto* item = new QListWidgetItem(icon.isNull() ? generic : icon, application.name, m_list);
         item->setData(Qt::UserRole, application.id);
-        item->setToolTip(Qt::convertFromPlainText(application.id));
+        // The kind of application, as desktop menus show it, tells apart
+        // names that say little ("Files", "Notes").
+        const QString kind = application.genericName;
+        item->setToolTip(Qt::convertFromPlainText(kind.isEmpty() ? application.id
+                                                                 : kind + u'\n' + application.id));
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(tr("Add"));

@@ -274,9 +274,9 @@ void SettingsWindowTest::clipboardPaneEditsExclusionsAndClears() {
 
 void SettingsWindowTest::chooserFiltersAndAnswersIds() {
     const QList<DesktopEntries::Entry> applications{
-        {u"org.example.Notes"_s, u"Notes"_s, {}, {}, false},
-        {u"firefox"_s, u"Firefox"_s, {}, {}, false},
-        {u"org.keepassxc.KeePassXC"_s, u"KeePassXC"_s, {}, {}, false}};
+        {u"org.example.Notes"_s, u"Notes"_s, {}, {}, {}, false},
+        {u"firefox"_s, u"Firefox"_s, {}, {}, {}, false},
+        {u"org.keepassxc.KeePassXC"_s, u"KeePassXC"_s, {}, {}, {}, false}};
     ApplicationChooser chooser(applications, {});
     auto* list = chooser.findChild<QListWidget*>();
     list->item(0)->setSelected(true);
@@ -293,7 +293,7 @@ void SettingsWindowTest::chooserFiltersAndAnswersIds() {
 }
 
 void SettingsWindowTest::namesFromDesktopEntriesAreNeverMarkup() {
-    // A desktop entry's name and id are anybody's text: markup in them is
+    // A desktop entry's names and id are anybody's text: markup in them is
     // shown as written, and loads nothing.
     const QString name = u"<b>Notes</b><img src=\"/dev/zero\">"_s;
     const QString id = u"<img src=\"/dev/zero\">.desktop"_s;
@@ -309,7 +309,7 @@ void SettingsWindowTest::namesFromDesktopEntriesAreNeverMarkup() {
         QVERIFY((*title)->toolTip().contains(u"&lt;img"_s));
         QVERIFY(!(*title)->toolTip().contains(u"<img"_s));
     }
-    ApplicationChooser chooser({{id, name, {}, {}}}, nullptr);
+    ApplicationChooser chooser({{id, name, name, {}, {}}}, nullptr);
     const QListWidgetItem* item = chooser.findChild<QListWidget*>()->item(0);
     QCOMPARE(item->text(), name);
     QVERIFY(!item->toolTip().contains(u"<img"_s));

@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -26,13 +27,78 @@ QString lastDotPart(const QString& id) {
     return id.mid(id.lastIndexOf(u'.') + 1);
 }
 
+// A key's values by the locale in its brackets, "" for the key without.
+using LocalizedValues = QHash<QString, QString>;
+
+bool takeLocalized(const QString& key, QLatin1StringView name, const QString& value,
+                   LocalizedValues& values) {
+    if (key == name) {
+        values.insert(QString(), value);
+        return true;
+    }
+    if (key.size() <= name.size() + 2 || !key.startsWith(name) || key.at(name.size()) != u'[' ||
+        !key.endsWith(u']'))
+        return false;
+    values.insert(key.sliced(name.size() + 1, key.size() - name.size() - 2), value);
+    return true;
+}
+
+// The locales a translation is looked up under, best first: for each
+// language lang_COUNTRY.ENCODING@MODIFIER, lang_COUNTRY@MODIFIER,
+// lang_COUNTRY, lang@MODIFIER, then lang. The encoding plays no part; a
+// missing country or modifier makes steps repeat, and repeats are dropped.
+QStringList lookupLocales(const QStringList& languages) {
+    QStringList locales;
+    const auto add = [&locales](const QString& locale) {
+        if (!locales.contains(locale))
+            locales.append(locale);
+    };
+    for (const QString& language : languages) {
+        const qsizetype at = language.indexOf(u'@');
+        const QString modifier = at < 0 ? QString() : language.mid(at);
+        const QString withCountry = language.left(at).section(u'.', 0, 0);
+        const QString lang = withCountry.section(u'_', 0, 0);
+        if (lang.isEmpty() || lang == "C"_L1 || lang == "POSIX"_L1)
+            continue;
+        add(withCountry + modifier);
+        add(withCountry);
+        add(lang + modifier);
+        add(lang);
+    }
+    return locales;
+}
+
+QString inBestLocale(const LocalizedValues& values, const QStringList& locales) {
+    for (const QString& locale : locales) {
+        if (const auto found = values.constFind(locale); found != values.cend())
+            return *found;
+    }
+    return values.value(QString());
+}
+
 } // namespace
 
-DesktopEntries::DesktopEntries(QStringList applicationFolders)
-    : m_folders(std::move(applicationFolders)) {}
+DesktopEntries::DesktopEntries(QStringList applicationFolders, QStringList languages)
+    : m_folders(std::move(applicationFolders)), m_languages(std::move(languages)) {}
 
 QStringList DesktopEntries::defaultApplicationFolders() {
     return QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation);
+}
+
+QStringList DesktopEntries::userLanguages(const Environment& environment) {
+    const QString priorities = environment("LANGUAGE");
+    if (!priorities.isEmpty())
+        return priorities.split(u':', Qt::SkipEmptyParts);
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const QString locale = environment(variable);
+        if (!locale.isEmpty())
+            return {locale};
+    }
+    return {};
+}
+
+QString DesktopEntries::environmentVariable(const char* variable) {
+    return qEnvironmentVariable(variable);
 }
 
 std::optional<QString> DesktopEntries::applicationIdForWindowClass(const QString& instance,
@@ -135,18 +201,21 @@ void DesktopEntries::scanFolder(const QString& folder) {
 }
 
 std::optional<DesktopEntries::Entry> DesktopEntries::readEntry(const QString& path,
-                                                               const QString& id) {
+                                                               const QString& id) const {
     // Read as the history is: a regular file (nothing here waits on a FIFO
     // or a device) of a size a desktop entry has, or skipped.
     const std::optional<QByteArray> text = readRegularFile(path, maximumEntryBytes);
     if (!text)
         return std::nullopt;
-    return parseEntry(*text, id);
+    return parseEntry(*text, id, m_languages);
 }
 
 std::optional<DesktopEntries::Entry> DesktopEntries::parseEntry(const QByteArray& text,
-                                                                const QString& id) {
-    Entry entry{id, {}, {}, {}, false};
+                                                                const QString& id,
+                                                                const QStringList& languages) {
+    Entry entry{id, {}, {}, {}, {}, false};
+    LocalizedValues names;
+    LocalizedValues genericNames;
     bool inMainGroup = false;
     for (const QByteArray& bytes : text.split('\n')) {
         const QString line = QString::fromUtf8(bytes).trimmed();
@@ -159,9 +228,10 @@ std::optional<DesktopEntries::Entry> DesktopEntries::parseEntry(const QByteArray
             continue;
         const QString key = line.left(equals).trimmed();
         const QString value = line.mid(equals + 1).trimmed();
-        if (key == "Name"_L1)
-            entry.name = value;
-        else if (key == "Icon"_L1)
+        if (takeLocalized(key, "Name"_L1, value, names) ||
+            takeLocalized(key, "GenericName"_L1, value, genericNames))
+            continue;
+        if (key == "Icon"_L1)
             entry.icon = value;
         else if (key == "StartupWMClass"_L1)
             entry.startupWMClass = value;
@@ -171,5 +241,8 @@ std::optional<DesktopEntries::Entry> DesktopEntries::parseEntry(const QByteArray
                  (key == "Type"_L1 && value != "Application"_L1))
             entry.hidden = true;
     }
+    const QStringList locales = lookupLocales(languages);
+    entry.name = inBestLocale(names, locales);
+    entry.genericName = inBestLocale(genericNames, locales);
     return entry;
 }

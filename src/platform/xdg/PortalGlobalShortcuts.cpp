@@ -31,8 +31,6 @@ const QString sessionInterface = u"org.freedesktop.portal.Session"_s;
 const QString registryInterface = u"org.freedesktop.host.portal.Registry"_s;
 const QString shortcutIdPrefix = u"velloq-"_s;
 
-// Long enough for the bus to start the portal on demand.
-constexpr int probeTimeoutMs = 3000;
 // The Request interface's code for "the interaction was ended some other way".
 constexpr uint otherError = 2;
 
@@ -49,13 +47,9 @@ void registerTypes() {
     Q_UNUSED(registered);
 }
 
-// Introspection, answered by the bus library itself, rather than the
-// version property: a property read may count as the application's first
-// portal call, after which it can no longer register its id.
-bool portalOffersShortcuts(const QDBusConnection& bus) {
-    const QDBusMessage introspect = QDBusMessage::createMethodCall(
-        portalService, portalPath, u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s);
-    const QDBusMessage reply = bus.call(introspect, QDBus::Block, probeTimeoutMs);
+// Whether the introspection of the portal's object (see askForThePortal)
+// lists GlobalShortcuts.
+bool offersShortcuts(const QDBusMessage& reply) {
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return false;
     QXmlStreamReader xml(reply.arguments().constFirst().toString());
@@ -89,12 +83,8 @@ std::unique_ptr<PortalGlobalShortcuts> PortalGlobalShortcuts::create(QDBusConnec
                                                                      QObject* parent) {
     if (!bus.isConnected())
         return nullptr;
-    const bool offered = portalOffersShortcuts(bus);
-    qCDebug(lcPortal) << "GlobalShortcuts portal offered:" << offered;
-    if (!offered)
-        return nullptr;
     std::unique_ptr<PortalGlobalShortcuts> shortcuts(new PortalGlobalShortcuts(bus, parent));
-    shortcuts->registerApplication();
+    shortcuts->askForThePortal();
     return shortcuts;
 }
 
@@ -116,7 +106,7 @@ bool PortalGlobalShortcuts::registerHotKey(quint32 id, quint32 carbonKeyCode,
                                            quint32 carbonModifiers) {
     unregisterHotKey(id);
     const std::optional<QString> trigger = shortcutTrigger(carbonKeyCode, carbonModifiers);
-    if (!trigger || !m_bus.isConnected() ||
+    if (!trigger || !m_bus.isConnected() || m_portalMissing ||
         std::find(m_wanted.cbegin(), m_wanted.cend(), *trigger) != m_wanted.cend())
         return false;
     m_wanted.insert(id, *trigger);
@@ -127,6 +117,31 @@ bool PortalGlobalShortcuts::registerHotKey(quint32 id, quint32 carbonKeyCode,
 void PortalGlobalShortcuts::unregisterHotKey(quint32 id) {
     if (m_wanted.remove(id) > 0)
         scheduleSync();
+}
+
+// Introspection, answered by the bus library itself, rather than the
+// version property: a property read may count as the application's first
+// portal call, after which it can no longer register its id. The bus may
+// have to start the portal first, which takes seconds: the answer comes
+// back later, under the bus's own deadline (25 s), and until then
+// registrations wait as they do for any session request.
+void PortalGlobalShortcuts::askForThePortal() {
+    m_busy = true;
+    const QDBusMessage introspect = QDBusMessage::createMethodCall(
+        portalService, portalPath, u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s);
+    auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(introspect), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        const bool offered = offersShortcuts(watcher->reply());
+        qCDebug(lcPortal) << "GlobalShortcuts portal offered:" << offered;
+        if (offered) {
+            registerApplication();
+            return;
+        }
+        m_busy = false;
+        m_portalMissing = true;
+        loseRegistrations(m_wanted);
+    });
 }
 
 // Without a sandbox, the portal learns the application's id from this call,
@@ -253,7 +268,7 @@ void PortalGlobalShortcuts::bound(const Shortcuts& sent, uint code, const QVaria
 
 // Only registrations still as they were sent are lost: one the center has
 // changed meanwhile is bound anew.
-void PortalGlobalShortcuts::loseRegistrations(const Shortcuts& refused) {
+void PortalGlobalShortcuts::loseRegistrations(Shortcuts refused) {
     QList<quint32> lost;
     for (auto it = refused.cbegin(); it != refused.cend(); ++it) {
         if (m_wanted.value(it.key()) == it.value() && m_wanted.remove(it.key()) > 0)

@@ -24,9 +24,12 @@ class PortalGlobalShortcuts : public QObject, public KeyboardShortcuts::HotKeyRe
     Q_OBJECT
 
 public:
-    // None when nothing on the bus offers GlobalShortcuts. The one call that
-    // waits on the bus (up to 3 s, the portal may have to start), since the
-    // answer decides which shortcut adapter the application uses.
+    // None only without a bus. Returns at once: whether the portal offers
+    // GlobalShortcuts is asked in the background (the bus may have to start
+    // it). Until it answers, registrations are accepted and wait, as they
+    // wait for any session request; then they are bound, or, where nothing
+    // offers GlobalShortcuts, all lost through onRegistrationLost, and later
+    // ones refused at once.
     static std::unique_ptr<PortalGlobalShortcuts>
     create(QDBusConnection bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
     ~PortalGlobalShortcuts() override;
@@ -55,6 +58,7 @@ private:
 
     PortalGlobalShortcuts(QDBusConnection bus, QObject* parent);
 
+    void askForThePortal();
     void registerApplication();
     void createSession();
     void sessionCreated(uint code, const QVariantMap& results);
@@ -64,7 +68,8 @@ private:
     QString shortcutId(quint32 id) const;
     void bind();
     void bound(const Shortcuts& sent, uint code, const QVariantMap& results);
-    void loseRegistrations(const Shortcuts& refused);
+    // By value: callers pass m_wanted, which this changes.
+    void loseRegistrations(Shortcuts refused);
 
     void request(const QString& method, QVariantList arguments, QVariantMap options,
                  ResponseHandler handler);
@@ -82,8 +87,11 @@ private:
     QHash<QString, quint32> m_idsOnTheDesktop;
     QString m_session;
     bool m_sessionBound = false;
-    // A session or binding request is under way; changes wait for its answer.
+    // The portal's presence, a session or a binding is being asked;
+    // changes wait for the answer.
     bool m_busy = false;
+    // Nothing on the bus offers GlobalShortcuts.
+    bool m_portalMissing = false;
     bool m_syncScheduled = false;
     // Answers still awaited, by request object path.
     QHash<QString, ResponseHandler> m_requests;

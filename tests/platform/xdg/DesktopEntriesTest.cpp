@@ -19,6 +19,9 @@ private Q_SLOTS:
     void windowClassesMatchLikeDesktopShells_data();
     void windowClassesMatchLikeDesktopShells();
     void earlierFoldersHideLaterOnesAndGiveIconsAndNames();
+    void namesAreInTheUsersLanguage_data();
+    void namesAreInTheUsersLanguage();
+    void languagesAreReadLikeVelloqsOwnTexts();
     void filesThatAreNoEntriesAreSkippedWithoutWaiting();
 
 private:
@@ -101,6 +104,65 @@ void DesktopEntriesTest::earlierFoldersHideLaterOnesAndGiveIconsAndNames() {
         names.append(entry.name);
     QCOMPARE(names, (QStringList{u"Gone"_s, u"Kate"_s, u"KeePassXC"_s, u"My Firefox"_s, u"Notes"_s,
                                  u"Text Editor"_s}));
+}
+
+void DesktopEntriesTest::namesAreInTheUsersLanguage_data() {
+    QTest::addColumn<QStringList>("languages");
+    QTest::addColumn<QStringList>("translations"); // the locales the entry has names for
+    QTest::addColumn<QString>("chosen");           // empty for the untranslated name
+    const QStringList serbian{u"sr"_s, u"sr@latin"_s, u"sr_RS"_s, u"sr_RS@latin"_s};
+    QTest::newRow("country and modifier first")
+        << QStringList{u"sr_RS.UTF-8@latin"_s} << serbian << u"sr_RS@latin"_s;
+    QTest::newRow("then the country")
+        << QStringList{u"sr_RS.UTF-8@latin"_s} << serbian.mid(0, 3) << u"sr_RS"_s;
+    QTest::newRow("then the modifier")
+        << QStringList{u"sr_RS@latin"_s} << QStringList{u"sr"_s, u"sr@latin"_s, u"sr_ME@latin"_s}
+        << u"sr@latin"_s;
+    QTest::newRow("then the language")
+        << QStringList{u"de_DE.UTF-8"_s} << QStringList{u"de_AT"_s, u"de"_s} << u"de"_s;
+    QTest::newRow("another country is no match")
+        << QStringList{u"de_DE.UTF-8"_s} << QStringList{u"de_AT"_s} << QString();
+    QTest::newRow("nor a modifier the user has not")
+        << QStringList{u"sr_RS.UTF-8"_s} << QStringList{u"sr@latin"_s} << QString();
+    QTest::newRow("only Name") << QStringList{u"de_DE.UTF-8"_s} << QStringList() << QString();
+    QTest::newRow("C locale") << QStringList{u"C"_s} << QStringList{u"de"_s} << QString();
+    QTest::newRow("first language first")
+        << QStringList{u"pt_BR"_s, u"de"_s} << QStringList{u"de"_s, u"pt"_s} << u"pt"_s;
+    QTest::newRow("a later language when the first has none")
+        << QStringList{u"fr"_s, u"de_DE"_s} << QStringList{u"de"_s} << u"de"_s;
+}
+
+void DesktopEntriesTest::namesAreInTheUsersLanguage() {
+    QFETCH(QStringList, languages);
+    QFETCH(QStringList, translations);
+    QFETCH(QString, chosen);
+    QByteArray text = "[Desktop Entry]\nName=Editor\nGenericName=Text Editor\n";
+    for (const QString& locale : std::as_const(translations)) {
+        const QByteArray l = locale.toUtf8();
+        text += "Name[" + l + "]=Editor " + l + "\nGenericName[" + l + "]=Text Editor " + l + '\n';
+    }
+    write(m_user, u"org.example.Editor.desktop"_s, text);
+    const auto entry = DesktopEntries({m_user}, languages).entry(u"org.example.Editor"_s);
+    const QString suffix = chosen.isEmpty() ? QString() : u' ' + chosen;
+    QCOMPARE(entry->name, u"Editor"_s + suffix);
+    QCOMPARE(entry->genericName, u"Text Editor"_s + suffix);
+}
+
+void DesktopEntriesTest::languagesAreReadLikeVelloqsOwnTexts() {
+    const auto languages = [](const QHash<QByteArray, QString>& variables) {
+        return DesktopEntries::userLanguages(
+            [&variables](const char* name) { return variables.value(name); });
+    };
+    QCOMPARE(languages({}), QStringList());
+    QCOMPARE(languages({{"LANG", u"de_DE.UTF-8"_s}}), QStringList{u"de_DE.UTF-8"_s});
+    QCOMPARE(languages({{"LANG", u"de_DE.UTF-8"_s}, {"LC_MESSAGES", u"pt_BR.UTF-8"_s}}),
+             QStringList{u"pt_BR.UTF-8"_s});
+    QCOMPARE(languages({{"LC_MESSAGES", u"pt_BR.UTF-8"_s}, {"LC_ALL", u"sr_RS@latin"_s}}),
+             QStringList{u"sr_RS@latin"_s});
+    // $LANGUAGE's list comes first, also over the C locale, as Qt reads it.
+    QCOMPARE(languages({{"LC_ALL", u"C"_s}, {"LANGUAGE", u"fr_CA:de"_s}}),
+             (QStringList{u"fr_CA"_s, u"de"_s}));
+    QCOMPARE(languages({{"LANG", u"de_DE"_s}, {"LANGUAGE", QString()}}), QStringList{u"de_DE"_s});
 }
 
 void DesktopEntriesTest::filesThatAreNoEntriesAreSkippedWithoutWaiting() {

@@ -10,10 +10,12 @@
 #include <QFile>
 #include <QMutex>
 #include <QProcess>
+#include <QSemaphore>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 using KeyboardShortcuts::EventType;
@@ -45,8 +47,8 @@ QString senderElement(const QDBusMessage& message) {
 
 // The portal's side of GlobalShortcuts, answering through Response signals
 // after the method's reply as xdg-desktop-portal does. Like GNOME's, it
-// refuses a second binding on one session. It runs on a thread of its own
-// so that it can answer the client's one blocking probe.
+// refuses a second binding on one session. It runs on a thread of its own,
+// which a test can hold up like a portal the bus is still starting.
 class FakePortal : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.GlobalShortcuts")
@@ -118,9 +120,9 @@ private:
     QStringList m_declined;
 };
 
-// The portal client on a private bus: it needs the portal, binds the whole
-// set on a fresh session after every change, reports only its own session's
-// shortcuts, and loses the registrations the desktop declines.
+// The portal client on a private bus: it never waits for the portal, binds
+// the whole set on a fresh session after every change, reports only its own
+// session's shortcuts, and loses the registrations the desktop declines.
 class PortalGlobalShortcutsTest : public QObject {
     Q_OBJECT
 
@@ -129,12 +131,16 @@ private Q_SLOTS:
     void cleanup();
     void cleanupTestCase();
     void bindsTheFullSetOnEveryChange();
+    void aPortalStillStartingHoldsNothingUp();
     void reportsOnlyItsOwnSessionsShortcuts();
     void declinedBindingsAreLost();
     void aNamedShortcutKeepsItsIdWhenRecordedAgain();
 
 private:
     bool startPortal();
+    // Keeps the portal from answering until released.
+    void holdPortal();
+    void releasePortal();
     QStringList lastBindings() const;
     // From the portal, or from another `connection` to the bus.
     void emitShortcutSignal(const QString& name, const QString& session, const QString& id,
@@ -148,6 +154,8 @@ private:
     FakePortal* m_portal = nullptr;
     QString m_portalConnection;
     int m_portals = 0;
+    QSemaphore m_portalGate;
+    bool m_portalHeld = false;
 };
 
 void PortalGlobalShortcutsTest::initTestCase() {
@@ -172,6 +180,7 @@ void PortalGlobalShortcutsTest::initTestCase() {
 }
 
 void PortalGlobalShortcutsTest::cleanup() {
+    releasePortal();
     if (!m_portal)
         return;
     QDBusConnection bus(m_portalConnection);
@@ -199,6 +208,16 @@ bool PortalGlobalShortcutsTest::startPortal() {
            bus.registerService(u"org.freedesktop.portal.Desktop"_s);
 }
 
+void PortalGlobalShortcutsTest::holdPortal() {
+    m_portalHeld = true;
+    QMetaObject::invokeMethod(m_portal, [this] { m_portalGate.acquire(); });
+}
+
+void PortalGlobalShortcutsTest::releasePortal() {
+    if (std::exchange(m_portalHeld, false))
+        m_portalGate.release();
+}
+
 QStringList PortalGlobalShortcutsTest::lastBindings() const {
     const QList<PortalCall> calls = m_portal->calls();
     for (auto it = calls.crbegin(); it != calls.crend(); ++it) {
@@ -216,9 +235,17 @@ void PortalGlobalShortcutsTest::emitShortcutSignal(const QString& name, const QS
 }
 
 void PortalGlobalShortcutsTest::bindsTheFullSetOnEveryChange() {
-    QVERIFY(!PortalGlobalShortcuts::create(m_client));
+    // Without a portal, a registration is lost once the bus says so.
+    QList<quint32> lost;
+    auto shortcuts = PortalGlobalShortcuts::create(m_client);
+    QVERIFY(shortcuts);
+    shortcuts->onRegistrationLost = [&](quint32 id) { lost.append(id); };
+    QVERIFY(shortcuts->registerHotKey(1, Keys::v.rawValue, CarbonModifier::control));
+    QTRY_COMPARE(lost, QList<quint32>{1});
+    QVERIFY(!shortcuts->registerHotKey(1, Keys::v.rawValue, CarbonModifier::control));
+
     QVERIFY(startPortal());
-    const auto shortcuts = PortalGlobalShortcuts::create(m_client);
+    shortcuts = PortalGlobalShortcuts::create(m_client);
     QVERIFY(shortcuts);
     QTRY_COMPARE(m_portal->calls().size(), 1); // a session from the start
     const qint64 controlShift = CarbonModifier::control | CarbonModifier::shift;
@@ -242,6 +269,20 @@ void PortalGlobalShortcutsTest::bindsTheFullSetOnEveryChange() {
         QCOMPARE(calls.at(i + 1).method, u"BindShortcuts"_s);
         QCOMPARE(calls.at(i + 1).session, calls.at(i).session);
     }
+}
+
+// The bus may have to start the portal; the application goes on meanwhile,
+// and what it registered is bound once the portal is there.
+void PortalGlobalShortcutsTest::aPortalStillStartingHoldsNothingUp() {
+    QVERIFY(startPortal());
+    holdPortal();
+    QTimer::singleShot(0, this, [this] { releasePortal(); });
+    const auto shortcuts = PortalGlobalShortcuts::create(m_client);
+    QVERIFY2(shortcuts && m_portalHeld, "the creation waited for the portal");
+    QVERIFY(shortcuts->registerHotKey(1, Keys::v.rawValue, CarbonModifier::control));
+    QVERIFY(m_portal->calls().isEmpty());
+    QTRY_COMPARE(lastBindings(), QStringList{u"velloq-1=CTRL+v"_s});
+    QCOMPARE(m_portal->calls().constFirst().method, u"CreateSession"_s);
 }
 
 void PortalGlobalShortcutsTest::reportsOnlyItsOwnSessionsShortcuts() {
