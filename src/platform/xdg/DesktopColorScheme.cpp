@@ -30,6 +30,9 @@ DesktopColorScheme::DesktopColorScheme(QDBusConnection bus, QObject* parent)
         return;
     // Subscribed by the portal's name: signals of any other program on the
     // bus do not reach the slot.
+    // The slot is found by its signature's type names, which Qt D-Bus
+    // knows only once something has used them: register the one it needs.
+    qRegisterMetaType<QDBusVariant>();
     m_bus.connect(DesktopPortal::service, DesktopPortal::path, settingsInterface,
                   u"SettingChanged"_s, this, SLOT(settingChanged(QString, QString, QDBusVariant)));
     read(u"ReadOne"_s);

@@ -1,5 +1,6 @@
 #include "PortalGlobalShortcuts.h"
 
+#include "DesktopPortal.h"
 #include "ShortcutTrigger.h"
 
 #include <QDBusArgument>
@@ -23,8 +24,6 @@ Q_LOGGING_CATEGORY(lcPortal, "velloq.xdg.globalshortcuts")
 
 // Signals are heard from the portal alone: its object paths can be guessed,
 // and anyone on the bus may send a signal in its name's place.
-const QString portalService = u"org.freedesktop.portal.Desktop"_s;
-const QString portalPath = u"/org/freedesktop/portal/desktop"_s;
 const QString shortcutsInterface = u"org.freedesktop.portal.GlobalShortcuts"_s;
 const QString requestInterface = u"org.freedesktop.portal.Request"_s;
 const QString sessionInterface = u"org.freedesktop.portal.Session"_s;
@@ -92,10 +91,10 @@ PortalGlobalShortcuts::PortalGlobalShortcuts(QDBusConnection bus, QObject* paren
     : QObject(parent), m_bus(std::move(bus)) {
     registerTypes();
     describe = [](quint32) { return tr("Show the clipboard history"); };
-    m_bus.connect(portalService, portalPath, shortcutsInterface, u"Activated"_s, this,
-                  SLOT(handleActivated(QDBusMessage)));
-    m_bus.connect(portalService, portalPath, shortcutsInterface, u"Deactivated"_s, this,
-                  SLOT(handleDeactivated(QDBusMessage)));
+    m_bus.connect(DesktopPortal::service, DesktopPortal::path, shortcutsInterface, u"Activated"_s,
+                  this, SLOT(handleActivated(QDBusMessage)));
+    m_bus.connect(DesktopPortal::service, DesktopPortal::path, shortcutsInterface, u"Deactivated"_s,
+                  this, SLOT(handleDeactivated(QDBusMessage)));
 }
 
 PortalGlobalShortcuts::~PortalGlobalShortcuts() {
@@ -127,8 +126,9 @@ void PortalGlobalShortcuts::unregisterHotKey(quint32 id) {
 // registrations wait as they do for any session request.
 void PortalGlobalShortcuts::askForThePortal() {
     m_busy = true;
-    const QDBusMessage introspect = QDBusMessage::createMethodCall(
-        portalService, portalPath, u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s);
+    const QDBusMessage introspect =
+        QDBusMessage::createMethodCall(DesktopPortal::service, DesktopPortal::path,
+                                       u"org.freedesktop.DBus.Introspectable"_s, u"Introspect"_s);
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(introspect), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
         watcher->deleteLater();
@@ -149,8 +149,8 @@ void PortalGlobalShortcuts::askForThePortal() {
 // the id already (Flatpak), answers with an error that changes nothing.
 void PortalGlobalShortcuts::registerApplication() {
     m_busy = true;
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(portalService, portalPath, registryInterface, u"Register"_s);
+    QDBusMessage call = QDBusMessage::createMethodCall(DesktopPortal::service, DesktopPortal::path,
+                                                       registryInterface, u"Register"_s);
     call << QStringLiteral(VELLOQ_APP_ID) << QVariantMap();
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
@@ -175,7 +175,7 @@ void PortalGlobalShortcuts::sessionCreated(uint code, const QVariantMap& results
     }
     m_session = session;
     m_sessionBound = false;
-    m_bus.connect(portalService, m_session, sessionInterface, u"Closed"_s, this,
+    m_bus.connect(DesktopPortal::service, m_session, sessionInterface, u"Closed"_s, this,
                   SLOT(handleSessionClosed(QDBusMessage)));
     sync();
 }
@@ -183,10 +183,10 @@ void PortalGlobalShortcuts::sessionCreated(uint code, const QVariantMap& results
 void PortalGlobalShortcuts::closeSession() {
     if (m_session.isEmpty())
         return;
-    m_bus.disconnect(portalService, m_session, sessionInterface, u"Closed"_s, this,
+    m_bus.disconnect(DesktopPortal::service, m_session, sessionInterface, u"Closed"_s, this,
                      SLOT(handleSessionClosed(QDBusMessage)));
-    m_bus.send(
-        QDBusMessage::createMethodCall(portalService, m_session, sessionInterface, u"Close"_s));
+    m_bus.send(QDBusMessage::createMethodCall(DesktopPortal::service, m_session, sessionInterface,
+                                              u"Close"_s));
     m_session.clear();
     m_sessionBound = false;
     m_bound.clear();
@@ -289,12 +289,12 @@ void PortalGlobalShortcuts::request(const QString& method, QVariantList argument
     options.insert(u"handle_token"_s, token);
     arguments.append(options);
     const QString sender = m_bus.baseService().mid(1).replace(u'.', u'_');
-    const QString path = portalPath + u"/request/"_s + sender + u'/' + token;
+    const QString path = DesktopPortal::path + u"/request/"_s + sender + u'/' + token;
     m_requests.insert(path, std::move(handler));
-    m_bus.connect(portalService, path, requestInterface, u"Response"_s, this,
+    m_bus.connect(DesktopPortal::service, path, requestInterface, u"Response"_s, this,
                   SLOT(handleResponse(QDBusMessage)));
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(portalService, portalPath, shortcutsInterface, method);
+    QDBusMessage call = QDBusMessage::createMethodCall(DesktopPortal::service, DesktopPortal::path,
+                                                       shortcutsInterface, method);
     call.setArguments(arguments);
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
@@ -313,9 +313,9 @@ void PortalGlobalShortcuts::requestSent(QDBusPendingCallWatcher* watcher, const 
     if (handle.isEmpty() || handle == path || !m_requests.contains(path))
         return;
     m_requests.insert(handle, m_requests.take(path));
-    m_bus.disconnect(portalService, path, requestInterface, u"Response"_s, this,
+    m_bus.disconnect(DesktopPortal::service, path, requestInterface, u"Response"_s, this,
                      SLOT(handleResponse(QDBusMessage)));
-    m_bus.connect(portalService, handle, requestInterface, u"Response"_s, this,
+    m_bus.connect(DesktopPortal::service, handle, requestInterface, u"Response"_s, this,
                   SLOT(handleResponse(QDBusMessage)));
 }
 
@@ -324,7 +324,7 @@ void PortalGlobalShortcuts::finishRequest(const QString& path, uint code,
     const ResponseHandler handler = m_requests.take(path);
     if (!handler)
         return;
-    m_bus.disconnect(portalService, path, requestInterface, u"Response"_s, this,
+    m_bus.disconnect(DesktopPortal::service, path, requestInterface, u"Response"_s, this,
                      SLOT(handleResponse(QDBusMessage)));
     handler(code, results);
 }
@@ -363,7 +363,7 @@ void PortalGlobalShortcuts::handleSessionClosed(const QDBusMessage& message) {
     if (message.path() != m_session)
         return;
     const Shortcuts bound = m_bound;
-    m_bus.disconnect(portalService, m_session, sessionInterface, u"Closed"_s, this,
+    m_bus.disconnect(DesktopPortal::service, m_session, sessionInterface, u"Closed"_s, this,
                      SLOT(handleSessionClosed(QDBusMessage)));
     m_session.clear();
     m_sessionBound = false;

@@ -1,18 +1,16 @@
 #include "platform/xdg/PortalGlobalShortcuts.h"
 
 #include "KeyboardShortcuts/Key.h"
+#include "support/PrivateBus.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
-#include <QFile>
 #include <QMutex>
-#include <QProcess>
 #include <QSemaphore>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -146,8 +144,7 @@ private:
     void emitShortcutSignal(const QString& name, const QString& session, const QString& id,
                             const QString& connection = {});
 
-    QTemporaryDir m_folder;
-    QProcess m_daemon;
+    PrivateBus m_bus;
     QString m_address;
     QDBusConnection m_client{QString()};
     QThread m_portalThread;
@@ -161,19 +158,8 @@ private:
 void PortalGlobalShortcutsTest::initTestCase() {
     qDBusRegisterMetaType<FakeShortcut>();
     qDBusRegisterMetaType<QList<FakeShortcut>>();
-    QFile config(m_folder.filePath(u"bus.conf"_s));
-    QVERIFY(config.open(QIODevice::WriteOnly));
-    config.write(
-        "<busconfig><type>session</type><listen>unix:tmpdir=" + QFile::encodeName(m_folder.path()) +
-        "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-        "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-        "<allow own=\"*\"/></policy></busconfig>\n");
-    config.close();
-    m_daemon.start(u"dbus-daemon"_s,
-                   {u"--config-file="_s + config.fileName(), u"--print-address"_s, u"--nofork"_s});
-    QVERIFY2(m_daemon.waitForStarted(), "dbus-daemon is needed");
-    QTRY_VERIFY(m_daemon.canReadLine());
-    m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
+    QVERIFY2(m_bus.start(), qPrintable(m_bus.error()));
+    m_address = m_bus.address();
     m_client = QDBusConnection::connectToBus(m_address, u"velloq-client"_s);
     QVERIFY(m_client.isConnected());
     m_portalThread.start();
@@ -195,8 +181,6 @@ void PortalGlobalShortcutsTest::cleanupTestCase() {
     m_portalThread.quit();
     m_portalThread.wait();
     QDBusConnection::disconnectFromBus(u"velloq-client"_s);
-    m_daemon.kill();
-    m_daemon.waitForFinished();
 }
 
 bool PortalGlobalShortcutsTest::startPortal() {
