@@ -5,8 +5,11 @@
 #include "platform/wayland/WaylandKeyboard.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 
 int main(int argc, char* argv[]) {
+    // The virtual keyboard follows the seat's keymap from an event loop.
+    QCoreApplication app(argc, argv);
     std::unique_ptr<WaylandKeyboard> keyboard = WaylandKeyboard::connect();
     if (!keyboard)
         return 1;

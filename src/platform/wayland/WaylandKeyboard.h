@@ -16,8 +16,8 @@ public:
     // Types Control-V and waits until the compositor has it; false when the
     // connection is lost.
     virtual bool typeControlV() = 0;
-    // Presses and releases one key (a Linux input event code, as on a US
-    // keyboard), with Control held when asked; false when the connection
-    // is lost.
+    // Presses and releases one key (a Linux input event code: the key's
+    // place, which the user's layout gives its meaning), with Control held
+    // when asked; false when the connection is lost.
     virtual bool typeKey(uint32_t evdevCode, bool withControl = false) = 0;
 };

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <functional>
+
+struct wl_keyboard;
+struct wl_seat;
+
+// The keymap a seat announces to its clients: that of the keyboard the user
+// typed on last, told again whenever it changes (another layout, another
+// keyboard). Heard through a wl_keyboard of our own, which needs no surface
+// of ours, since the compositor sends keymaps to every client.
+class WaylandSeatKeymap {
+public:
+    using Announced = std::function<void(const QByteArray& text)>;
+
+    // `seat` must have no listener yet; it stays the caller's.
+    WaylandSeatKeymap(wl_seat* seat, Announced announced);
+    ~WaylandSeatKeymap();
+    WaylandSeatKeymap(const WaylandSeatKeymap&) = delete;
+    WaylandSeatKeymap& operator=(const WaylandSeatKeymap&) = delete;
+
+private:
+    static void capabilities(void* data, wl_seat* seat, uint32_t offered);
+    static void keymap(void* data, wl_keyboard* keyboard, uint32_t format, int32_t fd,
+                       uint32_t size);
+    void releaseKeyboard();
+
+    wl_seat* m_seat;
+    Announced m_announced;
+    wl_keyboard* m_keyboard = nullptr;
+};
