@@ -71,6 +71,7 @@ AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
     : m_startupNotice(platform.startupNotice),
       m_pastingUnavailable(!platform.pastingUnavailableReason.isEmpty()) {
     trackMenus(platform);
+    m_tray.watchOtherTray(platform.hasOtherTray, platform.observeOtherTray);
     platform.applyAppearance = [this] {
         m_appearance.apply(currentAppearance(Defaults::standard()));
     };
@@ -216,9 +217,10 @@ void AppDelegate::trackMenus(AppPlatform& platform) {
 
 void AppDelegate::applicationDidFinishLaunching() {
     if (!m_tray.isShown() && !m_menuPublished)
-        QTextStream(stderr) << "velloq: this desktop has no system tray; Velloq runs without an "
-                               "icon. 'velloq menu' opens its menu at the pointer, and "
-                               "'velloq --help' lists the other commands that reach it.\n";
+        QTextStream(stderr) << "velloq: this desktop has no system tray yet; Velloq's icon "
+                               "appears when one starts. Until then 'velloq menu' opens its "
+                               "menu at the pointer, and 'velloq --help' lists the other "
+                               "commands that reach it.\n";
     if (!m_startupNotice.isEmpty()) {
         QTextStream(stderr) << "velloq: " << m_startupNotice << '\n';
         m_tray.showWarning(m_startupNotice);

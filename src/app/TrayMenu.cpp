@@ -5,11 +5,14 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QPalette>
+#include <QPointer>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
 
 const QString TrayMenu::makerSite = u"https://www.tarnbrooksoftware.com/"_s;
+const QString TrayMenu::iconName = QStringLiteral(VELLOQ_APP_ID "-symbolic");
 
 QUrl TrayMenu::documentationPage() {
     return QUrl(makerSite).resolved(QUrl(u"/velloq/documentation/"_s));
@@ -20,11 +23,49 @@ QUrl TrayMenu::feedbackPage() {
 }
 
 TrayMenu::TrayMenu(QObject* parent) : QObject(parent) {
-    m_icon.setIcon(gridIcon());
-    m_icon.setToolTip(u"Velloq"_s);
-    m_icon.setContextMenu(&m_menu);
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        m_icon.show();
+    connect(&m_hosts, &TrayHostWatcher::hostAppeared, this, &TrayMenu::placeIcon);
+    if (m_hosts.hasHost())
+        placeIcon();
+    qApp->installEventFilter(this);
+}
+
+void TrayMenu::watchOtherTray(const std::function<bool()>& running,
+                              const std::function<void(std::function<void()>)>& observe) {
+    if (observe) {
+        // Reported from within the X event that announced the tray.
+        observe([self = QPointer(this)] {
+            if (self)
+                QTimer::singleShot(0, self, &TrayMenu::placeIcon);
+        });
+    }
+    if (running && running())
+        placeIcon();
+}
+
+// Made only once a tray is there: Qt 6.4 decides between its D-Bus tray
+// and X11's XEmbed tray when the first icon of the process is made, and
+// keeps that answer (also "none") for good. Once made, Qt follows a tray
+// that restarts.
+void TrayMenu::placeIcon() {
+    if (m_icon)
+        return;
+    m_byName = m_hosts.hasHost();
+    m_icon = std::make_unique<QSystemTrayIcon>(trayIcon(m_byName));
+    m_icon->setToolTip(u"Velloq"_s);
+    m_icon->setContextMenu(&m_menu);
+    // Qt opens the menu itself only for the right button.
+    connect(m_icon.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger)
+                    popUp();
+            });
+    m_icon->show();
+}
+
+bool TrayMenu::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange && m_icon)
+        m_icon->setIcon(trayIcon(m_byName));
+    return QObject::eventFilter(watched, event);
 }
 
 void TrayMenu::setActions(Actions actions) {
@@ -80,12 +121,16 @@ void TrayMenu::popUp() {
 
 void TrayMenu::showWarning(const QString& message) {
     if (isShown())
-        m_icon.showMessage(u"Velloq"_s, message, QSystemTrayIcon::Warning);
+        m_icon->showMessage(u"Velloq"_s, message, QSystemTrayIcon::Warning);
 }
 
-QIcon TrayMenu::gridIcon() {
-    QIcon icon;
+// Only the D-Bus tray gets the name: into an XEmbed tray Qt paints the
+// themed file's own grey, meant for recolouring, as it is. The palette's
+// text colour at least follows the desktop's light or dark scheme.
+QIcon TrayMenu::trayIcon(bool byName) {
+    QIcon drawn;
+    const QColor colour = QGuiApplication::palette().color(QPalette::WindowText);
     for (const int size : {16, 22, 24, 32, 48, 64})
-        icon.addPixmap(Symbols::pixmap(u"square.grid.3x2"_s, size, QColor(0xe8, 0xe8, 0xe8)));
-    return icon;
+        drawn.addPixmap(Symbols::pixmap(u"velloq-symbolic"_s, size, colour));
+    return byName ? QIcon::fromTheme(iconName, drawn) : drawn;
 }

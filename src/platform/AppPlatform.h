@@ -43,6 +43,10 @@ struct AppPlatform {
     // Shows the application's menu where the desktop keeps such menus
     // instead of a tray (GNOME's top bar); optional.
     std::function<void(QMenu& menu)> publishMenu;
+    // A tray besides the D-Bus one that the icon can go to (X11's XEmbed
+    // tray): whether one runs, and a call whenever one starts; optional.
+    std::function<bool()> hasOtherTray;
+    std::function<void(std::function<void()>)> observeOtherTray;
     // Applies the "appearance" preference; optional.
     std::function<void()> applyAppearance;
     // The overlay window, built at its first showing; without it the

@@ -27,6 +27,7 @@ id=com.tarnbrooksoftware.Velloq
 for file in usr/bin/velloq usr/libexec/velloq/velloq usr/libexec/velloq/velloq-update-check \
   usr/share/applications/$id.desktop usr/share/metainfo/$id.metainfo.xml \
   usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/icons/hicolor/48x48/apps/$id.png \
+  usr/share/icons/hicolor/symbolic/apps/$id-symbolic.svg \
   usr/share/icons/hicolor/512x512/apps/$id.png usr/share/man/man1/velloq.1.gz \
   usr/share/bash-completion/completions/velloq usr/share/zsh/vendor-completions/_velloq \
   usr/share/doc/velloq/copyright usr/share/doc/velloq/changelog.Debian.gz; do

@@ -35,7 +35,9 @@ int defaultScreenNumber() {
 
 } // namespace
 
-X11Platform::X11Platform(QGuiApplication& app) : m_app(app), m_connection(qtConnection(app)) {
+X11Platform::X11Platform(QGuiApplication& app)
+    : m_app(app), m_connection(qtConnection(app)),
+      m_systemTray(m_connection, defaultScreenNumber()) {
     KeyboardShortcuts::setHotKeyPlatform(&m_hotKeys);
     KeyboardShortcuts::setKeyToCharacter(
         [this](qint64 keyCode) { return m_keyboardLayout.character(keyCode); });
@@ -74,6 +76,8 @@ AppPlatform X11Platform::platform() {
     };
     platform.screenFrameUnderPointer = screenFrameUnderPointer;
     platform.virtualKeyOfEvent = virtualKeyOfEvent;
+    platform.hasOtherTray = [this] { return m_systemTray.isRunning(); };
+    platform.observeOtherTray = [this](auto started) { m_systemTray.observe(std::move(started)); };
     platform.observeOverlayKeyboard = [this](auto observer) {
         m_overlayKeyboardObserver = std::move(observer);
     };

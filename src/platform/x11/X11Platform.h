@@ -4,6 +4,7 @@
 #include "X11HotKeys.h"
 #include "X11KeyboardLayout.h"
 #include "X11PasteTarget.h"
+#include "X11SystemTray.h"
 #include "X11Workspace.h"
 #include "platform/AppPlatform.h"
 #include "platform/xdg/DesktopEntries.h"
@@ -36,5 +37,6 @@ private:
     X11ClipboardWriter m_writer;
     X11HotKeys m_hotKeys;
     X11KeyboardLayout m_keyboardLayout;
+    X11SystemTray m_systemTray;
     std::function<void(QObject*, bool)> m_overlayKeyboardObserver;
 };
