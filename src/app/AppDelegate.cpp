@@ -42,6 +42,8 @@ void boundTheExit() {
 
 void AppDelegate::nameApplication() {
     QCoreApplication::setApplicationName(u"Velloq"_s);
+    // Title bars, the taskbar and the window switcher show "General — Velloq".
+    QGuiApplication::setApplicationDisplayName(u"Velloq"_s);
     QCoreApplication::setApplicationVersion(QStringLiteral(VELLOQ_VERSION));
 }
 

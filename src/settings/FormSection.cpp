@@ -2,8 +2,10 @@
 
 #include "style/TextStyles.h"
 
+#include <QAbstractButton>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
@@ -53,6 +55,25 @@ protected:
     }
 };
 
+// A row's title: a click on it works the control it names, as a click on a
+// check box's own text would.
+class FormSection::RowTitle : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QLabel::mouseReleaseEvent(event);
+        QWidget* control = buddy();
+        if (event->button() != Qt::LeftButton || !control || !rect().contains(event->pos()))
+            return;
+        auto* button = qobject_cast<QAbstractButton*>(control);
+        if (button && button->isCheckable() && button->isEnabled())
+            button->click();
+        control->setFocus(Qt::MouseFocusReason);
+    }
+};
+
 FormSection::FormSection(const QString& header, QWidget* parent)
     : QWidget(parent), m_card(new Card), m_rows(new QVBoxLayout(m_card)) {
     auto* layout = new QVBoxLayout(this);
@@ -73,7 +94,7 @@ QWidget* FormSection::addRow(const QString& title, QWidget* control) {
     auto* row = new QWidget;
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(rowMargin + 2, 7, rowMargin, 7);
-    auto* label = new QLabel(title);
+    auto* label = new RowTitle(title);
     label->setBuddy(control);
     layout->addWidget(label, 0, Qt::AlignLeft | Qt::AlignVCenter);
     layout->addStretch(1);

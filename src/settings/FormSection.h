@@ -24,6 +24,7 @@ public:
 
 private:
     class Card;
+    class RowTitle;
 
     Card* m_card;
     QVBoxLayout* m_rows;

@@ -4,12 +4,13 @@
 #include "GeneralSettingsView.h"
 #include "PermissionsSettingsView.h"
 #include "platform/xdg/DesktopEntries.h"
+#include "style/Mnemonics.h"
 #include "style/Symbols.h"
+#include "style/WindowKeys.h"
+#include "style/WindowPlacement.h"
 
 #include <QButtonGroup>
-#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QScreen>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -38,11 +39,7 @@ SettingsWindowController::~SettingsWindowController() {
 void SettingsWindowController::show() {
     if (!m_window)
         build();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = m_window->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        m_window->move(frame.topLeft());
-    }
+    centreOnScreenOfPointer(*m_window);
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
@@ -83,6 +80,12 @@ void SettingsWindowController::build() {
     layout->addWidget(m_panes);
     m_window->setFixedSize(m_window->sizeHint());
     selectTab(0);
+    Mnemonics::assign(*m_window);
+    WindowKeys::closeOnEscape(*m_window);
+    WindowKeys::switchTabs(*m_window, [this](int step) {
+        const int count = int(tabTitles().size());
+        selectTab((m_panes->currentIndex() + step + count) % count);
+    });
 }
 
 QWidget* SettingsWindowController::tabBar() {

@@ -9,8 +9,10 @@
 #include "settings/PermissionsSettingsView.h"
 #include "settings/SegmentedControl.h"
 #include "settings/SettingsWindowController.h"
+#include "style/Mnemonics.h"
 #include "support/TemporaryHistory.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -18,10 +20,12 @@
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -34,7 +38,7 @@ namespace {
 template <class Control>
 Control* controlTitled(QWidget& root, const QString& title) {
     for (QLabel* label : root.findChildren<QLabel*>()) {
-        if (label->text() == title && label->buddy())
+        if (Mnemonics::plain(label->text()) == title && label->buddy())
             return qobject_cast<Control*>(label->buddy());
     }
     return nullptr;
@@ -43,7 +47,7 @@ Control* controlTitled(QWidget& root, const QString& title) {
 template <class Button>
 Button* buttonTitled(QWidget& root, const QString& title) {
     for (Button* button : root.findChildren<Button*>()) {
-        if (button->text() == title)
+        if (Mnemonics::plain(button->text()) == title)
             return button;
     }
     return nullptr;
@@ -62,6 +66,7 @@ private Q_SLOTS:
     void cleanup();
     void oneWindowTitledByItsTab();
     void generalPaneWritesAndFollowsPreferences();
+    void theKeyboardReachesEverything();
     void launchAtLoginShowsTheEntryAsItIs();
     void permissionsAreLookedAtAgainWhileInSight();
     void permissionsSayWhyPastingIsUnavailable();
@@ -164,6 +169,75 @@ void SettingsWindowTest::generalPaneWritesAndFollowsPreferences() {
     QVERIFY(hints->isChecked());
     // Showing them wrote nothing back.
     QCOMPARE(m_defaults->integer(Preferences::gridSizeKey), 6);
+}
+
+// Keys go to the control in focus; the window takes what the control leaves.
+void SettingsWindowTest::theKeyboardReachesEverything() {
+    settings().show();
+    QWidget& window = *settings().window();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    // Where no control has the focus, keys go to the window itself.
+    const auto press = [&window](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : &window, key, modifiers);
+    };
+    press(Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(window.windowTitle(), u"Permissions"_s);
+    press(Qt::Key_PageDown, Qt::ControlModifier);
+    press(Qt::Key_PageDown, Qt::ControlModifier);
+    QCOMPARE(window.windowTitle(), u"General"_s); // round again
+    press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(window.windowTitle(), u"Clipboard"_s);
+    press(Qt::Key_PageUp, Qt::ControlModifier);
+    QCOMPARE(window.windowTitle(), u"Permissions"_s);
+
+    // Every labelled control and tab has a letter of its own.
+    press(Qt::Key_PageUp, Qt::ControlModifier);
+    QSet<QChar> letters;
+    int marked = 0;
+    const auto take = [&](const QString& text) {
+        const qsizetype at = text.indexOf(u'&');
+        QVERIFY2(at >= 0, qPrintable(text));
+        letters.insert(text[at + 1].toLower());
+        ++marked;
+    };
+    for (const QLabel* label : window.findChildren<QLabel*>()) {
+        if (label->buddy())
+            take(label->text());
+    }
+    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        if (!button->text().isEmpty())
+            take(button->text());
+    }
+    QCOMPARE(letters.size(), marked);
+    // Alt and a row title's letter go to its control; a click on the title
+    // works a check box as a click on the box would.
+    auto* hints = controlTitled<QCheckBox>(window, u"Show keyboard hints"_s);
+    QLabel* title = nullptr;
+    for (QLabel* label : window.findChildren<QLabel*>())
+        title = label->buddy() == hints ? label : title;
+    QVERIFY(hints && title);
+    const QChar letter = title->text()[title->text().indexOf(u'&') + 1];
+    press(Qt::Key(QKeySequence(QString(letter))[0].key()), Qt::AltModifier);
+    QCOMPARE(QApplication::focusWidget(), hints);
+    QTest::mouseClick(title, Qt::LeftButton);
+    QVERIFY(!hints->isChecked());
+    QCOMPARE(m_defaults->boolean(Preferences::showKeyHintsKey), false);
+
+    // Escape and Control-W close the window; Escape while a shortcut is being
+    // recorded only ends the recording.
+    auto* recorder = window.findChild<QLineEdit*>();
+    QVERIFY(recorder);
+    QTest::mouseClick(recorder, Qt::LeftButton);
+    press(Qt::Key_Escape, Qt::NoModifier);
+    QVERIFY(window.isVisible());
+    recorder->clearFocus(); // as a click elsewhere does
+    press(Qt::Key_Escape, Qt::NoModifier);
+    QVERIFY(!window.isVisible());
+    settings().show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    press(Qt::Key_W, Qt::ControlModifier);
+    QVERIFY(!window.isVisible());
 }
 
 void SettingsWindowTest::launchAtLoginShowsTheEntryAsItIs() {

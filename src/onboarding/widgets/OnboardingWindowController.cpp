@@ -2,10 +2,10 @@
 
 #include "preferences/Defaults.h"
 #include "preferences/Preferences.h"
+#include "style/WindowKeys.h"
+#include "style/WindowPlacement.h"
 
 #include <QEvent>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWindow>
 
 using namespace Qt::StringLiterals;
@@ -58,11 +58,9 @@ void OnboardingWindowController::buildWindow(OnboardingCoordinator::Step step) {
                              Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
     m_window->setWindowTitle(windowTitle());
     m_window->installEventFilter(this);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), m_window->size());
-        frame.moveCenter(screen->availableGeometry().center());
-        m_window->move(frame.topLeft());
-    }
+    // As the title bar's close button would: the wizard is over.
+    WindowKeys::closeOnEscape(*m_window);
+    centreOnScreenOfPointer(*m_window);
 }
 
 // However the window closes, the permission is no longer watched.

@@ -4,6 +4,7 @@
 #include "ReadyStep.h"
 #include "ShortcutStep.h"
 #include "WelcomeStep.h"
+#include "style/Mnemonics.h"
 
 #include <QKeyEvent>
 #include <QParallelAnimationGroup>
@@ -28,6 +29,7 @@ void OnboardingWizardView::showStep(OnboardingCoordinator::Step step, bool anima
     m_page = makePage(step);
     m_page->setParent(this);
     m_page->setGeometry(rect());
+    Mnemonics::assign(*m_page);
     m_page->show();
     // The forward button has the focus, so Return and Space both press it
     // and Tab starts from there.
