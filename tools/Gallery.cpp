@@ -303,6 +303,39 @@ void renderOnboarding(const QString& prefix, const QPalette& palette) {
     KeyboardShortcuts::setKeyToCharacter({});
 }
 
+// The settings window and the About box opened in the light, then switched
+// to dark and back while open: they must look as if opened in that look.
+void renderLiveSwitch(const QString& folder, Appearance& appearance) {
+    appearance.apply(AppAppearance::light);
+    QTemporaryDir home;
+    Defaults defaults(home.filePath(u"settings.json"_s));
+    Preferences::registerPreferenceDefaults(defaults);
+    KeyboardShortcuts::setDefaults(&defaults);
+    ClipStore store(home.filePath(u"history"_s));
+    SettingsWindowController settings(
+        defaults, store,
+        {nullptr, [] { return true; }, [] {},
+         AutostartEntry(home.filePath(u"autostart"_s), u"/usr/bin/velloq"_s), QString()});
+    settings.show();
+    AboutBox about;
+    about.show();
+    settle();
+    for (const auto& [name, look] : {std::pair("switched-dark", AppAppearance::dark),
+                                     std::pair("switched-light", AppAppearance::light)}) {
+        appearance.apply(look);
+        const QPalette palette = QApplication::palette();
+        const QString prefix = folder + u'/' + QLatin1StringView(name);
+        for (const int tab : {0, 2}) {
+            settings.selectTab(tab);
+            save(*settings.window(),
+                 prefix + (tab == 0 ? u"-settings-general.png"_s : u"-settings-clipboard.png"_s),
+                 palette);
+        }
+        save(about, prefix + u"-about.png"_s, palette);
+    }
+    KeyboardShortcuts::setDefaults(nullptr);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -343,6 +376,7 @@ int main(int argc, char* argv[]) {
         renderRecorders(prefix, palette);
         renderOnboarding(prefix, palette);
     }
+    renderLiveSwitch(folder, appearance);
     QTextStream(stdout) << folder << '\n';
     return 0;
 }

@@ -12,6 +12,8 @@
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QStackedWidget>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -25,6 +27,29 @@ namespace {
 
 const QStringList tabSymbols = {u"gearshape"_s, u"lock"_s, u"list.clipboard"_s};
 constexpr int tabIconSide = 22;
+constexpr qreal tabRadius = 7;
+
+// A tab of the window. The chosen one is shaded and the one the keyboard is
+// on outlined, painted from the palette of the moment (a style sheet would
+// keep the colours of the palette it was set under).
+class TabButton : public QToolButton {
+public:
+    QSize sizeHint() const override { return QToolButton::sizeHint() + QSize(20, 8); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF frame = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        painter.setPen(hasFocus() ? QPen(palette().color(QPalette::Highlight), 1) : Qt::NoPen);
+        painter.setBrush(isChecked() ? palette().brush(QPalette::Midlight) : Qt::NoBrush);
+        painter.drawRoundedRect(frame, tabRadius, tabRadius);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        option.state &= ~(QStyle::State_On | QStyle::State_Sunken | QStyle::State_HasFocus);
+        painter.drawControl(QStyle::CE_ToolButtonLabel, option);
+    }
+};
 
 } // namespace
 
@@ -97,7 +122,7 @@ QWidget* SettingsWindowController::tabBar() {
     m_tabs = new QButtonGroup(bar);
     const QStringList titles = tabTitles();
     for (int i = 0; i < titles.size(); ++i) {
-        auto* tab = new QToolButton;
+        auto* tab = new TabButton;
         tab->setText(titles[i]);
         tab->setIcon(Symbols::icon(tabSymbols[i]));
         tab->setIconSize(QSize(tabIconSide, tabIconSide));
@@ -111,11 +136,6 @@ QWidget* SettingsWindowController::tabBar() {
         layout->addWidget(tab);
     }
     layout->addStretch(1);
-    // The chosen tab is shaded; the one the keyboard is on is outlined.
-    bar->setStyleSheet(
-        u"QToolButton { border: 1px solid transparent; border-radius: 7px; padding: 4px 10px; }"
-        "QToolButton:checked { background: palette(midlight); }"
-        "QToolButton:focus { border-color: palette(highlight); }"_s);
     connect(m_tabs, &QButtonGroup::idClicked, this, &SettingsWindowController::selectTab);
     return bar;
 }

@@ -1,12 +1,14 @@
 #include "Appearance.h"
 
+#include "QuietMnemonicStyle.h"
+
 #include <QApplication>
 #include <QStyle>
 #include <QStyleFactory>
 
 Appearance::Appearance() : m_desktopPalette(QApplication::palette()) {
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
-        QApplication::setStyle(fusion);
+        QApplication::setStyle(new QuietMnemonicStyle(fusion));
 }
 
 void Appearance::apply(AppAppearance appearance) {

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -59,6 +60,7 @@ class LiveAppearanceTest : public QObject {
 private Q_SLOTS:
     void openWindowsFollowASwitch();
     void iconsAreDrawnForTheScreensDensity();
+    void altLettersShowWhileAltIsHeld();
 };
 
 void LiveAppearanceTest::openWindowsFollowASwitch() {
@@ -114,6 +116,20 @@ void LiveAppearanceTest::iconsAreDrawnForTheScreensDensity() {
         QCOMPARE(drawn.width(), qRound(side * ratio));
         QCOMPARE(drawn.devicePixelRatio(), ratio);
     }
+}
+
+void LiveAppearanceTest::altLettersShowWhileAltIsHeld() {
+    Appearance appearance;
+    AboutBox about;
+    about.show();
+    const auto underlined = [&about] {
+        return about.style()->styleHint(QStyle::SH_UnderlineShortcut, nullptr, &about) != 0;
+    };
+    QVERIFY(!underlined());
+    QTest::keyPress(&about, Qt::Key_Alt, Qt::AltModifier);
+    QVERIFY(underlined());
+    QTest::keyRelease(&about, Qt::Key_Alt);
+    QVERIFY(!underlined());
 }
 
 QTEST_MAIN(LiveAppearanceTest)
