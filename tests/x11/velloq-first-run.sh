@@ -3,7 +3,8 @@
 # welcome page. Its forward buttons (Return presses them) lead past the
 # permission page, which X11 does not need, to the shortcut page, whose box
 # records a new shortcut, and to the last page, whose "Done" closes it. The
-# next start opens nothing.
+# next start opens nothing; the settings window then opens titled with the
+# application's name and closes on Escape.
 set -euo pipefail
 velloq=$1
 source "$(dirname "$0")/session.sh"
@@ -54,4 +55,16 @@ wait "$app" 2>/dev/null || true
 launch
 sleep 1.5
 shows_wizard && fail "the wizard opened again at the next start"
+
+# The settings window says whose it is in the taskbar, and Escape (a real
+# key press) closes it.
+"$velloq" settings >/dev/null || fail "velloq settings failed"
+# xdotool matches the Latin-1 WM_NAME, which cannot hold the dash.
+settings_window() { xdotool search --onlyvisible --name '^General' 2>/dev/null | head -n 1; }
+eventually test -n "$(settings_window)" || fail "the settings window did not open"
+title=$(xdotool getwindowname "$(settings_window)")
+[[ $title == "General — Velloq" ]] || fail "the settings window is titled \"$title\", not \"General — Velloq\""
+eventually is_active "$(settings_window)" || fail "the settings window did not come to the front"
+press Escape
+eventually test -z "$(settings_window)" || fail "Escape did not close the settings window"
 exit 0
