@@ -29,6 +29,14 @@ QLabel* centred(const QString& text, const QFont& font, bool secondary = false) 
 
 } // namespace
 
+// Wrapped texts need more height on some screens than when the box was
+// made (fonts are measured for the screen it opens on): a box sized once
+// would draw its title over the icon there.
+void AboutBox::showEvent(QShowEvent* event) {
+    setFixedHeight(heightForWidth(width()));
+    QDialog::showEvent(event);
+}
+
 QString AboutBox::versionText() {
     return tr("Version %1").arg(QLatin1StringView(VELLOQ_VERSION));
 }

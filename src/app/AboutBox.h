@@ -7,6 +7,9 @@
 class AboutBox : public QDialog {
     Q_OBJECT
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 public:
     explicit AboutBox(QWidget* parent = nullptr);
 
