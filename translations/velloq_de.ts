@@ -242,6 +242,10 @@ Erstellt mit Qt %1 (LGPL 3), libxcb, xkbcommon und libgcrypt.</translation>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>
+    <message>
+        <source>Skip copies that look like secrets</source>
+        <translation>Kopien überspringen, die wie Geheimnisse aussehen</translation>
+    </message>
 </context>
 <context>
     <name>ExcludedAppRow</name>
@@ -466,6 +470,10 @@ Erstellt mit Qt %1 (LGPL 3), libxcb, xkbcommon und libgcrypt.</translation>
     <message>
         <source>Restored</source>
         <translation>Wiederhergestellt</translation>
+    </message>
+    <message>
+        <source>Not kept: looks like a secret</source>
+        <translation>Nicht behalten: sieht wie ein Geheimnis aus</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,7 @@
 #include "HeapTrimmer.h"
 #include "KeyboardShortcuts/Library.h"
 #include "capture/ExclusionGuard.h"
+#include "capture/SecretShapes.h"
 #include "history/ClipStore.h"
 #include "overview/DragItem.h"
 #include "overview/OverviewModel.h"
@@ -147,6 +148,10 @@ AppServices::~AppServices() {
 void AppServices::capture(const ClipContent& content, const std::optional<QString>& bundleID) {
     if (m_exclusion->shouldSkip(bundleID))
         return;
+    if (looksLikeSecret(content)) {
+        m_overviewModel->showToastAtNextOpening(OverviewModel::secretNotKeptToast());
+        return;
+    }
     const qint64 size = byteSize(content);
     const qint64 maximum = Preferences::maximumClipBytes(m_defaults);
     if (size > maximum) {
@@ -156,6 +161,18 @@ void AppServices::capture(const ClipContent& content, const std::optional<QStrin
         return;
     }
     m_store->add(content, bundleID, double(QDateTime::currentMSecsSinceEpoch()) / 1000.0);
+}
+
+// Only the text a user could have typed into a password field: rich text by
+// its plain form, never file lists or links.
+bool AppServices::looksLikeSecret(const ClipContent& content) const {
+    if (!Preferences::skipsSecretShapes(m_defaults))
+        return false;
+    if (const auto* text = std::get_if<TextContent>(&content))
+        return SecretShapes::matchedRule(text->text).has_value();
+    if (const auto* rich = std::get_if<RichTextContent>(&content))
+        return SecretShapes::matchedRule(rich->plain).has_value();
+    return false;
 }
 
 void AppServices::reportWriteFailure(ClipStore::WriteFailure failure) {

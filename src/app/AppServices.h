@@ -61,6 +61,7 @@ private:
     void createSettings(Platform& platform);
     void createOverview(Platform& platform);
     void capture(const ClipContent& content, const std::optional<QString>& bundleID);
+    bool looksLikeSecret(const ClipContent& content) const;
     void reportWriteFailure(ClipStore::WriteFailure failure);
 
     Defaults& m_defaults;

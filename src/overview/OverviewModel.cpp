@@ -26,6 +26,10 @@ QString OverviewModel::restoredToast() {
     return tr("Restored");
 }
 
+QString OverviewModel::secretNotKeptToast() {
+    return tr("Not kept: looks like a secret");
+}
+
 namespace {
 
 // Spaces and tabs, not line breaks: a query of line breaks counts as a
@@ -167,6 +171,12 @@ void OverviewModel::prepareForShow() {
     setTab(Tab::recent);
     setSelection(0);
     setItems(m_store.items());
+    if (const std::optional<QString> news = std::exchange(m_nextOpeningToast, std::nullopt))
+        showToast(*news);
+}
+
+void OverviewModel::showToastAtNextOpening(const QString& text) {
+    m_nextOpeningToast = text;
 }
 
 void OverviewModel::move(Direction direction) {

@@ -30,6 +30,7 @@ public:
     static QString removedFromPinnedToast();
     static QString deletedToast();
     static QString restoredToast();
+    static QString secretNotKeptToast();
 
     // Runs `action` once after `delayMs` on the main thread; the returned
     // function cancels it. Tests substitute a clock of their own.
@@ -77,6 +78,9 @@ public:
     void deleteSelected();
     bool undo();
     void showToast(const QString& text);
+    // Shown for a while at the next opening: news of something that happened
+    // while the overlay was closed.
+    void showToastAtNextOpening(const QString& text);
 
 Q_SIGNALS:
     void tabChanged();
@@ -112,4 +116,5 @@ private:
     std::optional<ClipItem> m_previewItem;
     qint64 m_shownCount = 0;
     std::optional<ClipItem> m_lastRemoved;
+    std::optional<QString> m_nextOpeningToast;
 };

@@ -4,6 +4,7 @@
 #include "KeyboardShortcuts/Key.h"
 
 #include <QJsonArray>
+#include <QJsonValue>
 
 using namespace Qt::StringLiterals;
 
@@ -14,6 +15,7 @@ const QString Preferences::historyLimitKey = u"historyLimit"_s;
 const QString Preferences::excludedBundleIDsKey = u"excludedBundleIDs"_s;
 const QString Preferences::onboardingShownKey = u"onboardingShown"_s;
 const QString Preferences::maximumClipMegabytesKey = u"maximumClipMegabytes"_s;
+const QString Preferences::skipSecretShapesKey = u"skipSecretShapes"_s;
 const QList<int> Preferences::historyLimitOptions{9, 18, 27};
 
 QStringList Preferences::builtInExcludedBundleIDs() {
@@ -91,6 +93,11 @@ bool Preferences::showsKeyHints(const Defaults& defaults) {
     if (defaults.value(showKeyHintsKey).isUndefined())
         return true;
     return defaults.boolean(showKeyHintsKey);
+}
+
+bool Preferences::skipsSecretShapes(const Defaults& defaults) {
+    const QJsonValue value = defaults.value(skipSecretShapesKey);
+    return !value.isBool() || value.toBool();
 }
 
 QStringList Preferences::excludedBundleIDs(const Defaults& defaults) {

@@ -22,6 +22,7 @@ public:
     static const QString excludedBundleIDsKey;
     static const QString onboardingShownKey;
     static const QString maximumClipMegabytesKey;
+    static const QString skipSecretShapesKey;
 
     static constexpr int defaultGridSize = 6;
     static constexpr int defaultHistoryLimit = 27;
@@ -49,6 +50,8 @@ public:
     static qint64 maximumClipBytes(const Defaults& defaults);
     static int currentGridSize(const Defaults& defaults);
     static bool showsKeyHints(const Defaults& defaults);
+    // Whether copies that look like secrets are left out; on unless turned off.
+    static bool skipsSecretShapes(const Defaults& defaults);
 
     // The applications whose copies are refused: the stored list, else the
     // built-in one.

@@ -6,6 +6,7 @@
 #include "preferences/Defaults.h"
 #include "preferences/Preferences.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QJsonArray>
 #include <QMessageBox>
@@ -23,7 +24,7 @@ ClipboardSettingsView::ClipboardSettingsView(Defaults& defaults, ClipStoring& st
                                              ApplicationLookup applications, QWidget* parent)
     : QWidget(parent), m_defaults(defaults), m_store(store),
       m_applications(std::move(applications)), m_excluded(Preferences::excludedBundleIDs(defaults)),
-      m_historyLimit(new QComboBox), m_excludedRows(new QWidget),
+      m_historyLimit(new QComboBox), m_skipSecrets(new QCheckBox), m_excludedRows(new QWidget),
       m_excludedLayout(new QVBoxLayout(m_excludedRows)) {
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(16);
@@ -36,6 +37,7 @@ ClipboardSettingsView::ClipboardSettingsView(Defaults& defaults, ClipStoring& st
     layout->addWidget(history);
 
     auto* excludedSection = new FormSection(tr("Don't save copies from"));
+    excludedSection->addRow(tr("Skip copies that look like secrets"), m_skipSecrets);
     m_excludedLayout->setContentsMargins(0, 0, 6, 0);
     m_excludedLayout->setSpacing(6);
     m_excludedLayout->setAlignment(Qt::AlignTop);
@@ -75,17 +77,21 @@ ClipboardSettingsView::ClipboardSettingsView(Defaults& defaults, ClipStoring& st
     connect(m_historyLimit, &QComboBox::activated, this, [this](int index) {
         m_defaults.set(Preferences::historyLimitKey, m_historyLimit->itemData(index).toInt());
     });
+    connect(m_skipSecrets, &QCheckBox::toggled, this,
+            [this](bool on) { m_defaults.set(Preferences::skipSecretShapesKey, on); });
     connect(add, &QPushButton::clicked, this, &ClipboardSettingsView::addApplications);
     connect(clear, &QPushButton::clicked, this, &ClipboardSettingsView::clearHistory);
-    connect(&m_defaults, &Defaults::changed, this, &ClipboardSettingsView::showHistoryLimit);
-    showHistoryLimit();
+    connect(&m_defaults, &Defaults::changed, this, &ClipboardSettingsView::showPreferences);
+    showPreferences();
     showExcluded();
 }
 
-void ClipboardSettingsView::showHistoryLimit() {
+void ClipboardSettingsView::showPreferences() {
     const int index = m_historyLimit->findData(Preferences::currentHistoryLimit(m_defaults));
     if (index >= 0)
         m_historyLimit->setCurrentIndex(index);
+    const QSignalBlocker quiet(m_skipSecrets);
+    m_skipSecrets->setChecked(Preferences::skipsSecretShapes(m_defaults));
 }
 
 void ClipboardSettingsView::showExcluded() {

@@ -9,6 +9,7 @@
 class ClipStoring;
 class Defaults;
 class FormSection;
+class QCheckBox;
 class QComboBox;
 class QVBoxLayout;
 
@@ -41,7 +42,7 @@ public:
     void clearHistory();
 
 private:
-    void showHistoryLimit();
+    void showPreferences();
     void showExcluded();
     void storeExcluded();
 
@@ -50,6 +51,7 @@ private:
     ApplicationLookup m_applications;
     QStringList m_excluded;
     QComboBox* m_historyLimit;
+    QCheckBox* m_skipSecrets;
     QWidget* m_excludedRows;
     QVBoxLayout* m_excludedLayout;
 };

@@ -65,6 +65,7 @@ class AppServicesTest : public QObject {
 private Q_SLOTS:
     void init() { QStandardPaths::setTestModeEnabled(true); }
     void copiesAreStoredUnlessExcluded();
+    void secretShapedCopiesAreLeftOutAndSaidSo();
     void unsavedCopiesAreReportedOnceAndSavedLater();
     void sizeAndHistoryLimitsFollowThePreferences();
     void pasteTargetsTheLastOtherApplication();
@@ -86,6 +87,26 @@ void AppServicesTest::copiesAreStoredUnlessExcluded() {
     f.copy(u"right after leaving the password manager"_s);
     QCOMPARE(f.services->store().items().size(), 1);
     QVERIFY(f.services->exclusion().lastExcludedLeftAt().has_value());
+}
+
+// A token copied from a terminal is not kept; the next opening of the
+// overlay says so once. With the setting off it is kept like any copy.
+void AppServicesTest::secretShapedCopiesAreLeftOutAndSaidSo() {
+    Fixture f;
+    const QString token = u"ghp_"_s + QString(36, u'a');
+    f.copy(u"  "_s + token + u"\n"_s);
+    QVERIFY(f.services->store().items().isEmpty());
+    OverviewModel& model = f.services->overviewModel();
+    model.prepareForShow();
+    QCOMPARE(model.toast(), std::optional(OverviewModel::secretNotKeptToast()));
+    model.prepareForShow();
+    QCOMPARE(model.toast(), std::nullopt);
+
+    f.defaults.set(Preferences::skipSecretShapesKey, false);
+    f.copy(token);
+    QCOMPARE(f.services->store().items().size(), 1);
+    model.prepareForShow();
+    QCOMPARE(model.toast(), std::nullopt);
 }
 
 void AppServicesTest::unsavedCopiesAreReportedOnceAndSavedLater() {
