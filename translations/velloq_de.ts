@@ -324,6 +324,10 @@ Erstellt mit Qt %1 (LGPL 3), libxcb, xkbcommon und libgcrypt.</translation>
         <translation>Auswahl einfügen</translation>
     </message>
     <message>
+        <source>As plain text</source>
+        <translation>Ohne Formatierung</translation>
+    </message>
+    <message>
         <source>Pin</source>
         <translation>Anheften</translation>
     </message>

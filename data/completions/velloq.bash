@@ -48,6 +48,7 @@ _velloq() {
         list) COMPREPLY=($(compgen -W "--json --limit --data-dir" -- "$cur")) ;;
         search) COMPREPLY=($(compgen -W "--json --data-dir" -- "$cur")) ;;
         add) COMPREPLY=($(compgen -W "--link --file --image --rtf --plain --data-dir" -- "$cur")) ;;
+        copy | paste) COMPREPLY=($(compgen -W "--plain --data-dir" -- "$cur")) ;;
         *) COMPREPLY=($(compgen -W "--data-dir" -- "$cur")) ;;
     esac
 } &&

@@ -4,6 +4,7 @@
 #include "CommandLineCapture.h"
 #include "history/ClipStore.h"
 #include "history/PrivateFiles.h"
+#include "paste/ClipMimeData.h"
 
 #include <QCommandLineParser>
 #include <QDateTime>
@@ -32,6 +33,7 @@ const QCommandLineOption fileOption(u"file"_s, u"Add the files that follow."_s);
 const QCommandLineOption imageOption(u"image"_s, u"Add an image."_s, u"FILE"_s);
 const QCommandLineOption rtfOption(u"rtf"_s, u"Add rich text from an RTF file."_s, u"FILE"_s);
 const QCommandLineOption plainOption(u"plain"_s, u"Plain form of the rich text."_s, u"TEXT"_s);
+const QCommandLineOption plainPickOption(u"plain"_s, u"As plain text only."_s);
 
 QList<QCommandLineOption> optionsFor(const QString& command) {
     if (command == "list"_L1)
@@ -40,6 +42,8 @@ QList<QCommandLineOption> optionsFor(const QString& command) {
         return {jsonOption};
     if (command == "add"_L1)
         return {linkOption, fileOption, imageOption, rtfOption, plainOption};
+    if (pickCommands.contains(command))
+        return {plainPickOption};
     return {};
 }
 
@@ -199,9 +203,13 @@ int HistoryCommandLine::pick(const QString& command, const QCommandLineParser& p
     const auto id = findEntry(parser, store, exitCode);
     if (!id)
         return exitCode;
-    for (const ClipItem& item : store.items()) {
-        if (item.id == *id)
-            action(item);
+    for (ClipItem item : store.items()) {
+        if (item.id != *id)
+            continue;
+        // A picture has no text: it is copied or pasted as it is.
+        if (parser.isSet(plainPickOption))
+            item.content = plainForm(item.content);
+        action(item);
     }
     return Success;
 }

@@ -43,9 +43,9 @@ Without a command, Velloq starts. Commands work on the clipboard history:
   pin ID | unpin ID           pin or unpin an entry
   delete ID                   delete an entry
   clear                       delete every entry, pinned ones too
-  copy ID                     put an entry on the clipboard (Velloq running)
-  paste ID                    paste an entry into the application in front
-                              (Velloq running)
+  copy ID [--plain]           put an entry on the clipboard (Velloq running)
+  paste ID [--plain]          paste an entry into the application in front
+                              (Velloq running); --plain: as plain text only
   show                        open the card overlay (Velloq running)
   toggle                      open the card overlay, or close it when open;
                               bind it to a key in your desktop's settings

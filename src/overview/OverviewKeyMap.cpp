@@ -14,6 +14,14 @@ bool isCommand(const OverviewKeyMap::KeyPress& press) {
     return meaningful(press.modifiers) == Qt::ControlModifier;
 }
 
+bool isShift(const OverviewKeyMap::KeyPress& press) {
+    return meaningful(press.modifiers) == Qt::ShiftModifier;
+}
+
+// The top row's keys 1 to 9 and 0 have XKB key codes 10 to 19.
+constexpr quint32 firstDigitKeyCode = 10;
+constexpr quint32 zeroKeyCode = 19;
+
 } // namespace
 
 bool OverviewKeyMap::handle(OverviewModel& model, const KeyPress& press) {
@@ -38,7 +46,8 @@ bool OverviewKeyMap::handle(OverviewModel& model, const KeyPress& press) {
         return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        model.pickSelected();
+        model.pickSelected(isShift(press) ? OverviewModel::PasteForm::plain
+                                          : OverviewModel::PasteForm::asIs);
         return true;
     case Qt::Key_Escape:
         escape(model);
@@ -79,14 +88,27 @@ bool OverviewKeyMap::handleCommand(OverviewModel& model, const KeyPress& press) 
 }
 
 bool OverviewKeyMap::handleDigit(OverviewModel& model, const KeyPress& press) {
+    const std::optional<int> digit = digitOf(press);
+    if (!digit || model.isSearching() || model.previewItem())
+        return false;
+    return model.pickNumber(*digit, isShift(press) ? OverviewModel::PasteForm::plain
+                                                   : OverviewModel::PasteForm::asIs);
+}
+
+// Without Shift the typed digit counts (the keypad too); with Shift the text
+// is a layout's symbol, so the physical key of the top row says which digit.
+std::optional<int> OverviewKeyMap::digitOf(const KeyPress& press) {
+    if (isShift(press)) {
+        if (press.scanCode < firstDigitKeyCode || press.scanCode > zeroKeyCode)
+            return std::nullopt;
+        return press.scanCode == zeroKeyCode ? 0 : int(press.scanCode - firstDigitKeyCode + 1);
+    }
     if (meaningful(press.modifiers) != Qt::NoModifier || press.text.size() != 1 ||
         !press.text.front().isDigit())
-        return false;
-    if (model.isSearching() || model.previewItem())
-        return false;
+        return std::nullopt;
     bool isNumber = false;
     const int number = press.text.toInt(&isNumber);
-    return isNumber && model.pickNumber(number);
+    return isNumber ? std::optional(number) : std::nullopt;
 }
 
 void OverviewKeyMap::escape(OverviewModel& model) {

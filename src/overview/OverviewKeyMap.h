@@ -3,6 +3,8 @@
 #include <QString>
 #include <Qt>
 
+#include <optional>
+
 class OverviewModel;
 
 // What each key does in the overlay. Every key press reaches the search
@@ -14,6 +16,9 @@ public:
         Qt::KeyboardModifiers modifiers;
         QString text;
         bool isAutoRepeat = false;
+        // The XKB key code (evdev + 8): Shift+1 types '!' on a US layout and
+        // Shift+3 '§' on a German one, but it is the same key either way.
+        quint32 scanCode = 0;
     };
 
     OverviewKeyMap() = delete;
@@ -27,5 +32,6 @@ public:
 private:
     static bool handleCommand(OverviewModel& model, const KeyPress& press);
     static bool handleDigit(OverviewModel& model, const KeyPress& press);
+    static std::optional<int> digitOf(const KeyPress& press);
     static void escape(OverviewModel& model);
 };

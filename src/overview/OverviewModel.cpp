@@ -1,6 +1,7 @@
 #include "OverviewModel.h"
 
 #include "history/ClipStore.h"
+#include "paste/ClipMimeData.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -221,23 +222,31 @@ void OverviewModel::nextTab() {
     setTab(tabs[(position + 1) % tabs.size()]);
 }
 
-void OverviewModel::pickSelected() {
-    if (const auto previewed = m_previewItem) {
-        setPreviewItem(std::nullopt);
-        if (onPick)
-            onPick(*previewed);
+void OverviewModel::pick(const ClipItem& item, PasteForm form) {
+    if (!onPick)
         return;
-    }
-    if (const auto selected = selectedItem(); selected && onPick)
-        onPick(*selected);
+    if (form == PasteForm::asIs)
+        return onPick(item);
+    ClipItem plain = item;
+    plain.content = plainForm(item.content);
+    onPick(plain);
 }
 
-bool OverviewModel::pickNumber(qint64 number) {
+void OverviewModel::pickSelected(PasteForm form) {
+    if (const auto previewed = m_previewItem) {
+        setPreviewItem(std::nullopt);
+        pick(*previewed, form);
+        return;
+    }
+    if (const auto selected = selectedItem())
+        pick(*selected, form);
+}
+
+bool OverviewModel::pickNumber(qint64 number, PasteForm form) {
     const QList<ClipItem> visible = visibleItems();
     if (number < 1 || number > m_gridSize || number > visible.size())
         return false;
-    if (onPick)
-        onPick(visible[number - 1]);
+    pick(visible[number - 1], form);
     return true;
 }
 

@@ -21,6 +21,8 @@ class OverviewModel : public QObject {
 public:
     enum class Tab { recent = 0, pinned = 1, all = 2 };
     enum class Direction { left, right, up, down };
+    // A pick pastes the clip as copied, or as plain text only (Shift).
+    enum class PasteForm { asIs, plain };
 
     static std::optional<Tab> tabFromRawValue(int value);
     static QList<Tab> allTabs() { return {Tab::recent, Tab::pinned, Tab::all}; }
@@ -71,8 +73,9 @@ public:
     void prepareForShow();
     void move(Direction direction);
     void nextTab();
-    void pickSelected();
-    bool pickNumber(qint64 number);
+    void pick(const ClipItem& item, PasteForm form = PasteForm::asIs);
+    void pickSelected(PasteForm form = PasteForm::asIs);
+    bool pickNumber(qint64 number, PasteForm form = PasteForm::asIs);
     void togglePreview();
     void togglePinSelected();
     void deleteSelected();

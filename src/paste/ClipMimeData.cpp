@@ -58,3 +58,20 @@ QMimeData* mimeDataFor(const ClipContent& content) {
                content);
     return data;
 }
+
+ClipContent plainForm(const ClipContent& content) {
+    return std::visit(
+        Overloaded{
+            [](const TextContent& c) -> ClipContent { return c; },
+            [](const RichTextContent& c) -> ClipContent { return TextContent{c.plain}; },
+            [](const ImageContent& c) -> ClipContent { return c; },
+            [](const FilesContent& c) -> ClipContent {
+                QStringList paths;
+                for (const QUrl& url : c.urls)
+                    paths.append(url.isLocalFile() ? fileSystemPath(url) : absoluteString(url));
+                return TextContent{paths.join(u'\n')};
+            },
+            [](const LinkContent& c) -> ClipContent { return TextContent{absoluteString(c.url)}; },
+        },
+        content);
+}

@@ -73,6 +73,7 @@ private Q_SLOTS:
     void busyHistoryFailsAfterWaiting();
     void unreadableHistoryIsReportedAndKept();
     void failedSavesPrintNoIdAndLeaveNoFile();
+    void pastePlainHandsOverTheTextOnly();
 };
 
 void HistoryCommandLineTest::addListAndSearch() {
@@ -285,3 +286,35 @@ void HistoryCommandLineTest::failedSavesPrintNoIdAndLeaveNoFile() {
 
 QTEST_GUILESS_MAIN(HistoryCommandLineTest)
 #include "HistoryCommandLineTest.moc"
+
+// `paste --plain` (and `copy --plain`) hand the running Velloq the plain
+// form; without the flag the entry goes as it is, and `--plain` wants no value.
+void HistoryCommandLineTest::pastePlainHandsOverTheTextOnly() {
+    TemporaryHistory dir;
+    ClipStore store(dir.path());
+    store.add(RichTextContent{"{\\rtf1 {\\b bold} words}"_ba, u"bold words"_s}, std::nullopt, 1);
+    const QString id = store.items().first().id.toString(QUuid::WithoutBraces);
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    HistoryCommandLine commandLine(outStream, errStream);
+    commandLine.runningStore = &store;
+    QList<std::pair<QString, ClipContent>> handed;
+    commandLine.pasteItem = [&](const ClipItem& item) {
+        handed.append({u"paste"_s, item.content});
+    };
+    commandLine.copyItem = [&](const ClipItem& item) { handed.append({u"copy"_s, item.content}); };
+    const auto run = [&](QStringList arguments) {
+        return commandLine.run(arguments << u"--data-dir"_s << dir.path());
+    };
+    QCOMPARE(run({u"paste"_s, u"--plain"_s, id}), 0);
+    QCOMPARE(run({u"copy"_s, id, u"--plain"_s}), 0);
+    QCOMPARE(run({u"paste"_s, id}), 0);
+    QCOMPARE(run({u"paste"_s, u"--plain"_s}), 2);
+    QCOMPARE(run({u"paste"_s, u"--plain=yes"_s, id}), 2);
+    QCOMPARE(handed.size(), 3);
+    QCOMPARE(handed[0], std::pair(u"paste"_s, ClipContent(TextContent{u"bold words"_s})));
+    QCOMPARE(handed[1], std::pair(u"copy"_s, ClipContent(TextContent{u"bold words"_s})));
+    QCOMPARE(handed[2].second.index(), ClipContent(RichTextContent{}).index());
+}

@@ -1,6 +1,7 @@
 #include "overview/OverviewModel.h"
 
 #include "history/ClipStore.h"
+#include "overview/OverviewKeyMap.h"
 #include "support/TemporaryHistory.h"
 
 #include <QSignalSpy>
@@ -86,6 +87,7 @@ private Q_SLOTS:
     void leftAlignedRowsBeyondOnePage();
     void movesStopAtTheEdges();
     void picking();
+    void shiftPicksPlainText();
     void pinningFromThePinnedTabKeepsTheSelectionInRange();
     void deleteAndOneStepUndo();
     void toastsLastThreeSecondsFromTheLatest();
@@ -182,6 +184,32 @@ void OverviewModelTest::picking() {
     QCOMPARE(f.picked.last(), u"u3"_s);
     f.model->onPick = nullptr;
     QVERIFY(f.model->pickNumber(1));
+}
+
+// Shift with Return or with a digit key pastes plain text. A shifted digit
+// types a layout's symbol ('!' for 1 on a US layout, '§' for 3 on a German
+// one), so the key code (XKB: 10 for 1) names the card.
+void OverviewModelTest::shiftPicksPlainText() {
+    Fixture f(0);
+    for (int i = 0; i < 3; ++i)
+        f.store.add(RichTextContent{"{\\rtf1 {\\b r}}"_ba, u"rich %1"_s.arg(i)}, std::nullopt, i);
+    QList<ClipContent> picked;
+    f.model->onPick = [&picked](const ClipItem& item) { picked.append(item.content); };
+    const auto press = [&f](int key, Qt::KeyboardModifiers modifiers, const QString& text,
+                            quint32 scanCode) {
+        return OverviewKeyMap::handle(*f.model, {key, modifiers, text, false, scanCode});
+    };
+    QVERIFY(press(Qt::Key_Return, Qt::ShiftModifier, u"\r"_s, 36));
+    QVERIFY(press(Qt::Key_Exclam, Qt::ShiftModifier, u"!"_s, 10));
+    QVERIFY(press(Qt::Key_section, Qt::ShiftModifier, u"§"_s, 12));
+    QVERIFY(press(Qt::Key_2, Qt::NoModifier, u"2"_s, 11));
+    QVERIFY(press(Qt::Key_Return, Qt::NoModifier, u"\r"_s, 36));
+    QVERIFY(!press(Qt::Key_A, Qt::ShiftModifier, u"A"_s, 38));
+    QVERIFY(!press(Qt::Key_ParenRight, Qt::ShiftModifier, u")"_s, 19)); // 0 is no card
+    const QList<ClipContent> expected{TextContent{u"rich 2"_s}, TextContent{u"rich 2"_s},
+                                      TextContent{u"rich 0"_s}, f.store.items()[1].content,
+                                      f.store.items()[2].content};
+    QCOMPARE(picked, expected);
 }
 
 void OverviewModelTest::pinningFromThePinnedTabKeepsTheSelectionInRange() {

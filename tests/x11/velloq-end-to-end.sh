@@ -138,6 +138,11 @@ xdotool windowactivate --sync "$(head -n 1 "$editor_log")"
 eventually grep -qx "bold: strong" "$editor_log" || fail "the editor did not get bold text: $(tail -n 3 "$editor_log")"
 grep -qx "italic: slanted" "$editor_log" || fail "the editor did not get italic text: $(tail -n 3 "$editor_log")"
 grep -qx "text: Some strong and slanted words" "$editor_log" || fail "the editor got other words: $(tail -n 3 "$editor_log")"
+# As plain text the same entry arrives without its formatting.
+"$velloq" paste --plain "$rich" || fail "plain paste of the rich text failed"
+twice="text: Some strong and slanted wordsSome strong and slanted words"
+eventually grep -qx "$twice" "$editor_log" || fail "the plain paste did not arrive: $(tail -n 3 "$editor_log")"
+[[ $(grep '^bold: ' "$editor_log" | tail -n 1) == "bold: strong" ]] || fail "the plain paste was formatted: $(tail -n 3 "$editor_log")"
 
 for i in $(seq 1 12); do echo "entry $i" | "$velloq" add >/dev/null; done
 printf '{"historyLimit": 9}' >"$XDG_CONFIG_HOME/Velloq/settings.json.new"

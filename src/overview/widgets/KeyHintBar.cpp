@@ -123,14 +123,16 @@ KeyHintBar::KeyHintBar(QWidget* parent) : QWidget(parent) {
 QList<KeyHintBar::Hint> KeyHintBar::hints(qint64 gridSize, bool isSearching) {
     const Hint select{{u"←"_s, u"→"_s, u"↑"_s, u"↓"_s}, tr("Select")};
     const Hint pasteSelected{{u"↩"_s}, tr("Paste selected")};
+    const Hint pastePlain{{u"⇧↩"_s}, tr("As plain text")};
     const Hint pin{{u"⌃P"_s}, tr("Pin")};
     const Hint remove{{u"⌃⌫"_s}, tr("Delete")};
     if (isSearching)
-        return {select, pasteSelected, pin, remove, {{u"esc"_s}, tr("Clear search")}};
+        return {select, pasteSelected, pastePlain, pin, remove, {{u"esc"_s}, tr("Clear search")}};
     const QString last = QString::number(gridSize);
     return {{{u"1"_s, last}, tr("Paste")},
             select,
             pasteSelected,
+            pastePlain,
             {{tr("Space")}, tr("Preview")},
             pin,
             remove,

@@ -392,8 +392,10 @@ void OverviewGrid::mouseReleaseEvent(QMouseEvent* event) {
     const qsizetype pressed = std::exchange(m_pressedIndex, -1);
     if (event->button() != Qt::LeftButton || pressed < 0 || pressed >= m_items.size())
         return;
-    if (indexAt(event->position()) == pressed && m_model.onPick)
-        m_model.onPick(m_items[pressed]);
+    if (indexAt(event->position()) == pressed)
+        m_model.pick(m_items[pressed], event->modifiers() & Qt::ShiftModifier
+                                           ? OverviewModel::PasteForm::plain
+                                           : OverviewModel::PasteForm::asIs);
 }
 
 void OverviewGrid::startDrag(qsizetype index) {

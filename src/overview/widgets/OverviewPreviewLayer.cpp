@@ -142,8 +142,10 @@ void OverviewPreviewLayer::mouseReleaseEvent(QMouseEvent* event) {
         return;
     const bool onPreview = m_preview->geometry().contains(event->position().toPoint());
     if (onPreview && m_pressedOnPreview) {
-        if (const auto item = m_model.previewItem(); item && m_model.onPick)
-            m_model.onPick(*item);
+        if (const auto item = m_model.previewItem())
+            m_model.pick(*item, event->modifiers() & Qt::ShiftModifier
+                                    ? OverviewModel::PasteForm::plain
+                                    : OverviewModel::PasteForm::asIs);
     } else if (!onPreview && !m_pressedOnPreview) {
         m_model.setPreviewItem(std::nullopt);
     }

@@ -92,7 +92,7 @@ bool OverviewSearchField::event(QEvent* event) {
 
 void OverviewSearchField::keyPressEvent(QKeyEvent* event) {
     const OverviewKeyMap::KeyPress press{event->key(), event->modifiers(), event->text(),
-                                         event->isAutoRepeat()};
+                                         event->isAutoRepeat(), event->nativeScanCode()};
     if (OverviewKeyMap::handle(m_model, press)) {
         event->accept();
         return;

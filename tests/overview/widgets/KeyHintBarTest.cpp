@@ -45,16 +45,18 @@ private Q_SLOTS:
 
 void KeyHintBarTest::hintsForEachState() {
     const QStringList browsing{
-        u"1 6 = Paste"_s, u"← → ↑ ↓ = Select"_s, u"↩ = Paste selected"_s, u"Space = Preview"_s,
-        u"⌃P = Pin"_s,    u"⌃⌫ = Delete"_s,      u"⌃Z = Undo"_s,          u"⇥ = Next tab"_s,
-        u"esc = Close"_s, u" = Type to search"_s};
+        u"1 6 = Paste"_s,        u"← → ↑ ↓ = Select"_s, u"↩ = Paste selected"_s,
+        u"⇧↩ = As plain text"_s, u"Space = Preview"_s,  u"⌃P = Pin"_s,
+        u"⌃⌫ = Delete"_s,        u"⌃Z = Undo"_s,        u"⇥ = Next tab"_s,
+        u"esc = Close"_s,        u" = Type to search"_s};
     QCOMPARE(described(KeyHintBar::hints(6, false)), browsing);
     QStringList nine = browsing;
     nine.first() = u"1 9 = Paste"_s;
     QCOMPARE(described(KeyHintBar::hints(9, false)), nine);
 
-    const QStringList searching{u"← → ↑ ↓ = Select"_s, u"↩ = Paste selected"_s, u"⌃P = Pin"_s,
-                                u"⌃⌫ = Delete"_s, u"esc = Clear search"_s};
+    const QStringList searching{u"← → ↑ ↓ = Select"_s,   u"↩ = Paste selected"_s,
+                                u"⇧↩ = As plain text"_s, u"⌃P = Pin"_s,
+                                u"⌃⌫ = Delete"_s,        u"esc = Clear search"_s};
     QCOMPARE(described(KeyHintBar::hints(6, true)), searching);
     QCOMPARE(described(KeyHintBar::hints(9, true)), searching);
     QVERIFY(KeyHintBar::hints(9, false).last().keys.isEmpty());
@@ -111,13 +113,15 @@ void KeyHintBarTest::narrowBarLeavesOutTrailingHintsWhole() {
 void KeyHintBarTest::accessibleTextReadsTheHints() {
     KeyHintBar bar;
     const QString browsing = bar.accessibleDescription();
-    QVERIFY(browsing.startsWith(u"1–6 Paste, ← → ↑ ↓ Select, ↩ Paste selected, Space Preview"_s));
+    QVERIFY(browsing.startsWith(
+        u"1–6 Paste, ← → ↑ ↓ Select, ↩ Paste selected, ⇧↩ As plain text, Space Preview"_s));
     QVERIFY(browsing.endsWith(u"esc Close, Type to search"_s));
     bar.setGridSize(9);
     QVERIFY(bar.accessibleDescription().startsWith(u"1–9 Paste, "_s));
     bar.setSearching(true);
-    QCOMPARE(bar.accessibleDescription(),
-             u"← → ↑ ↓ Select, ↩ Paste selected, ⌃P Pin, ⌃⌫ Delete, esc Clear search"_s);
+    QCOMPARE(
+        bar.accessibleDescription(),
+        u"← → ↑ ↓ Select, ↩ Paste selected, ⇧↩ As plain text, ⌃P Pin, ⌃⌫ Delete, esc Clear search"_s);
     QVERIFY(!bar.accessibleName().isEmpty());
 }
 

@@ -34,6 +34,7 @@ struct ViewFixture {
     std::unique_ptr<OverviewModel> model;
     std::unique_ptr<OverviewView> view;
     QList<QString> picked;
+    QList<ClipContent> pickedContent;
     int closed = 0;
 
     explicit ViewFixture(int count, qint64 gridSize = 6) {
@@ -41,7 +42,10 @@ struct ViewFixture {
         for (int i = 1; i <= count; ++i)
             store.add(textClip(u"clip %1"_s.arg(i)), std::nullopt, 1765000000 + i);
         model = std::make_unique<OverviewModel>(store, gridSize);
-        model->onPick = [this](const ClipItem& item) { picked.append(searchText(item.content)); };
+        model->onPick = [this](const ClipItem& item) {
+            picked.append(searchText(item.content));
+            pickedContent.append(item.content);
+        };
         model->onClose = [this] { ++closed; };
         view = std::make_unique<OverviewView>(*model, 24);
         view->resize(1920, 1080);
@@ -283,6 +287,10 @@ void OverviewViewTest::pointerHoverClickAndBackdrop() {
     QCOMPARE(f.model->selection(), 3);
     QTest::mouseClick(&f.grid(), Qt::LeftButton, {}, f.centreOf(2));
     QCOMPARE(f.picked, QList<QString>{u"clip 4"_s});
+    // Shift-click pastes plain text: a link as its address.
+    f.store.add(LinkContent{QUrl(u"https://example.org/"_s)}, std::nullopt, 1765000100);
+    QTest::mouseClick(&f.grid(), Qt::LeftButton, Qt::ShiftModifier, f.centreOf(0));
+    QCOMPARE(f.pickedContent.last(), ClipContent(TextContent{u"https://example.org/"_s}));
     // The backdrop around the column closes, the header does not.
     QTest::mouseClick(f.view.get(), Qt::LeftButton, {}, QPoint(10, 10));
     QCOMPARE(f.closed, 1);
