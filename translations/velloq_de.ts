@@ -325,7 +325,7 @@ Erstellt mit Qt %1 (LGPL 3), libxcb, xkbcommon und libgcrypt.</translation>
     </message>
     <message>
         <source>As plain text</source>
-        <translation>Ohne Formatierung</translation>
+        <translation>Nur Text</translation>
     </message>
     <message>
         <source>Pin</source>
