@@ -18,7 +18,7 @@ namespace {
 constexpr long smallestSide = 12;
 constexpr long largestPixels = 8000L * 8000L;
 constexpr rlim_t largestMemory = rlim_t(1536) << 20;
-constexpr rlim_t cpuSeconds = 30;
+constexpr rlim_t cpuSeconds = 60;
 
 // Idle priority and hard limits, so the helper only uses a core nothing
 // else wants and cannot take the machine down with it.

@@ -94,6 +94,11 @@ TextRecognizer::Start TextRecognizer::helperProcess(const QString& program,
         process->setArguments({pngPath, languages});
         process->setStandardInputFile(QProcess::nullDevice());
         process->setStandardErrorFile(QProcess::nullDevice());
+        // Tesseract's OpenMP threads would take every core; one is enough
+        // for a picture at a time.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"OMP_THREAD_LIMIT"_s, u"1"_s);
+        process->setProcessEnvironment(environment);
         return process;
     };
 }

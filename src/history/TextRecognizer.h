@@ -28,7 +28,9 @@ public:
     void recognise(const QStringList& pngPaths);
 
     int quietMilliseconds = 2000;
-    int deadlineMilliseconds = 30000;
+    // Wall time: at idle priority a busy machine stretches the helper's
+    // minute of processor time.
+    int deadlineMilliseconds = 5 * 60 * 1000;
 
     // The production helper: `program` with the picture and the languages
     // ("eng+deu"), at idle priority (the helper lowers its own).
