@@ -16,7 +16,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.tarnbrooksoftware.com/velloq/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland")
+# The language data of Tesseract, which the picture reader loads at run time.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland, tesseract-ocr-eng, tesseract-ocr-deu")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "qt6-image-formats-plugins, qt6-translations-l10n, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "clipboard history with a card overlay

@@ -140,6 +140,10 @@ Erstellt mit Qt %1 (LGPL 3), libxcb, xkbcommon und libgcrypt.</translation>
         <source>Pinned</source>
         <translation>Angeheftet</translation>
     </message>
+    <message>
+        <source>“%1” is in the picture’s text</source>
+        <translation>„%1“ steht im Text des Bildes</translation>
+    </message>
 </context>
 <context>
     <name>ClipPresentation</name>

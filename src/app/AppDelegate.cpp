@@ -14,6 +14,7 @@
 #include "style/AppIcon.h"
 
 #include <QDir>
+#include <QLocale>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QTextStream>
@@ -89,6 +90,9 @@ AppDelegate::AppDelegate(const QString& historyDirectory, AppPlatform platform,
         std::make_unique<AppServices>(Defaults::standard(), std::move(store), std::move(platform));
     m_appearance.apply(currentAppearance(Defaults::standard()));
     followDesktopColorScheme();
+    m_services->recogniseTextWith(TextRecognizer::helperProcess(
+        UpdateManager::installedProgram("velloq-text-recognition"),
+        TextRecognizer::languagesFor(QLocale::system().uiLanguages())));
     m_updates = std::make_unique<UpdateManager>(QApplication::applicationVersion());
     connect(m_updates.get(), &UpdateManager::canCheckChanged, this,
             [this](bool canCheck) { m_tray.setCanCheckForUpdates(canCheck); });

@@ -175,6 +175,20 @@ bool AppServices::looksLikeSecret(const ClipContent& content) const {
     return false;
 }
 
+void AppServices::recogniseTextWith(TextRecognizer::Start start) {
+    m_recognizer = new TextRecognizer(std::move(start), this);
+    const auto recogniseAll = [this] {
+        QStringList pictures;
+        for (const ClipItem& item : m_store->items()) {
+            if (const auto* image = std::get_if<ImageContent>(&item.content))
+                pictures.append(image->filePath());
+        }
+        m_recognizer->recognise(pictures);
+    };
+    connect(m_overviewModel, &OverviewModel::storeVersionChanged, m_recognizer, recogniseAll);
+    recogniseAll();
+}
+
 void AppServices::reportWriteFailure(ClipStore::WriteFailure failure) {
     if (m_reportedFailures.contains(failure))
         return;

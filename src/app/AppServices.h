@@ -2,6 +2,7 @@
 
 #include "capture/PasteboardWatcher.h"
 #include "history/ClipStore.h"
+#include "history/TextRecognizer.h"
 #include "paste/PasteService.h"
 #include "platform/AppPlatform.h"
 
@@ -39,6 +40,9 @@ public:
     OverviewModel& overviewModel() const { return *m_overviewModel; }
     OverviewPanelController& overview() const { return *m_overview; }
     SettingsWindowController& settings() const { return *m_settings; }
+    // Reads the text of pictures with helpers that `start` makes, so that
+    // search finds what they show.
+    void recogniseTextWith(TextRecognizer::Start start);
 
     // Opens the application's menu at the pointer; set by whoever owns it.
     std::function<void()> showMenu;
@@ -73,6 +77,7 @@ private:
     OverviewModel* m_overviewModel = nullptr;
     OverviewPanelController* m_overview = nullptr;
     SettingsWindowController* m_settings = nullptr;
+    TextRecognizer* m_recognizer = nullptr;
     std::function<void()> m_applyAppearance;
     QSet<ClipStore::WriteFailure> m_reportedFailures;
 };

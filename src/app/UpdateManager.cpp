@@ -36,13 +36,12 @@ void UpdateManager::cancel() {
     Q_EMIT canCheckChanged(true);
 }
 
-QString UpdateManager::installedHelper() {
-    const QString beside =
-        QCoreApplication::applicationDirPath() + u'/' + QLatin1StringView(helperName);
+QString UpdateManager::installedProgram(const char* name) {
+    const QString beside = QCoreApplication::applicationDirPath() + u'/' + QLatin1StringView(name);
     if (QFileInfo(beside).isExecutable())
         return beside;
     return QDir::cleanPath(QCoreApplication::applicationDirPath() +
-                           u"/" VELLOQ_LIBEXEC_FROM_BIN "/"_s + QLatin1StringView(helperName));
+                           u"/" VELLOQ_LIBEXEC_FROM_BIN "/"_s + QLatin1StringView(name));
 }
 
 void UpdateManager::checkForUpdates() {

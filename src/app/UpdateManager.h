@@ -33,7 +33,9 @@ public:
     UpdateManager& operator=(const UpdateManager&) = delete;
 
     // The helper beside the running program, else where it is installed.
-    static QString installedHelper();
+    static QString installedHelper() { return installedProgram(helperName); }
+    // Any of Velloq's helper programs, by name.
+    static QString installedProgram(const char* name);
 
     // False while a check runs.
     bool canCheck() const { return !m_process; }

@@ -1,6 +1,7 @@
 #include "ClipContent.h"
 
 #include "Overloaded.h"
+#include "PictureText.h"
 #include "Sha256.h"
 
 #include <QStringList>
@@ -108,7 +109,9 @@ QString searchText(const ClipContent& content) {
     return std::visit(Overloaded{
                           [](const TextContent& c) { return c.text; },
                           [](const RichTextContent& c) { return c.plain; },
-                          [](const ImageContent&) { return QString(); },
+                          [](const ImageContent& c) {
+                              return PictureText::read(c.filePath()).value_or(QString());
+                          },
                           [](const FilesContent& c) {
                               QStringList names;
                               names.reserve(c.urls.size());

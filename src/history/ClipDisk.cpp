@@ -1,5 +1,6 @@
 #include "ClipDisk.h"
 
+#include "PictureText.h"
 #include "PrivateFiles.h"
 #include "launch/HistoryFolder.h"
 
@@ -99,6 +100,7 @@ bool ClipDisk::writeImage(const QUuid& id, const QByteArray& png) const {
 
 void ClipDisk::removeImage(const QUuid& id) const {
     QFile::remove(imagePath(id));
+    PictureText::remove(imagePath(id));
 }
 
 QByteArray ClipDisk::encode(const QList<ClipItem>& items, const QList<QJsonObject>& kept) {

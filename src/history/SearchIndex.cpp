@@ -54,6 +54,9 @@ bool SearchIndex::isFoundIn(const SubstringFinder& finder, const ClipItem& item)
     const QString text = searchText(item.content);
     if (text.size() > keptTextLimit)
         return isFoundWindowByWindow(finder, text);
+    // A picture's text arrives after the picture: not kept until it has.
+    if (text.isEmpty())
+        return false;
     return finder.isFoundIn(*m_folded.insert(item.id, folded(text).toUtf8()));
 }
 

@@ -151,15 +151,35 @@ void ClipCardView::setNumber(std::optional<qint64> number) {
     update();
 }
 
+void ClipCardView::setMatchedQuery(const QString& query) {
+    if (query == m_matchedQuery)
+        return;
+    m_matchedQuery = query;
+    updateAccessibleText();
+    update();
+}
+
+QString ClipCardView::matchNote() const {
+    if (m_matchedQuery.isEmpty() || !std::holds_alternative<ImageContent>(m_item.content))
+        return {};
+    return tr("“%1” is in the picture’s text").arg(m_matchedQuery);
+}
+
 void ClipCardView::updateAccessibleText() {
     const QString kind = ClipPresentation::kindLabel(m_item.content).title;
-    setAccessibleName(kind + u": "_s + searchText(m_item.content).left(200).simplified());
+    // A picture's text would be read from disk at every change of the card.
+    const QString text = std::holds_alternative<ImageContent>(m_item.content)
+                             ? QString()
+                             : searchText(m_item.content).left(200).simplified();
+    setAccessibleName(kind + u": "_s + text);
     // Said after the name: when it was copied, whether it is pinned, and
     // the number that pastes it.
     const QDateTime captured = QDateTime::fromMSecsSinceEpoch(qint64(m_item.capturedAt * 1000));
     QStringList description{tr("Copied %1").arg(RelativeTime::describe(captured, now()))};
     if (m_item.isPinned)
         description << tr("Pinned");
+    if (const QString note = matchNote(); !note.isEmpty())
+        description << note;
     if (m_number)
         description << ClipPresentation::numberBadgeAccessibleText(*m_number);
     setAccessibleDescription(description.join(u". "_s));
@@ -279,9 +299,10 @@ void ClipCardView::paintBody(QPainter& painter, const QRectF& area) {
         paintText(painter, area, text->text);
     else if (const auto* rich = std::get_if<RichTextContent>(&m_item.content))
         paintText(painter, area, rich->plain);
-    else if (std::holds_alternative<ImageContent>(m_item.content))
+    else if (std::holds_alternative<ImageContent>(m_item.content)) {
         paintImage(painter, area);
-    else if (const auto* files = std::get_if<FilesContent>(&m_item.content))
+        paintMatchNote(painter, area);
+    } else if (const auto* files = std::get_if<FilesContent>(&m_item.content))
         paintFiles(painter, area, files->urls);
     else if (const auto* link = std::get_if<LinkContent>(&m_item.content))
         paintLink(painter, area, link->url);
@@ -319,6 +340,27 @@ void ClipCardView::paintImage(QPainter& painter, const QRectF& area) {
     m_drawn.setDevicePixelRatio(devicePixelRatioF());
     painter.setClipPath(GlassPainter::roundedRect(target, 10), Qt::IntersectClip);
     painter.drawPixmap(target.topLeft(), m_drawn);
+}
+
+// A pill across the picture's foot, readable on any picture.
+void ClipCardView::paintMatchNote(QPainter& painter, const QRectF& area) const {
+    const QString note = matchNote();
+    if (note.isEmpty())
+        return;
+    painter.setClipRect(area);
+    painter.setFont(designFont(13, QFont::DemiBold));
+    const QFontMetricsF metrics(painter.font());
+    const QString shown = metrics.elidedText(note, Qt::ElideMiddle, area.width() - 28);
+    const QSizeF size(metrics.horizontalAdvance(shown) + 20, metrics.height() + 8);
+    const QRectF pill(area.center().x() - size.width() / 2, area.bottom() - size.height() - 8,
+                      size.width(), size.height());
+    QColor ground = palette().color(QPalette::Window);
+    ground.setAlphaF(0.88);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ground);
+    painter.drawRoundedRect(pill, size.height() / 2, size.height() / 2);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(pill, Qt::AlignCenter, shown);
 }
 
 // While a picture is decoded, or when it is too large to be: a symbol and

@@ -30,6 +30,10 @@ public:
     bool isSelected() const { return m_selected; }
     void setNumber(std::optional<qint64> number);
     std::optional<qint64> number() const { return m_number; }
+    // The search the card was found by; a picture says that the words are
+    // in its text, since nothing else of a picture is searched.
+    void setMatchedQuery(const QString& query);
+    QString matchNote() const;
 
     // The icon of the application with that id; a null icon when none is
     // installed. Supplied by the owner (desktop entries in production).
@@ -59,6 +63,7 @@ private:
     void paintBody(QPainter& painter, const QRectF& area);
     void paintText(QPainter& painter, const QRectF& area, const QString& text) const;
     void paintImage(QPainter& painter, const QRectF& area);
+    void paintMatchNote(QPainter& painter, const QRectF& area) const;
     void paintPicturePlaceholder(QPainter& painter, const QRectF& area) const;
     QSize pictureBox() const;
     void showPicture();
@@ -74,6 +79,7 @@ private:
     qreal m_selection = 0;
     QVariantAnimation* m_selectionAnimation;
     std::optional<qint64> m_number;
+    QString m_matchedQuery;
     QImage m_image;
     // The size m_image was decoded to fill, and m_image as last drawn.
     QSize m_pictureBox;

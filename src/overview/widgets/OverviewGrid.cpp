@@ -281,6 +281,7 @@ void OverviewGrid::updateCardStates() {
         view->setSelected(i == m_model.selection());
         view->setNumber(!searching && i < m_model.gridSize() ? std::optional<qint64>(i + 1)
                                                              : std::nullopt);
+        view->setMatchedQuery(searching ? m_model.query().trimmed() : QString());
     }
 }
 

@@ -37,6 +37,7 @@ private Q_SLOTS:
     void fileThumbnailsLoadOffTheMainThread();
     void hugePicturesAreRefusedAndLargePhotosShown();
     void selectionAnimatesOnScreen();
+    void aPictureFoundByItsTextSaysSo();
 };
 
 void ClipCardViewTest::symbolsExistForEveryKind() {
@@ -70,6 +71,23 @@ void ClipCardViewTest::selectionAndBadgeChangeThePicture() {
     QCOMPARE(render(card), plain);
     card.setItem(itemWith(TextContent{u"hello"_s}, true));
     QVERIFY(render(card) != plain); // the pin mark
+}
+
+void ClipCardViewTest::aPictureFoundByItsTextSaysSo() {
+    ClipCardView picture;
+    picture.setItem(itemWith(ImageContent{pngBytes(64)}));
+    QTRY_VERIFY(!picture.image().isNull());
+    const QImage plain = render(picture);
+    picture.setMatchedQuery(u"invoice"_s);
+    QVERIFY(picture.accessibleDescription().contains(u"“invoice” is in the picture’s text"_s));
+    QVERIFY(render(picture) != plain);
+    picture.setMatchedQuery({});
+    QCOMPARE(render(picture), plain);
+    // Text is found by what it shows anyway.
+    ClipCardView text;
+    text.setItem(itemWith(TextContent{u"invoice"_s}));
+    text.setMatchedQuery(u"invoice"_s);
+    QVERIFY(text.matchNote().isEmpty());
 }
 
 void ClipCardViewTest::longTextStaysInsideTheCard() {
