@@ -22,6 +22,17 @@ protected:
     QVariant loadResource(int, const QUrl&) override { return {}; }
 };
 
+// Qt marks an element's id or name on its first letter alone, which is no
+// change of format a reader sees.
+QTextCharFormat withoutPlaceMarks(QTextCharFormat format) {
+    if (!RtfWriter::isLink(format)) {
+        format.clearProperty(QTextFormat::IsAnchor);
+        format.clearProperty(QTextFormat::AnchorName);
+        format.clearProperty(QTextFormat::AnchorHref);
+    }
+    return format;
+}
+
 // What makes text rich: a change of format within it, or structure.
 bool isFormatted(const QTextDocument& document) {
     std::optional<QTextCharFormat> first;
@@ -30,8 +41,8 @@ bool isFormatted(const QTextDocument& document) {
             QTextCursor(block).currentTable())
             return true;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat format = it.fragment().charFormat();
-            if (format.isAnchor())
+            const QTextCharFormat format = withoutPlaceMarks(it.fragment().charFormat());
+            if (RtfWriter::isLink(format))
                 return true;
             if (!first)
                 first = format;
@@ -89,7 +100,7 @@ QString decoded(const QByteArray& html) {
 
 } // namespace
 
-std::optional<QByteArray> HtmlToRtf::convert(const QByteArray& html) {
+std::optional<HtmlText> HtmlToRtf::read(const QByteArray& html) {
     if (html.size() > maximumBytes)
         return std::nullopt;
     const QString text = decoded(html);
@@ -97,7 +108,9 @@ std::optional<QByteArray> HtmlToRtf::convert(const QByteArray& html) {
         return std::nullopt;
     UnconnectedDocument document;
     document.setHtml(text);
-    if (!isFormatted(document))
-        return std::nullopt;
-    return RtfWriter::write(document);
+    // Pictures stand in the text as object characters; they are left out.
+    HtmlText read{document.toPlainText().remove(QChar::ObjectReplacementCharacter), std::nullopt};
+    if (isFormatted(document))
+        read.rtf = RtfWriter::write(document);
+    return read;
 }

@@ -1,8 +1,16 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 #include <optional>
+
+// What an HTML copy says: its words, and its formatting as RTF when it has
+// any.
+struct HtmlText {
+    QString plainText;
+    std::optional<QByteArray> rtf;
+};
 
 // Rich text as browsers, editors and mail programs copy it (text/html),
 // converted to the RTF rich text is kept as. Only what the HTML says is
@@ -20,7 +28,8 @@ public:
     // and no page nests this deep.
     static constexpr int maximumDepth = 256;
 
-    // None when the HTML is too large or too deep, or carries no formatting: one run of
-    // plain text, with no links, lists, headings or tables, is plain text.
-    static std::optional<QByteArray> convert(const QByteArray& html);
+    // None when the HTML is too large or too deep. Without formatting (one
+    // run of plain text, with no links, lists, headings or tables) there is
+    // no RTF.
+    static std::optional<HtmlText> read(const QByteArray& html);
 };

@@ -85,7 +85,7 @@ QByteArray formatWords(const QTextCharFormat& format, ColourTable& colours) {
         words += "\\b";
     if (format.fontItalic())
         words += "\\i";
-    if (format.fontUnderline() || format.isAnchor())
+    if (format.fontUnderline() || RtfWriter::isLink(format))
         words += "\\ul";
     if (format.fontStrikeOut())
         words += "\\strike";
@@ -130,7 +130,7 @@ void appendFragment(QByteArray& body, const QTextFragment& fragment, ColourTable
     if (text.isEmpty())
         return;
     const QByteArray run = '{' + formatWords(format, colours) + text + '}';
-    if (format.isAnchor() && !format.anchorHref().isEmpty()) {
+    if (RtfWriter::isLink(format)) {
         QByteArray target;
         appendEscaped(target, format.anchorHref().remove(u'"'));
         body += "{\\field{\\*\\fldinst HYPERLINK \"" + target + "\"}{\\fldrslt " + run + "}}";
@@ -174,4 +174,8 @@ QByteArray RtfWriter::write(const QTextDocument& document) {
     }
     return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Helvetica;}}" + colours.rtf() +
            '\n' + body + "\\par\n}";
+}
+
+bool RtfWriter::isLink(const QTextCharFormat& format) {
+    return format.isAnchor() && !format.anchorHref().isEmpty();
 }

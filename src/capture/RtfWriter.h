@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+class QTextCharFormat;
 class QTextDocument;
 
 // Writes a formatted document as RTF, the form rich text is kept in:
@@ -16,4 +17,9 @@ public:
     RtfWriter() = delete;
 
     static QByteArray write(const QTextDocument& document);
+
+    // Whether text of this format links somewhere. An element's id or name
+    // makes an anchor too, one that is only a place to link to and looks
+    // like the text around it.
+    static bool isLink(const QTextCharFormat& format);
 };

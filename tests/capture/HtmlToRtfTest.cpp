@@ -20,6 +20,11 @@ private Q_SLOTS:
 
 namespace {
 
+std::optional<QByteArray> rtfOf(const QByteArray& html) {
+    const std::optional<HtmlText> read = HtmlToRtf::read(html);
+    return read ? read->rtf : std::nullopt;
+}
+
 bool hasRun(const RtfText& text, const QString& word, bool RtfCharacterFormat::*property) {
     const qsizetype at = text.text.indexOf(word);
     if (at < 0)
@@ -40,7 +45,7 @@ void HtmlToRtfTest::formattedHtmlBecomesRtf() {
         R"(<meta charset='utf-8'><h1 style="color: rgb(32, 33, 36);">Title</h1><p )"
         R"(style="font-size: 16px;">Some <b>bold</b> and <i>italic</i> words, )"
         R"(<a href="https://example.org/page">a link</a>.</p>)";
-    const std::optional<QByteArray> rtf = HtmlToRtf::convert(browser);
+    const std::optional<QByteArray> rtf = rtfOf(browser);
     QVERIFY(rtf);
     const std::optional<RtfText> text = RtfReader::read(*rtf);
     QVERIFY(text);
@@ -50,41 +55,53 @@ void HtmlToRtfTest::formattedHtmlBecomesRtf() {
     QVERIFY(!hasRun(*text, u"Some"_s, &RtfCharacterFormat::italic));
     QCOMPARE(text->links.size(), std::size_t(1));
     QCOMPARE(text->links.front().url, u"https://example.org/page"_s);
+    QVERIFY(hasRun(*text, u"a link"_s, &RtfCharacterFormat::underline));
+    QVERIFY(!hasRun(*text, u"Title"_s, &RtfCharacterFormat::underline));
+
+    // Ids and names mark places to link to; only links are underlined.
+    const QByteArray anchors = R"(<h1 id="t">Rich <b>bold</b></h1><p name="p">Para</p>)"
+                               R"(<p><a name="n">Named</a> and <a id="i">ided</a></p>)";
+    const std::optional<RtfText> marked = RtfReader::read(rtfOf(anchors).value_or(""));
+    QVERIFY(marked);
+    for (const QString& word : {u"Rich"_s, u"bold"_s, u"Para"_s, u"Named"_s, u"ided"_s})
+        QVERIFY2(!hasRun(*marked, word, &RtfCharacterFormat::underline), qPrintable(word));
+    QVERIFY(marked->links.empty());
+    // A name anchor alone is not formatting.
+    QCOMPARE(rtfOf(R"(<a name="top">just words</a>)"), std::nullopt);
 
     // Firefox offers UTF-16 with a byte order mark.
     QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
     const QByteArray wide = utf16.encode(u"<b>Grüße</b> aus Köln"_s);
-    const std::optional<QByteArray> fromWide = HtmlToRtf::convert(wide);
+    const std::optional<QByteArray> fromWide = rtfOf(wide);
     QVERIFY(fromWide);
     QCOMPARE(RtfReader::plainText(*fromWide), std::optional(u"Grüße aus Köln\n"_s));
 }
 
 void HtmlToRtfTest::unformattedHtmlStaysText() {
-    QCOMPARE(HtmlToRtf::convert(R"(<meta charset='utf-8'><span style="color: rgb(32, 33, 36); )"
-                                R"(font-size: 16px;">just some words</span>)"),
+    QCOMPARE(rtfOf(R"(<meta charset='utf-8'><span style="color: rgb(32, 33, 36); )"
+                   R"(font-size: 16px;">just some words</span>)"),
              std::nullopt);
-    QCOMPARE(HtmlToRtf::convert("plain"), std::nullopt);
-    QCOMPARE(HtmlToRtf::convert(""), std::nullopt);
+    QCOMPARE(rtfOf("plain"), std::nullopt);
+    QCOMPARE(rtfOf(""), std::nullopt);
     // Too large or too deep to parse while the user waits, however it looks.
     const QByteArray huge = "<b>bold</b>" + QByteArray(HtmlToRtf::maximumBytes, 'x');
-    QCOMPARE(HtmlToRtf::convert(huge), std::nullopt);
+    QCOMPARE(rtfOf(huge), std::nullopt);
     const QByteArray deep = QByteArray("<b>").repeated(20'000) + "deep" + "<i>slanted</i>";
-    QCOMPARE(HtmlToRtf::convert(deep), std::nullopt);
+    QCOMPARE(rtfOf(deep), std::nullopt);
     const QByteArray shallow = QByteArray("<div>").repeated(HtmlToRtf::maximumDepth - 1) +
                                "<br><img src=x><hr/>deep <b>enough</b>";
-    QVERIFY(HtmlToRtf::convert(shallow));
+    QVERIFY(rtfOf(shallow));
     // A page's worth of tags that never close is turned down at once: the
     // scan is linear and stops at its verdict. Looking for each tag's end
     // from every '<' took 26 s here; the bound leaves room for slow builds.
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(HtmlToRtf::convert(QByteArray("<a").repeated(HtmlToRtf::maximumBytes / 2)),
-             std::nullopt);
+    QCOMPARE(rtfOf(QByteArray("<a").repeated(HtmlToRtf::maximumBytes / 2)), std::nullopt);
     QVERIFY2(clock.elapsed() < 3000, QByteArray::number(clock.elapsed()).constData());
     // Self-closing and void tags, in any case, do not nest.
     const QByteArray flat = QByteArray("<IMG src=x><span/>").repeated(HtmlToRtf::maximumDepth * 2) +
                             "flat <b>enough</b>";
-    QVERIFY(HtmlToRtf::convert(flat));
+    QVERIFY(rtfOf(flat));
 }
 
 QTEST_MAIN(HtmlToRtfTest)

@@ -98,6 +98,25 @@ std::optional<QByteArray> readOtherImage(const OfferReader& offer) {
     return std::nullopt;
 }
 
+// Rich text the way browsers and most Linux programs copy it. Its words
+// come from the HTML too where no plain text is offered, or where the plain
+// text is the HTML source itself: wl-copy -t text/html offers its bytes
+// under the plain-text names as well.
+void readHtml(const OfferReader& offer, PasteboardSnapshot& snapshot) {
+    const auto html = offer.first({"text/html"});
+    if (!html)
+        return;
+    const std::optional<HtmlText> read = HtmlToRtf::read(*html);
+    if (!read)
+        return;
+    snapshot.rtf = read->rtf;
+    const bool offersSource = snapshot.string && snapshot.string->toUtf8() == *html;
+    if (snapshot.string && !offersSource)
+        return;
+    snapshot.string =
+        read->plainText.trimmed().isEmpty() ? std::nullopt : std::optional(read->plainText);
+}
+
 void readURLs(const OfferReader& offer, PasteboardSnapshot& snapshot) {
     if (const auto uriList = offer.first({"text/uri-list"})) {
         const ClipboardURLs urls = ClipboardURLs::fromUriList(*uriList);
@@ -120,11 +139,8 @@ std::optional<PasteboardSnapshot> ClipboardOffer::snapshot(const QByteArrayList&
     PasteboardSnapshot snapshot;
     snapshot.string = readText(offer);
     snapshot.rtf = offer.first(rtfTypes);
-    // Rich text the way browsers and most Linux programs copy it.
-    if (!snapshot.rtf && snapshot.string) {
-        if (const auto html = offer.first({"text/html"}))
-            snapshot.rtf = HtmlToRtf::convert(*html);
-    }
+    if (!snapshot.rtf)
+        readHtml(offer, snapshot);
     snapshot.png = offer.first({"image/png"});
     if (!snapshot.png || snapshot.png->isEmpty())
         snapshot.tiff = readOtherImage(offer);
