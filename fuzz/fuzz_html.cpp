@@ -16,7 +16,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::optional<QByteArray> rtf = HtmlToRtf::convert(fuzz::bytes(data, size));
+    const std::optional<HtmlText> html = HtmlToRtf::read(fuzz::bytes(data, size));
+    if (!html)
+        return 0;
+    const std::optional<QByteArray>& rtf = html->rtf;
     if (!rtf)
         return 0;
     const std::optional<RtfText> read = RtfReader::read(*rtf);

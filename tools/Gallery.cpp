@@ -91,11 +91,13 @@ QList<Sample> samples(const QString& folder) {
         R"(and {\highlight3 the summary} needs a \ul second\ulnone  look. {\strike Friday}\par)"
         R"(\tab Caf\'e9 at 9:30 \endash  bring the slides.\par})"_ba;
     // A selection copied in a browser, as it offers it.
-    const QByteArray webPage = *HtmlToRtf::convert(
-        R"(<meta charset='utf-8'><h2 style="color: rgb(32, 33, 36);">Getting started</h2>)"
-        R"(<p style="color: rgb(32, 33, 36);">Velloq keeps <b>everything you copy</b> and shows it )"
-        R"(as <i>large cards</i>. Read the <a href="https://example.org/guide">guide</a>.</p>)"
-        R"(<ul><li>Press <b>Shift-Super-V</b></li><li>Pick a card</li></ul>)");
+    const QByteArray webPage =
+        *HtmlToRtf::read(
+             R"(<meta charset='utf-8'><h2 style="color: rgb(32, 33, 36);">Getting started</h2>)"
+             R"(<p style="color: rgb(32, 33, 36);">Velloq keeps <b>everything you copy</b> and shows it )"
+             R"(as <i>large cards</i>. Read the <a href="https://example.org/guide">guide</a>.</p>)"
+             R"(<ul><li>Press <b>Shift-Super-V</b></li><li>Pick a card</li></ul>)")
+             ->rtf;
     const QString webPagePlain =
         u"Getting started\nVelloq keeps everything you copy and shows it "
         u"as large cards. Read the guide.\nPress Shift-Super-V\nPick a card"_s;

@@ -5,6 +5,7 @@
 #include "capture/ExclusionGuard.h"
 #include "capture/SecretShapes.h"
 #include "history/ClipStore.h"
+#include "history/TakeBackGuard.h"
 #include "overview/DragItem.h"
 #include "overview/OverviewModel.h"
 #include "overview/OverviewPanelController.h"
@@ -41,6 +42,8 @@ AppServices::AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, P
     m_store->onWriteFailure = [this](ClipStore::WriteFailure failure) {
         reportWriteFailure(failure);
     };
+    m_takeBack = std::make_unique<TakeBackGuard>(
+        *m_store, [] { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; });
 
     const std::optional<QString> frontmost = platform.frontmostBundleID();
     m_pasteboard = platform.pasteboard;
@@ -69,6 +72,7 @@ AppServices::AppServices(Defaults& defaults, std::unique_ptr<ClipStore> store, P
                                   const std::optional<QString>& bundleID) {
         capture(content, bundleID);
     };
+    m_watcher->onEmptied = [this] { m_takeBack->emptied(); };
     connect(&m_defaults, &Defaults::changed, this, &AppServices::preferencesChanged);
     if (qEnvironmentVariableIsSet(testHostVariable))
         return;
@@ -91,8 +95,13 @@ void AppServices::createPasteService(Platform& platform) {
             return pid;
         return watcher ? watcher->lastOtherPID() : std::nullopt;
     };
+    // What the user picks is no longer a copy a password tool may take back.
+    auto write = [this, write = platform.write](const ClipContent& content) {
+        m_takeBack->picked(content);
+        write(content);
+    };
     m_pasteService = std::make_unique<PasteService>(PasteService::Platform{
-        platform.write, [pasteboard = platform.pasteboard] { return pasteboard->changeCount(); },
+        write, [pasteboard = platform.pasteboard] { return pasteboard->changeCount(); },
         platform.hasAccess, platform.requestAccess, targetPID, platform.sendCommandV});
     m_pasteService->onPasteboardWritten = [watcher](qint64 count) {
         if (watcher)
@@ -160,7 +169,7 @@ void AppServices::capture(const ClipContent& content, const std::optional<QStrin
                             << " MB (\"maximumClipMegabytes\" in settings.json)\n";
         return;
     }
-    m_store->add(content, bundleID, double(QDateTime::currentMSecsSinceEpoch()) / 1000.0);
+    m_takeBack->add(content, bundleID);
 }
 
 // Only the text a user could have typed into a password field: rich text by

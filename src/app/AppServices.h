@@ -18,6 +18,7 @@ class ExclusionGuard;
 class OverviewModel;
 class OverviewPanelController;
 class SettingsWindowController;
+class TakeBackGuard;
 
 // The application's object graph, built once in a fixed order and kept for
 // the life of the process.
@@ -70,6 +71,7 @@ private:
 
     Defaults& m_defaults;
     std::unique_ptr<ClipStore> m_store;
+    std::unique_ptr<TakeBackGuard> m_takeBack;
     std::shared_ptr<PasteboardReading> m_pasteboard;
     PasteboardWatcher* m_watcher = nullptr;
     std::unique_ptr<PasteService> m_pasteService;

@@ -6,6 +6,17 @@
 
 #include <cmath>
 
+namespace {
+
+// An owner that is gone leaves no text at all; this one offers text, empty.
+bool holdsOnlyEmptyText(const PasteboardSnapshot& snapshot) {
+    return snapshot.string && snapshot.string->trimmed().isEmpty() && !snapshot.rtf &&
+           !snapshot.png && !snapshot.tiff && snapshot.fileURLs.isEmpty() &&
+           snapshot.webURLs.isEmpty();
+}
+
+} // namespace
+
 PasteboardWatcher::PasteboardWatcher(std::shared_ptr<PasteboardReading> pasteboard,
                                      BundleIDFunction frontmostBundleID, PIDFunction frontmostPID,
                                      double pollInterval, QObject* parent)
@@ -77,4 +88,6 @@ void PasteboardWatcher::capture(const PasteboardSnapshot& snapshot,
     const auto content = clipContent(snapshot);
     if (content && onCapture)
         onCapture(*content, bundleID);
+    else if (!content && holdsOnlyEmptyText(snapshot) && onEmptied)
+        onEmptied();
 }

@@ -29,6 +29,9 @@ public:
                       double pollInterval, QObject* parent = nullptr);
 
     std::function<void(const ClipContent&, const std::optional<QString>&)> onCapture;
+    // Another application put empty text on the clipboard, as password tools
+    // do to clear it.
+    std::function<void()> onEmptied;
 
     std::optional<qint32> lastOtherPID() const { return m_lastOtherPID; }
 

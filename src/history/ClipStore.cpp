@@ -42,8 +42,9 @@ void ClipStore::setLimit(int limit) {
         saveAndNotify();
 }
 
-void ClipStore::add(const ClipContent& content, const std::optional<QString>& sourceBundleID,
-                    double capturedAt) {
+std::optional<QUuid> ClipStore::add(const ClipContent& content,
+                                    const std::optional<QString>& sourceBundleID, double capturedAt,
+                                    bool heldBack) {
     const QByteArray hash = contentHash(content);
     if (const qsizetype duplicate = indexOfContent(content, hash); duplicate >= 0) {
         ClipItem& item = m_items[duplicate];
@@ -51,15 +52,24 @@ void ClipStore::add(const ClipContent& content, const std::optional<QString>& so
         if (sourceBundleID)
             item.sourceBundleID = sourceBundleID;
         saveAndNotify();
-        return;
+        return item.id;
     }
     ClipItem item{QUuid::createUuid(), capturedAt, sourceBundleID, content, false};
     if (!writeImageOf(item))
-        return;
+        return std::nullopt;
     rememberHash(item, hash);
+    const QUuid id = item.id;
+    if (heldBack)
+        m_heldBack.insert(id);
     m_items.append(std::move(item));
     trim();
     saveAndNotify();
+    return id;
+}
+
+void ClipStore::release(const QUuid& id) {
+    if (m_heldBack.remove(id))
+        saveAndNotify();
 }
 
 void ClipStore::setPinned(bool pinned, const QUuid& id) {
@@ -67,6 +77,7 @@ void ClipStore::setPinned(bool pinned, const QUuid& id) {
     if (index < 0)
         return;
     m_items[index].isPinned = pinned;
+    m_heldBack.remove(id);
     if (!pinned)
         trim();
     saveAndNotify();
@@ -193,6 +204,7 @@ void ClipStore::removeAt(qsizetype index) {
 
 void ClipStore::forget(const ClipItem& item) {
     m_hashes.remove(item.id);
+    m_heldBack.remove(item.id);
     if (!std::holds_alternative<ImageContent>(item.content))
         return;
     // An image the saved history never named goes at once; one it names
@@ -209,14 +221,24 @@ void ClipStore::forget(const ClipItem& item) {
 void ClipStore::saveAndNotify() {
     // Moving an unreadable history aside happens once, before anything
     // else is written: in order, on this thread.
+    const QList<ClipItem> items = itemsOnDisk();
     if (m_saver && !m_disk.holdsUnreadableHistory()) {
-        m_saver->save(m_disk.snapshot(m_items));
+        m_saver->save(m_disk.snapshot(items));
     } else {
-        const bool written = m_disk.save(m_items);
-        finishSave(m_disk.snapshot(m_items), written);
+        const bool written = m_disk.save(items);
+        finishSave(m_disk.snapshot(items), written);
     }
     if (onChange)
         onChange();
+}
+
+QList<ClipItem> ClipStore::itemsOnDisk() const {
+    if (m_heldBack.isEmpty())
+        return m_items;
+    QList<ClipItem> items;
+    std::copy_if(m_items.cbegin(), m_items.cend(), std::back_inserter(items),
+                 [this](const ClipItem& item) { return !m_heldBack.contains(item.id); });
+    return items;
 }
 
 void ClipStore::finishSave(const ClipDisk::Snapshot& snapshot, bool written) {

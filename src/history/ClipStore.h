@@ -47,8 +47,15 @@ public:
     int limit() const { return m_limit; }
     void setLimit(int limit);
 
-    void add(const ClipContent& content, const std::optional<QString>& sourceBundleID,
-             double capturedAt);
+    // The id of the entry that holds the content now, added or refreshed;
+    // none when its picture could not be written. A new entry `heldBack` is
+    // kept in memory only: the history file leaves it out until it is
+    // released or pinned, and once removed it was never on disk.
+    std::optional<QUuid> add(const ClipContent& content,
+                             const std::optional<QString>& sourceBundleID, double capturedAt,
+                             bool heldBack = false);
+    void release(const QUuid& id);
+    bool isHeldBack(const QUuid& id) const { return m_heldBack.contains(id); }
     void setPinned(bool pinned, const QUuid& id) override;
     void deleteItem(const QUuid& id) override;
     void restore(const ClipItem& item) override;
@@ -81,6 +88,7 @@ private:
     void forget(const ClipItem& item);
     bool writeImageOf(ClipItem& item);
     void saveAndNotify();
+    QList<ClipItem> itemsOnDisk() const;
     void finishSave(const ClipDisk::Snapshot& snapshot, bool written);
 
     int m_limit = defaultLimit;
@@ -91,6 +99,7 @@ private:
     // removed entries that the saved history still names.
     QSet<QUuid> m_unsavedImages;
     QSet<QUuid> m_staleImages;
+    QSet<QUuid> m_heldBack;
     bool m_lastSaveSucceeded = true;
     bool m_startedFromUnreadableHistory = false;
     std::unique_ptr<HistorySaver> m_saver;

@@ -132,11 +132,22 @@ void PasteboardWatcherTest::copiesDuringASlowReadAreReadAfterIt() {
 
 void PasteboardWatcherTest::emptyCopiesAndMissingHandlerConsumeTheChange() {
     Fixture f;
+    int emptied = 0;
+    f.watcher->onEmptied = [&] { ++emptied; };
     f.pasteboard->copy(textSnapshot(u"  \n"_s));
     f.watcher->handleTick();
     f.watcher->handleTick();
     QCOMPARE(f.pasteboard->snapshotCalls, 1);
     QCOMPARE(f.captures.size(), 0);
+    QCOMPARE(emptied, 1);
+    // An owner that went away leaves no text: not emptied by anyone.
+    f.pasteboard->copy(PasteboardSnapshot{});
+    f.watcher->handleTick();
+    PasteboardSnapshot emptyBesidePicture = textSnapshot(QString());
+    emptyBesidePicture.png = "not decodable"_ba;
+    f.pasteboard->copy(emptyBesidePicture);
+    f.watcher->handleTick();
+    QCOMPARE(emptied, 1);
 
     f.watcher->onCapture = nullptr;
     f.pasteboard->copy(textSnapshot(u"dropped"_s));
