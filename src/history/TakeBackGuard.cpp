@@ -20,58 +20,53 @@ bool TakeBackGuard::isHeldShape(const ClipContent& content) {
 }
 
 void TakeBackGuard::add(const ClipContent& content, const std::optional<QString>& sourceBundleID) {
-    // The timer is coarse: those whose time is up go first.
+    // The timer is coarse: a copy whose time is up goes first.
     releaseDue();
     const double now = m_now();
     // What a tool copies back is the earlier copy's plain text, whatever
     // form that copy had.
     const QString text = searchText(content).trimmed();
-    if (const auto newest = takeableNewest();
-        newest && !text.isEmpty() && text == newest->previousText)
-        takeBackNewest();
+    if (isTakeable() && !text.isEmpty() && text == m_held->previousText)
+        takeBack();
     const QString previous = newestText();
-    m_lastAdded = m_store.add(content, sourceBundleID, now, isHeldShape(content));
-    if (m_lastAdded && m_store.isHeldBack(*m_lastAdded))
-        hold(*m_lastAdded, now, previous);
+    const std::optional<QUuid> id = m_store.add(content, sourceBundleID, now, isHeldShape(content));
+    if (m_held && m_held->id != id)
+        releaseHeld();
+    if (id && m_store.isHeldBack(*id))
+        hold(*id, now, previous);
 }
 
 void TakeBackGuard::emptied() {
-    if (takeableNewest())
-        takeBackNewest();
+    if (isTakeable())
+        takeBack();
 }
 
-void TakeBackGuard::picked(const ClipContent& content) {
-    m_lastAdded = m_store.idOfContent(content);
-    if (!m_lastAdded)
-        return;
-    const QUuid id = *m_lastAdded;
-    m_held.removeIf([&](const Held& held) { return held.id == id; });
-    m_store.release(id);
-    schedule();
+void TakeBackGuard::picked() {
+    releaseHeld();
 }
 
 void TakeBackGuard::releaseDue() {
-    const double now = m_now();
-    while (!m_held.isEmpty() &&
-           (m_held.front().until <= now || !m_store.isHeldBack(m_held.front().id)))
-        m_store.release(m_held.takeFirst().id);
-    schedule();
+    if (m_held && m_held->until <= m_now())
+        releaseHeld();
 }
 
-// The copy that is still on the clipboard, held, within its time.
-std::optional<TakeBackGuard::Held> TakeBackGuard::takeableNewest() const {
-    if (m_held.isEmpty() || !m_lastAdded)
-        return std::nullopt;
-    const Held& newest = m_held.back();
-    if (newest.id != *m_lastAdded || !m_store.isHeldBack(newest.id) || m_now() > newest.until)
-        return std::nullopt;
-    return newest;
+// Still held (not pinned, removed or trimmed meanwhile), within its time.
+bool TakeBackGuard::isTakeable() const {
+    return m_held && m_store.isHeldBack(m_held->id) && m_now() <= m_held->until;
 }
 
-void TakeBackGuard::takeBackNewest() {
-    m_store.deleteItem(m_held.takeLast().id);
-    m_lastAdded.reset();
-    schedule();
+void TakeBackGuard::takeBack() {
+    m_store.deleteItem(m_held->id);
+    m_held.reset();
+    m_timer.stop();
+}
+
+void TakeBackGuard::releaseHeld() {
+    if (!m_held)
+        return;
+    m_store.release(m_held->id);
+    m_held.reset();
+    m_timer.stop();
 }
 
 QString TakeBackGuard::newestText() const {
@@ -83,25 +78,10 @@ QString TakeBackGuard::newestText() const {
     return newest == items.cend() ? QString() : searchText(newest->content).trimmed();
 }
 
-// A held copy copied again keeps the earlier copy it would be taken back
+// Copied again, the held copy keeps the earlier copy it would be taken back
 // to, and its time starts over.
 void TakeBackGuard::hold(const QUuid& id, double now, const QString& previousText) {
-    QString previous = previousText;
-    const auto it = std::find_if(m_held.cbegin(), m_held.cend(),
-                                 [&](const Held& held) { return held.id == id; });
-    if (it != m_held.cend()) {
-        previous = it->previousText;
-        m_held.erase(it);
-    }
-    m_held.append({id, now + holdSeconds, previous});
-    schedule();
-}
-
-void TakeBackGuard::schedule() {
-    if (m_held.isEmpty()) {
-        m_timer.stop();
-        return;
-    }
-    const double wait = std::max(0.0, m_held.front().until - m_now());
-    m_timer.start(std::chrono::milliseconds(std::llround(wait * 1000) + 1));
+    const QString previous = m_held ? m_held->previousText : previousText;
+    m_held = Held{id, now + holdSeconds, previous};
+    m_timer.start(std::chrono::milliseconds(std::llround(holdSeconds * 1000) + 1));
 }

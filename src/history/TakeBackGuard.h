@@ -2,7 +2,6 @@
 
 #include "ClipStore.h"
 
-#include <QList>
 #include <QObject>
 #include <QTimer>
 #include <QUuid>
@@ -12,11 +11,12 @@
 
 // Command-line password tools (keepassxc-cli clip, pass -c, gopass) copy a
 // secret with no marker and take it back after a timeout: they empty the
-// clipboard or copy again what was there before. So a copy of the shape
-// they make, one short line of text, is kept in memory only for a while.
-// Taken back meanwhile, it leaves the history without ever having been on
-// disk; otherwise it is written like any other copy. Pinning or picking it
-// writes it at once.
+// clipboard or copy again what was there before. So the newest copy, when
+// it has the shape they copy (one short line of text), is kept in memory
+// only for a while. Taken back meanwhile, it leaves the history without
+// ever having been on disk. Otherwise it is written like any other copy:
+// when its time is up, or sooner once another copy replaces it, or it is
+// pinned or picked, since then no tool can take it back.
 class TakeBackGuard final : public QObject {
     Q_OBJECT
 
@@ -36,9 +36,9 @@ public:
     void add(const ClipContent& content, const std::optional<QString>& sourceBundleID);
     // Another application left the clipboard holding empty text.
     void emptied();
-    // Velloq put this content on the clipboard for the user.
-    void picked(const ClipContent& content);
-    // Writes the copies held for their whole time.
+    // Velloq put an entry on the clipboard for the user.
+    void picked();
+    // Writes the copy held when its time is up.
     void releaseDue();
 
     static bool isHeldShape(const ClipContent& content);
@@ -50,17 +50,14 @@ private:
         // The text of the entry before it, which a tool copies back.
         QString previousText;
     };
-    std::optional<Held> takeableNewest() const;
-    void takeBackNewest();
+    bool isTakeable() const;
+    void takeBack();
+    void releaseHeld();
     QString newestText() const;
     void hold(const QUuid& id, double now, const QString& previousText);
-    void schedule();
 
     ClipStore& m_store;
     Clock m_now;
-    // Oldest first; the last one is the copy on the clipboard while
-    // m_lastAdded names it.
-    QList<Held> m_held;
-    std::optional<QUuid> m_lastAdded;
+    std::optional<Held> m_held;
     QTimer m_timer;
 };

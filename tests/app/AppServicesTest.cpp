@@ -66,6 +66,7 @@ private Q_SLOTS:
     void init() { QStandardPaths::setTestModeEnabled(true); }
     void copiesAreStoredUnlessExcluded();
     void secretShapedCopiesAreLeftOutAndSaidSo();
+    void copiesTakenBackGoUnlessPicked();
     void unsavedCopiesAreReportedOnceAndSavedLater();
     void sizeAndHistoryLimitsFollowThePreferences();
     void pasteTargetsTheLastOtherApplication();
@@ -109,18 +110,37 @@ void AppServicesTest::secretShapedCopiesAreLeftOutAndSaidSo() {
     QCOMPARE(model.toast(), std::nullopt);
 }
 
+// A password tool empties the clipboard after its copy; a pick makes a copy
+// the user's own at once.
+void AppServicesTest::copiesTakenBackGoUnlessPicked() {
+    Fixture f;
+    f.copy(u"hunter2"_s);
+    QCOMPARE(f.services->store().items().size(), 1);
+    f.copy(QString());
+    QVERIFY(f.services->store().items().isEmpty());
+
+    f.copy(u"kept"_s);
+    QVERIFY(ClipStore(f.history.path()).items().isEmpty());
+    f.services->pasteService().paste(f.services->store().items().first());
+    QCOMPARE(ClipStore(f.history.path()).items().size(), 1);
+    f.copy(QString());
+    QCOMPARE(f.services->store().items().size(), 1);
+}
+
 void AppServicesTest::unsavedCopiesAreReportedOnceAndSavedLater() {
     Fixture f;
+    // Of two lines, so no copy waits to be written.
+    const auto copy = [&](const QString& text) { f.copy(text + u"\nsecond line"_s); };
     QSignalSpy reports(f.services.get(), &AppServices::writeFailed);
-    f.copy(u"saved"_s);
+    copy(u"saved"_s);
     QVERIFY(QFile::remove(f.history.historyFile()));
     QVERIFY(QDir().mkdir(f.history.historyFile()));
-    f.copy(u"not saved"_s);
-    f.copy(u"not saved either"_s);
+    copy(u"not saved"_s);
+    copy(u"not saved either"_s);
     QCOMPARE(reports.size(), 1);
     QVERIFY(reports[0][0].toString().contains(u"history file"_s));
     QVERIFY(QDir().rmdir(f.history.historyFile()));
-    f.copy(u"saved again"_s);
+    copy(u"saved again"_s);
     QCOMPARE(ClipStore(f.history.path()).items().size(), 4);
 }
 
