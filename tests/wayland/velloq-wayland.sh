@@ -98,15 +98,6 @@ copy() {
   VELLOQ_TEST_COPY=$home "${tools[@]}" timeout 10 wl-copy "$@" 2>/dev/null ||
     fail "wl-copy could not take the clipboard"
 }
-# This test's wl-copy processes, the newest last.
-own_copies() {
-  local pid
-  for pid in $(pgrep -x wl-copy); do
-    grep -qzx "VELLOQ_TEST_COPY=$home" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
-  done
-  # Another test's copy checked last is no failure.
-  return 0
-}
 trap 'kill $(own_copies) 2>/dev/null || true; cleanup' EXIT
 
 mkdir -p "$XDG_CONFIG_HOME/Velloq"

@@ -30,3 +30,14 @@ start() {
   eventually test -s "$log" || fail "helper $1 did not start"
   head -n 1 "$log"
 }
+# This test's wl-copy processes, the newest last: those started with
+# VELLOQ_TEST_COPY=$home in their environment. wl-copy stays to serve its
+# copy; tests on other compositors run beside this one.
+own_copies() {
+  local pid
+  for pid in $(pgrep -x wl-copy); do
+    grep -qzx "VELLOQ_TEST_COPY=$home" "/proc/$pid/environ" 2>/dev/null && echo "$pid"
+  done
+  # Another test's copy checked last is no failure.
+  return 0
+}
