@@ -97,7 +97,7 @@ void AppServices::createPasteService(Platform& platform) {
     };
     // What the user picks is no longer a copy a password tool may take back.
     auto write = [this, write = platform.write](const ClipContent& content) {
-        m_takeBack->picked();
+        m_takeBack->picked(content);
         write(content);
     };
     m_pasteService = std::make_unique<PasteService>(PasteService::Platform{

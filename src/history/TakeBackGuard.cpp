@@ -20,53 +20,61 @@ bool TakeBackGuard::isHeldShape(const ClipContent& content) {
 }
 
 void TakeBackGuard::add(const ClipContent& content, const std::optional<QString>& sourceBundleID) {
-    // The timer is coarse: a copy whose time is up goes first.
+    // The timer is coarse: copies whose time is up are written first.
     releaseDue();
     const double now = m_now();
     // What a tool copies back is the earlier copy's plain text, whatever
     // form that copy had.
     const QString text = searchText(content).trimmed();
-    if (isTakeable() && !text.isEmpty() && text == m_held->previousText)
-        takeBack();
+    if (const Held* current = clipboardCopy();
+        current && !text.isEmpty() && text == current->previousText)
+        takeBack(current->id);
     const QString previous = newestText();
-    const std::optional<QUuid> id = m_store.add(content, sourceBundleID, now, isHeldShape(content));
-    if (m_held && m_held->id != id)
-        releaseHeld();
-    if (id && m_store.isHeldBack(*id))
-        hold(*id, now, previous);
+    m_onClipboard = m_store.add(content, sourceBundleID, now, isHeldShape(content));
+    if (m_onClipboard && m_store.isHeldBack(*m_onClipboard))
+        hold(*m_onClipboard, now, previous);
 }
 
 void TakeBackGuard::emptied() {
-    if (isTakeable())
-        takeBack();
+    releaseDue();
+    // A tool empties the clipboard whatever came after its copy, and may
+    // have copied twice (a name, then a password).
+    while (!m_held.isEmpty())
+        takeBack(m_held.back().id);
+    m_onClipboard.reset();
 }
 
-void TakeBackGuard::picked() {
-    releaseHeld();
+void TakeBackGuard::picked(const ClipContent& content) {
+    m_onClipboard = m_store.idOfContent(content);
+    if (!m_onClipboard)
+        return;
+    const QUuid id = *m_onClipboard;
+    m_held.removeIf([&](const Held& held) { return held.id == id; });
+    m_store.release(id);
+    schedule();
 }
 
 void TakeBackGuard::releaseDue() {
-    if (m_held && m_held->until <= m_now())
-        releaseHeld();
+    const double now = m_now();
+    while (!m_held.isEmpty() &&
+           (m_held.front().until <= now || !m_store.isHeldBack(m_held.front().id)))
+        m_store.release(m_held.takeFirst().id);
+    schedule();
 }
 
-// Still held (not pinned, removed or trimmed meanwhile), within its time.
-bool TakeBackGuard::isTakeable() const {
-    return m_held && m_store.isHeldBack(m_held->id) && m_now() <= m_held->until;
+// The held copy that is still on the clipboard.
+const TakeBackGuard::Held* TakeBackGuard::clipboardCopy() const {
+    if (m_held.isEmpty() || m_held.back().id != m_onClipboard)
+        return nullptr;
+    return &m_held.back();
 }
 
-void TakeBackGuard::takeBack() {
-    m_store.deleteItem(m_held->id);
-    m_held.reset();
-    m_timer.stop();
-}
-
-void TakeBackGuard::releaseHeld() {
-    if (!m_held)
-        return;
-    m_store.release(m_held->id);
-    m_held.reset();
-    m_timer.stop();
+// Pinned, removed or trimmed meanwhile, an entry is no longer held.
+void TakeBackGuard::takeBack(const QUuid& id) {
+    if (m_store.isHeldBack(id))
+        m_store.deleteItem(id);
+    m_held.removeIf([&](const Held& held) { return held.id == id; });
+    schedule();
 }
 
 QString TakeBackGuard::newestText() const {
@@ -78,10 +86,25 @@ QString TakeBackGuard::newestText() const {
     return newest == items.cend() ? QString() : searchText(newest->content).trimmed();
 }
 
-// Copied again, the held copy keeps the earlier copy it would be taken back
+// Copied again, a held copy keeps the earlier copy it would be taken back
 // to, and its time starts over.
 void TakeBackGuard::hold(const QUuid& id, double now, const QString& previousText) {
-    const QString previous = m_held ? m_held->previousText : previousText;
-    m_held = Held{id, now + holdSeconds, previous};
-    m_timer.start(std::chrono::milliseconds(std::llround(holdSeconds * 1000) + 1));
+    QString previous = previousText;
+    const auto it = std::find_if(m_held.cbegin(), m_held.cend(),
+                                 [&](const Held& held) { return held.id == id; });
+    if (it != m_held.cend()) {
+        previous = it->previousText;
+        m_held.erase(it);
+    }
+    m_held.append({id, now + holdSeconds, previous});
+    schedule();
+}
+
+void TakeBackGuard::schedule() {
+    if (m_held.isEmpty()) {
+        m_timer.stop();
+        return;
+    }
+    const double wait = std::max(0.0, m_held.front().until - m_now());
+    m_timer.start(std::chrono::milliseconds(std::llround(wait * 1000) + 1));
 }

@@ -2,6 +2,7 @@
 
 #include "ClipStore.h"
 
+#include <QList>
 #include <QObject>
 #include <QTimer>
 #include <QUuid>
@@ -11,12 +12,11 @@
 
 // Command-line password tools (keepassxc-cli clip, pass -c, gopass) copy a
 // secret with no marker and take it back after a timeout: they empty the
-// clipboard or copy again what was there before. So the newest copy, when
-// it has the shape they copy (one short line of text), is kept in memory
-// only for a while. Taken back meanwhile, it leaves the history without
-// ever having been on disk. Otherwise it is written like any other copy:
-// when its time is up, or sooner once another copy replaces it, or it is
-// pinned or picked, since then no tool can take it back.
+// clipboard, whatever it holds by then, or copy again what was there
+// before. So a copy of the shape they make, one short line of text, is kept
+// in memory only for a while. Taken back meanwhile, it leaves the history
+// without ever having been on disk; otherwise it is written like any other
+// copy. Pinning or picking it writes it at once.
 class TakeBackGuard final : public QObject {
     Q_OBJECT
 
@@ -34,11 +34,12 @@ public:
 
     // Adds a copy from the clipboard to the history.
     void add(const ClipContent& content, const std::optional<QString>& sourceBundleID);
-    // Another application left the clipboard holding empty text.
+    // Another application left the clipboard holding empty text: every
+    // copy still held is taken back.
     void emptied();
-    // Velloq put an entry on the clipboard for the user.
-    void picked();
-    // Writes the copy held when its time is up.
+    // Velloq put this content on the clipboard for the user.
+    void picked(const ClipContent& content);
+    // Writes the copies whose time is up.
     void releaseDue();
 
     static bool isHeldShape(const ClipContent& content);
@@ -50,14 +51,17 @@ private:
         // The text of the entry before it, which a tool copies back.
         QString previousText;
     };
-    bool isTakeable() const;
-    void takeBack();
-    void releaseHeld();
+    const Held* clipboardCopy() const;
+    void takeBack(const QUuid& id);
     QString newestText() const;
     void hold(const QUuid& id, double now, const QString& previousText);
+    void schedule();
 
     ClipStore& m_store;
     Clock m_now;
-    std::optional<Held> m_held;
+    // In the order of their times.
+    QList<Held> m_held;
+    // The entry on the clipboard, as far as Velloq knows.
+    std::optional<QUuid> m_onClipboard;
     QTimer m_timer;
 };
