@@ -78,12 +78,14 @@ void WaylandVirtualKeyboardTest::initTestCase() {
 }
 
 void WaylandVirtualKeyboardTest::typesWithTheUsersLayout() {
+    // The user's keyboard first: a client that sees the seat gain a keyboard
+    // asks for one of its own, and keys sent before it has it are lost.
+    auto user = std::make_unique<HelperProcess>();
+    QVERIFY(user->start(helperPath("velloq-layout-keyboard"), {u"de"_s}));
     HelperProcess target;
     QVERIFY(target.start(helperPath("velloq-paste-target"), {}));
     QByteArray output;
     QTRY_VERIFY((output += target.process().readAllStandardOutput()).contains("active"));
-    auto user = std::make_unique<HelperProcess>();
-    QVERIFY(user->start(helperPath("velloq-layout-keyboard"), {u"de"_s}));
 
     std::unique_ptr<WaylandVirtualKeyboard> keyboard = WaylandVirtualKeyboard::connect();
     QVERIFY(keyboard);
