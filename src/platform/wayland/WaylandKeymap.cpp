@@ -5,6 +5,7 @@
 #include <memory>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <utility>
 #include <xkbcommon/xkbcommon.h>
 
 namespace {
@@ -52,6 +53,43 @@ KeyV keyGivingV(xkb_keymap* keymap) {
     return {evdevKeyV + evdevOffset, 0};
 }
 
+// The kernel's codes of the three rows of letters, Q to P, A to L, Z to M.
+bool givesEveryLetter(xkb_keymap* keymap) {
+    for (const auto& [first, last] : {std::pair{16u, 25u}, {30u, 38u}, {44u, 50u}}) {
+        for (uint32_t code = first; code <= last; ++code) {
+            const xkb_keysym_t* symbols = nullptr;
+            if (xkb_keymap_key_get_syms_by_level(keymap, code + evdevOffset, 0, 0, &symbols) <= 0)
+                return false;
+        }
+    }
+    return true;
+}
+
+// The symbols of the keys of a PC keyboard's main block (the kernel's codes
+// 1 to 88) in every layout and level, which xkbcommon's versions agree on
+// however they write the keymap (newer ones leave out rare keys above).
+QByteArray symbolsOfMainKeys(xkb_keymap* keymap) {
+    QByteArray all;
+    const auto add = [&all](uint32_t value) {
+        all.append(reinterpret_cast<const char*>(&value), 4);
+    };
+    for (xkb_keycode_t code = 1 + evdevOffset; code <= 88 + evdevOffset; ++code) {
+        for (xkb_layout_index_t layout = 0; layout < xkb_keymap_num_layouts_for_key(keymap, code);
+             ++layout) {
+            for (xkb_level_index_t level = 0;
+                 level < xkb_keymap_num_levels_for_key(keymap, code, layout); ++level) {
+                const xkb_keysym_t* symbols = nullptr;
+                const int count =
+                    xkb_keymap_key_get_syms_by_level(keymap, code, layout, level, &symbols);
+                add(code);
+                for (int i = 0; i < count; ++i)
+                    add(symbols[i]);
+            }
+        }
+    }
+    return all;
+}
+
 } // namespace
 
 std::optional<WaylandKeymap> WaylandKeymap::fromText(const QByteArray& text) {
@@ -66,10 +104,12 @@ std::optional<WaylandKeymap> WaylandKeymap::fromText(const QByteArray& text) {
         return std::nullopt;
     WaylandKeymap result;
     result.m_text = text;
+    result.m_symbols = symbolsOfMainKeys(keymap.get());
     result.m_controlMask = 1u << control;
     const KeyV key = keyGivingV(keymap.get());
     result.m_keyV = key.code - evdevOffset;
     result.m_layoutOfV = key.layout;
+    result.m_isLayout = givesEveryLetter(keymap.get());
     return result;
 }
 

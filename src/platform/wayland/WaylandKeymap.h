@@ -22,6 +22,13 @@ public:
     // A Linux input event code, as the virtual-keyboard protocol wants.
     uint32_t keyV() const { return m_keyV; }
     uint32_t layoutOfV() const { return m_layoutOfV; }
+    // Whether every letter key of a keyboard gives something: a layout, not
+    // the few keys a typing tool (wtype) makes up for the text it types.
+    bool isLayout() const { return m_isLayout; }
+    // Whether the two give the same symbols on the keys of a keyboard's main
+    // block, however they were written: a compositor hands ours on as its
+    // own xkbcommon writes it, which may be another version.
+    bool sameKeys(const WaylandKeymap& other) const { return m_symbols == other.m_symbols; }
 
     // An anonymous file holding the text with its closing NUL, which the
     // compositor's parser needs, as the protocol hands keymaps over; -1
@@ -35,7 +42,9 @@ private:
     WaylandKeymap() = default;
 
     QByteArray m_text;
+    QByteArray m_symbols;
     uint32_t m_controlMask = 0;
     uint32_t m_keyV = 0;
     uint32_t m_layoutOfV = 0;
+    bool m_isLayout = false;
 };

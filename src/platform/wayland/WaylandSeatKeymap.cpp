@@ -31,8 +31,8 @@ QByteArray readKeymap(int fd, uint32_t size) {
 
 } // namespace
 
-WaylandSeatKeymap::WaylandSeatKeymap(wl_seat* seat, Announced announced)
-    : m_seat(seat), m_announced(std::move(announced)) {
+WaylandSeatKeymap::WaylandSeatKeymap(wl_seat* seat, Announced announced, KeyboardGone gone)
+    : m_seat(seat), m_announced(std::move(announced)), m_gone(std::move(gone)) {
     static const wl_seat_listener listener{&WaylandSeatKeymap::capabilities, seatName};
     wl_seat_add_listener(m_seat, &listener, this);
 }
@@ -47,7 +47,10 @@ void WaylandSeatKeymap::capabilities(void* data, wl_seat* seat, uint32_t offered
     auto* self = static_cast<WaylandSeatKeymap*>(data);
     const bool hasKeyboard = (offered & WL_SEAT_CAPABILITY_KEYBOARD) != 0;
     if (!hasKeyboard) {
+        const bool had = self->m_keyboard != nullptr;
         self->releaseKeyboard();
+        if (had && self->m_gone)
+            self->m_gone();
         return;
     }
     if (self->m_keyboard)

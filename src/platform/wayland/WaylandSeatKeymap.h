@@ -14,9 +14,11 @@ struct wl_seat;
 class WaylandSeatKeymap {
 public:
     using Announced = std::function<void(const QByteArray& text)>;
+    using KeyboardGone = std::function<void()>;
 
-    // `seat` must have no listener yet; it stays the caller's.
-    WaylandSeatKeymap(wl_seat* seat, Announced announced);
+    // `seat` must have no listener yet; it stays the caller's. `gone` is
+    // told when the seat's last keyboard goes away.
+    WaylandSeatKeymap(wl_seat* seat, Announced announced, KeyboardGone gone = {});
     ~WaylandSeatKeymap();
     WaylandSeatKeymap(const WaylandSeatKeymap&) = delete;
     WaylandSeatKeymap& operator=(const WaylandSeatKeymap&) = delete;
@@ -29,5 +31,6 @@ private:
 
     wl_seat* m_seat;
     Announced m_announced;
+    KeyboardGone m_gone;
     wl_keyboard* m_keyboard = nullptr;
 };

@@ -21,11 +21,18 @@ uint32_t millisecondsNow() {
 
 } // namespace
 
+// A keyboard is made at once, as the compositor refuses an untrusted client
+// only then, and kept only where it took the seat (sway 1.7 gives it to
+// every new keyboard; later ones to a new keyboard when the seat has none).
 std::unique_ptr<WaylandVirtualKeyboard> WaylandVirtualKeyboard::connect() {
     std::unique_ptr<WaylandVirtualKeyboard> keyboard(new WaylandVirtualKeyboard);
     keyboard->m_display = wl_display_connect(nullptr);
-    if (!keyboard->m_display || !keyboard->bind() || !keyboard->start())
+    if (!keyboard->m_display || !keyboard->bind() || !keyboard->make())
         return nullptr;
+    keyboard->keepIfTheSeats();
+    // Keymaps come with every change of the seat's keyboard; unread, they
+    // would fill the connection until the compositor drops it.
+    keyboard->m_events = std::make_unique<WaylandEventPump>(keyboard->m_display, nullptr);
     return keyboard;
 }
 
@@ -52,40 +59,63 @@ bool WaylandVirtualKeyboard::bind() {
         !m_seat || !m_manager)
         return false;
     m_seatKeymap = std::make_unique<WaylandSeatKeymap>(
-        m_seat, [this](const QByteArray& text) { announced(text); });
+        m_seat, [this](const QByteArray& text) { announced(text); },
+        [this] { seatLostKeyboard(); });
     return wl_display_roundtrip(m_display) >= 0 && wl_display_roundtrip(m_display) >= 0;
 }
 
-// sway 1.7 gives a new keyboard its configured keymap and announces it
-// before the one sent here, so what comes during this round trip is not
-// the user's. The compositor refuses an untrusted client with a protocol
-// error, which the round trip brings back.
-bool WaylandVirtualKeyboard::start() {
-    std::optional<WaylandKeymap> keymap;
-    if (!m_announcedFirst.isEmpty())
-        keymap = WaylandKeymap::fromText(m_announcedFirst);
-    if (!keymap)
-        keymap = WaylandKeymap::fromLayout("us");
+// The compositor refuses an untrusted client with a protocol error, which
+// the round trip brings back.
+bool WaylandVirtualKeyboard::make() {
+    const std::optional<WaylandKeymap> keymap =
+        m_userKeymap ? m_userKeymap : WaylandKeymap::fromLayout("us");
     m_keyboard = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(m_manager, m_seat);
-    if (!m_keyboard || !keymap || !carry(*keymap) || wl_display_roundtrip(m_display) < 0)
-        return false;
-    m_following = true;
-    // Keymaps come with every change of the seat's keyboard; unread, they
-    // would fill the connection until the compositor drops it.
-    m_events = std::make_unique<WaylandEventPump>(m_display, nullptr);
-    return true;
+    return m_keyboard && keymap && carry(*keymap) && ownRoundTrip();
 }
 
-// Our own keymap comes back each time our keyboard types: the same text.
+bool WaylandVirtualKeyboard::ready() {
+    return m_keyboard || make();
+}
+
+void WaylandVirtualKeyboard::keepIfTheSeats() {
+    if (m_seatHolder != Holder::Ours)
+        drop();
+}
+
+void WaylandVirtualKeyboard::drop() {
+    if (!m_keyboard)
+        return;
+    zwp_virtual_keyboard_v1_destroy(m_keyboard);
+    m_keyboard = nullptr;
+    m_keymap.reset();
+    wl_display_flush(m_display);
+}
+
+// Outside our own round trips, a keymap announced means another keyboard
+// has the seat (or the seat's keyboard has a new keymap): ours is not the
+// seat's any more. A typing tool's few keys are no layout to carry.
 void WaylandVirtualKeyboard::announced(const QByteArray& text) {
-    if (!m_following) {
-        m_announcedFirst = text;
+    const std::optional<WaylandKeymap> keymap = WaylandKeymap::fromText(text);
+    if (m_own) {
+        m_seatHolder =
+            keymap && m_keymap && keymap->sameKeys(*m_keymap) ? Holder::Ours : Holder::Another;
         return;
     }
-    if (m_keymap && m_keymap->text() == text)
+    if (keymap && keymap->isLayout())
+        m_userKeymap = keymap;
+    drop();
+}
+
+// The last keyboard went (wtype's, after ours gave way to it): ours, made
+// now, is the seat's, so applications started later get the user's keymap,
+// and a paste is not the first key after the seat had no keyboard, which
+// clients lose while they ask for a keyboard anew. A compositor that does
+// not give the seat to its only keyboard is not asked again.
+void WaylandVirtualKeyboard::seatLostKeyboard() {
+    if (m_keyboard || m_own || !m_makeWhenAlone || !make())
         return;
-    if (const std::optional<WaylandKeymap> keymap = WaylandKeymap::fromText(text))
-        carry(*keymap);
+    m_makeWhenAlone = m_seatHolder == Holder::Ours;
+    keepIfTheSeats();
 }
 
 bool WaylandVirtualKeyboard::carry(const WaylandKeymap& keymap) {
@@ -99,26 +129,43 @@ bool WaylandVirtualKeyboard::carry(const WaylandKeymap& keymap) {
     return true;
 }
 
-// Takes up a keymap the compositor has announced and the event loop has not
-// handled yet (the user switched layouts just before).
+// Two round trips: a keyboard that gives the seat back the keyboard
+// capability has our seat listener ask for a keyboard of its own in the
+// first, which is told the seat's keymap in the second.
+bool WaylandVirtualKeyboard::ownRoundTrip() {
+    m_own = true;
+    m_seatHolder = Holder::Unknown;
+    const bool done = wl_display_roundtrip(m_display) >= 0 && wl_display_roundtrip(m_display) >= 0;
+    m_own = false;
+    return done;
+}
+
+// Takes up what the compositor has announced and the event loop has not
+// handled yet (another keyboard typed, the user switched layouts).
 bool WaylandVirtualKeyboard::catchUp() {
     return wl_display_get_error(m_display) == 0 && wl_display_roundtrip(m_display) >= 0;
 }
 
 bool WaylandVirtualKeyboard::typeControlV() {
-    return catchUp() && press(m_keymap->keyV(), m_keymap->controlMask(), m_keymap->layoutOfV());
+    return catchUp() && ready() &&
+           press(m_keymap->keyV(), m_keymap->controlMask(), m_keymap->layoutOfV());
 }
 
 bool WaylandVirtualKeyboard::typeKey(uint32_t evdevCode, bool withControl) {
-    return catchUp() && press(evdevCode, withControl ? m_keymap->controlMask() : 0, 0);
+    return catchUp() && ready() && press(evdevCode, withControl ? m_keymap->controlMask() : 0, 0);
 }
 
+// Typing makes ours the seat's keyboard, unless another typed after it.
 bool WaylandVirtualKeyboard::press(uint32_t evdevCode, uint32_t modifiers, uint32_t layout) {
     zwp_virtual_keyboard_v1_modifiers(m_keyboard, modifiers, 0, 0, layout);
     key(evdevCode, WL_KEYBOARD_KEY_STATE_PRESSED);
     key(evdevCode, WL_KEYBOARD_KEY_STATE_RELEASED);
     zwp_virtual_keyboard_v1_modifiers(m_keyboard, 0, 0, 0, 0);
-    return wl_display_roundtrip(m_display) >= 0;
+    if (!ownRoundTrip())
+        return false;
+    if (m_seatHolder == Holder::Another)
+        drop();
+    return true;
 }
 
 void WaylandVirtualKeyboard::key(uint32_t evdevCode, uint32_t state) {
