@@ -36,4 +36,7 @@ void renderOverlays(const QString& prefix, const QList<ClipItem>& items, const Q
     // of the screen and blurs nothing behind it.
     scene.setDesktop(OverlayScene::busyDesktop(), OverlayScene::Backdrop::plainDimming);
     save(scene, prefix + u"-overlay-unblurred.png"_s);
+    // Nothing pinned: the empty grid's text.
+    scene.model().setTab(OverviewModel::Tab::pinned);
+    save(scene, prefix + u"-overlay-empty.png"_s);
 }
