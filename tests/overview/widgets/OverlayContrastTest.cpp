@@ -5,6 +5,8 @@
 // screen, whatever that screen shows.
 
 #include "OverlayScene.h"
+#include "overview/widgets/ClipPreviewView.h"
+#include "overview/widgets/OverviewGrid.h"
 #include "overview/widgets/OverviewPreviewLayer.h"
 #include "overview/widgets/OverviewToastView.h"
 #include "style/Appearance.h"
@@ -13,6 +15,7 @@
 #include <QAbstractAnimation>
 #include <QApplication>
 #include <QPainter>
+#include <QSet>
 #include <QTest>
 
 #include <algorithm>
@@ -140,6 +143,9 @@ private:
     void measureState(OverlayScene& scene, const QString& state, QStringList& failures,
                       const QWidget* part = nullptr);
 
+    // Every text measured in the current row.
+    QSet<QString> m_measured;
+
     std::unique_ptr<Appearance> m_appearance;
 };
 
@@ -172,6 +178,7 @@ void OverlayContrastTest::everyTextStandsOut() {
     scene.setDesktop(desktop, backdrop);
     OverviewModel& model = scene.model();
     QStringList failures;
+    m_measured.clear();
     model.setSelection(1);
     measureState(scene, u"cards"_s, failures);
     model.togglePreview();
@@ -185,6 +192,13 @@ void OverlayContrastTest::everyTextStandsOut() {
     model.setTab(OverviewModel::Tab::pinned);
     measureState(scene, u"empty tab"_s, failures);
     QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u"\n"_s)));
+    // Each kind of text was found where it shows: a text the recorder
+    // missed would pass unmeasured.
+    for (const QString& text :
+         {u"Search"_s, u"Close"_s, u"nowhere to be found"_s, u"Text"_s,
+          OverviewModel::deletedToast(), ClipPreviewView::footerText(),
+          OverviewGrid::emptyText(true, false), OverviewGrid::emptyText(false, true)})
+        QVERIFY2(m_measured.contains(text), qPrintable(text));
 }
 
 // Waits until nothing moves, then measures every text drawn.
@@ -213,6 +227,7 @@ void OverlayContrastTest::measureState(OverlayScene& scene, const QString& state
         const std::optional<Measure> measured = measure(picture, ink, run);
         if (!measured)
             continue;
+        m_measured.insert(run.text);
         const QPoint at = run.box.topLeft().toPoint();
         const QString line =
             u"%1 | %2 | at %3,%4 | worst %5 | median %6"_s.arg(state, run.text.left(40))
