@@ -1,6 +1,7 @@
 #include "Appearance.h"
 
 #include "QuietMnemonicStyle.h"
+#include "TextStyles.h"
 
 #include <QApplication>
 #include <QStyle>
@@ -47,6 +48,10 @@ QPalette Appearance::lightPalette() {
     palette.setColor(QPalette::WindowText, QColor(0x1d, 0x1d, 0x1f));
     palette.setColor(QPalette::Highlight, QColor(0x0a, 0x64, 0xd8));
     palette.setColor(QPalette::HighlightedText, Qt::white);
+    // Placeholders and links as dark as text on the overlay's glass, which
+    // the dimmed screen behind it makes greyer than a window.
+    palette.setColor(QPalette::PlaceholderText, secondaryTextColour(palette));
+    palette.setColor(QPalette::Link, QColor(0x00, 0x40, 0xb8));
     return palette;
 }
 
@@ -61,9 +66,10 @@ QPalette Appearance::darkPalette() {
     palette.setColor(QPalette::ButtonText, text);
     palette.setColor(QPalette::ToolTipText, text);
     palette.setColor(QPalette::ToolTipBase, QColor(0x33, 0x33, 0x38));
-    palette.setColor(QPalette::PlaceholderText, QColor(0x8e, 0x8e, 0x93));
+    palette.setColor(QPalette::PlaceholderText, secondaryTextColour(palette));
     palette.setColor(QPalette::Highlight, QColor(0x2f, 0x7d, 0xf6));
     palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::Link, QColor(0x5a, 0xa9, 0xff));
+    // Light enough for dark glass over a white screen.
+    palette.setColor(QPalette::Link, QColor(0x6c, 0xb4, 0xff));
     return palette;
 }

@@ -13,8 +13,11 @@ class GlassPainter {
 public:
     GlassPainter() = delete;
 
-    static constexpr qreal tintOverBackdrop = 0.6;
-    static constexpr qreal tintAlone = 0.72;
+    // Dense enough that secondary text keeps a contrast of 4.5:1 whatever
+    // the screen under the window shows: over black, light glass stays
+    // light, and over white, dark glass stays dark.
+    static constexpr qreal tintOverBackdrop = 0.8;
+    static constexpr qreal tintAlone = 0.9;
     // Interactive surfaces are a little more solid, to read as controls.
     static constexpr qreal interactiveExtra = 0.1;
 

@@ -273,10 +273,8 @@ qreal ClipCardView::paintHeaderEnd(QPainter& painter, const QRectF& row) const {
     const QString time = RelativeTime::describe(captured, now());
     const QFont caption = styledFont(TextStyle::caption);
     const qreal timeWidth = QFontMetricsF(caption).horizontalAdvance(time);
-    QColor tertiary = palette().color(QPalette::WindowText);
-    tertiary.setAlphaF(0.4);
     painter.setFont(caption);
-    painter.setPen(tertiary);
+    painter.setPen(secondaryTextColour(palette(), tertiaryTextAlpha));
     painter.drawText(QRectF(x - timeWidth, row.top(), timeWidth, row.height()),
                      Qt::AlignVCenter | Qt::AlignRight, time);
     x -= timeWidth + 8;

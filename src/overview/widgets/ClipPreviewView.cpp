@@ -45,12 +45,6 @@ QLabel* label(const QString& text, const QFont& font, QWidget* parent = nullptr)
     return widget;
 }
 
-QColor faded(const QPalette& palette, qreal alpha) {
-    QColor colour = palette.color(QPalette::WindowText);
-    colour.setAlphaF(alpha);
-    return colour;
-}
-
 void setTextColour(QWidget* widget, const QColor& colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colour);
@@ -110,7 +104,7 @@ void ClipPreviewView::setItem(const ClipItem& item) {
     m_layout->addWidget(header());
     m_layout->addWidget(body(), 1);
     auto* footer = label(footerText(), styledFont(TextStyle::caption));
-    setTextColour(footer, faded(palette(), 0.4));
+    setTextColour(footer, secondaryTextColour(palette(), tertiaryTextAlpha));
     m_layout->addWidget(footer);
 }
 
@@ -131,7 +125,7 @@ QWidget* ClipPreviewView::header() const {
     }
     layout->addStretch(1);
     auto* date = label(captureDateText(m_item.capturedAt), styledFont(TextStyle::body));
-    setTextColour(date, faded(palette(), 0.6));
+    setTextColour(date, secondaryTextColour(palette()));
     layout->addWidget(date);
     return row;
 }
@@ -193,7 +187,7 @@ QWidget* ClipPreviewView::imageBody(const ImageContent& image) const {
                        [picture](const QImage& image) { picture->setImage(image); });
     auto* size = label(u"%1 × %2"_s.arg(pixels.width()).arg(pixels.height()),
                        styledFont(TextStyle::caption));
-    setTextColour(size, faded(palette(), 0.6));
+    setTextColour(size, secondaryTextColour(palette()));
     size->setAlignment(Qt::AlignHCenter);
     layout->addWidget(size);
     return box;
@@ -208,7 +202,7 @@ QWidget* ClipPreviewView::filesBody(const QList<QUrl>& urls) const {
         thumbnail->setFile(urls.first(), 1000);
         layout->addWidget(thumbnail, 1);
         auto* path = label(fileSystemPath(urls.first()), styledFont(TextStyle::callout));
-        setTextColour(path, faded(palette(), 0.6));
+        setTextColour(path, secondaryTextColour(palette()));
         path->setAlignment(Qt::AlignHCenter);
         layout->addWidget(path);
         return box;
@@ -227,7 +221,7 @@ QWidget* ClipPreviewView::filesBody(const QList<QUrl>& urls) const {
         title.setWeight(QFont::Medium);
         names->addWidget(label(lastPathComponent(url), title));
         auto* folder = label(QFileInfo(fileSystemPath(url)).path(), styledFont(TextStyle::caption));
-        setTextColour(folder, faded(palette(), 0.6));
+        setTextColour(folder, secondaryTextColour(palette()));
         names->addWidget(folder);
         row->addLayout(names, 1);
         rows->addLayout(row);

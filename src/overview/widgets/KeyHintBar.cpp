@@ -170,7 +170,7 @@ QSize KeyHintBar::sizeHint() const {
 }
 
 QColor KeyHintBar::secondaryText() const {
-    return palette().color(QPalette::PlaceholderText);
+    return secondaryTextColour(palette());
 }
 
 void KeyHintBar::paintEvent(QPaintEvent*) {

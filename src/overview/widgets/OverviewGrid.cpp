@@ -6,6 +6,7 @@
 #include "history/ClipStore.h"
 #include "overview/DragItem.h"
 #include "overview/OverviewModel.h"
+#include "style/GlassPainter.h"
 #include "style/TextStyles.h"
 
 #include <QApplication>
@@ -30,6 +31,9 @@ constexpr int snapDelayMilliseconds = 160;
 // How long the cards' pictures stay decoded after the grid was hidden: a
 // reopening soon after costs no decoding, and an idle Velloq holds none.
 constexpr int pictureKeepMilliseconds = 10000;
+// The glass around the empty grid's text.
+constexpr QSizeF emptyPadding(28, 16);
+constexpr qreal emptyCornerRadius = 20;
 
 QRectF interpolated(const QRectF& from, const QRectF& to, qreal progress) {
     const auto mix = [progress](qreal a, qreal b) { return a + (b - a) * progress; };
@@ -336,10 +340,19 @@ void OverviewGrid::resizeEvent(QResizeEvent*) {
 void OverviewGrid::paintEvent(QPaintEvent*) {
     if (!m_items.isEmpty())
         return;
+    // On glass of its own: the bare dimmed screen could be any colour.
     QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
     painter.setFont(styledFont(TextStyle::title2));
+    const int flags = Qt::AlignCenter | Qt::TextWordWrap;
+    const QRectF space = QRectF(rect()).adjusted(emptyPadding.width(), emptyPadding.height(),
+                                                 -emptyPadding.width(), -emptyPadding.height());
+    const QRectF text = painter.boundingRect(space, flags, emptyText());
+    const QRectF ground = text.adjusted(-emptyPadding.width(), -emptyPadding.height(),
+                                        emptyPadding.width(), emptyPadding.height());
+    GlassPainter::paint(painter, *this, GlassPainter::roundedRect(ground, emptyCornerRadius));
     painter.setPen(secondaryTextColour(palette()));
-    painter.drawText(rect(), Qt::AlignCenter | Qt::TextWordWrap, emptyText());
+    painter.drawText(text, flags, emptyText());
 }
 
 void OverviewGrid::wheelEvent(QWheelEvent* event) {

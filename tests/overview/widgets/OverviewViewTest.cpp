@@ -376,7 +376,8 @@ void OverviewViewTest::glassBlursWhatLiesBehindIt() {
         levels.append(qGray(picture.pixel(x, y)));
     const int low = levels.first();
     const int high = levels.last();
-    QVERIFY2(high - low > 60, qPrintable(u"%1 to %2"_s.arg(low).arg(high)));
+    // The tint lets through a fifth of what lies behind.
+    QVERIFY2(high - low > 40, qPrintable(u"%1 to %2"_s.arg(low).arg(high)));
     const auto firstReaching = [&](double share) {
         return std::distance(levels.begin(),
                              std::find_if(levels.begin(), levels.end(), [&](int level) {
