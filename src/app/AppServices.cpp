@@ -195,6 +195,8 @@ void AppServices::recogniseTextWith(TextRecognizer::Start start) {
         m_recognizer->recognise(pictures);
     };
     connect(m_overviewModel, &OverviewModel::storeVersionChanged, m_recognizer, recogniseAll);
+    connect(m_recognizer, &TextRecognizer::recognised, m_overviewModel,
+            &OverviewModel::pictureTextArrived);
     recogniseAll();
 }
 

@@ -307,6 +307,14 @@ void OverviewModel::cancelToastTask() {
         m_toastTask();
 }
 
+void OverviewModel::pictureTextArrived() {
+    if (!isSearching())
+        return;
+    Q_EMIT itemsChanged();
+    const qint64 count = visibleItems().size();
+    setSelection(std::min(m_selection, std::max<qint64>(count - 1, 0)));
+}
+
 void OverviewModel::storeChanged() {
     setItems(m_store.items());
     const qint64 count = visibleItems().size();

@@ -84,6 +84,9 @@ public:
     // Shown for a while at the next opening: news of something that happened
     // while the overlay was closed.
     void showToastAtNextOpening(const QString& text);
+    // The text of a picture was read after the picture came: a search under
+    // way may find it now.
+    void pictureTextArrived();
 
 Q_SIGNALS:
     void tabChanged();

@@ -1,6 +1,7 @@
 #include "overview/OverviewModel.h"
 
 #include "history/ClipStore.h"
+#include "history/PictureText.h"
 #include "overview/OverviewKeyMap.h"
 #include "support/TemporaryHistory.h"
 
@@ -93,6 +94,7 @@ private Q_SLOTS:
     void toastsLastThreeSecondsFromTheLatest();
     void prepareForShowResetsAllButUndo();
     void signalsOnlyForRealChanges();
+    void aSearchFindsPictureTextThatArrivesLater();
 };
 
 void OverviewModelTest::tabsAndSearchChooseTheVisibleCards() {
@@ -312,6 +314,24 @@ void OverviewModelTest::signalsOnlyForRealChanges() {
     f.store.add(textClip(u"new"_s), std::nullopt, 900);
     QCOMPARE(items.size(), 1);
     QCOMPARE(version.size(), 2);
+}
+
+// The overlay stays open while a picture's text is read: the search under
+// way shows the picture once its text says so.
+void OverviewModelTest::aSearchFindsPictureTextThatArrivesLater() {
+    Fixture f(2);
+    f.store.add(pictureInFile(f.dir.path() + u"/shot.png"_s, pngBytes()), std::nullopt, 300);
+    const QString png = std::get<ImageContent>(f.store.items().last().content).filePath();
+    f.model->setQuery(u"invoice"_s);
+    QCOMPARE(f.model->visibleItems().size(), 0);
+    QSignalSpy items(f.model.get(), &OverviewModel::itemsChanged);
+    QVERIFY(PictureText::write(png, u"Invoice 2026-114"_s));
+    f.model->pictureTextArrived();
+    QCOMPARE(items.size(), 1);
+    QCOMPARE(f.model->visibleItems().size(), 1);
+    f.model->setQuery(QString());
+    f.model->pictureTextArrived();
+    QCOMPARE(items.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(OverviewModelTest)
