@@ -23,14 +23,12 @@ void TakeBackGuard::add(const ClipContent& content, const std::optional<QString>
     // The timer is coarse: copies whose time is up are written first.
     releaseDue();
     const double now = m_now();
-    // What a tool copies back is the earlier copy's plain text, whatever
-    // form that copy had.
-    const QString text = searchText(content).trimmed();
-    if (const Held* current = clipboardCopy();
-        current && !text.isEmpty() && text == current->previousText)
+    if (const Held* current = clipboardCopy(); current && restores(content, *current))
         takeBack(current->id);
-    const QString previous = newestText();
-    m_onClipboard = m_store.add(content, sourceBundleID, now, isHeldShape(content));
+    const bool heldShape = isHeldShape(content);
+    // Only a copy that may be held needs to know what came before it.
+    const QString previous = heldShape ? newestText() : QString();
+    m_onClipboard = m_store.add(content, sourceBundleID, now, heldShape);
     if (m_onClipboard && m_store.isHeldBack(*m_onClipboard))
         hold(*m_onClipboard, now, previous);
 }
@@ -60,6 +58,14 @@ void TakeBackGuard::releaseDue() {
            (m_held.front().until <= now || !m_store.isHeldBack(m_held.front().id)))
         m_store.release(m_held.takeFirst().id);
     schedule();
+}
+
+// What a tool copies back is the earlier copy's plain text, whatever form
+// that copy had; pictures are not what it copies.
+bool TakeBackGuard::restores(const ClipContent& content, const Held& held) {
+    if (held.previousText.isEmpty() || std::holds_alternative<ImageContent>(content))
+        return false;
+    return searchText(content).trimmed() == held.previousText;
 }
 
 // The held copy that is still on the clipboard.

@@ -52,6 +52,7 @@ private:
         QString previousText;
     };
     const Held* clipboardCopy() const;
+    static bool restores(const ClipContent& content, const Held& held);
     void takeBack(const QUuid& id);
     QString newestText() const;
     void hold(const QUuid& id, double now, const QString& previousText);

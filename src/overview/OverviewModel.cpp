@@ -307,18 +307,21 @@ void OverviewModel::cancelToastTask() {
         m_toastTask();
 }
 
-void OverviewModel::pictureTextArrived() {
-    if (!isSearching())
-        return;
-    Q_EMIT itemsChanged();
+void OverviewModel::keepSelectionInRange() {
     const qint64 count = visibleItems().size();
     setSelection(std::min(m_selection, std::max<qint64>(count - 1, 0)));
 }
 
+void OverviewModel::pictureTextArrived() {
+    if (!isSearching())
+        return;
+    Q_EMIT itemsChanged();
+    keepSelectionInRange();
+}
+
 void OverviewModel::storeChanged() {
     setItems(m_store.items());
-    const qint64 count = visibleItems().size();
-    setSelection(std::min(m_selection, std::max<qint64>(count - 1, 0)));
+    keepSelectionInRange();
     ++m_storeVersion;
     Q_EMIT storeVersionChanged();
 }

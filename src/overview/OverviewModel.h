@@ -102,6 +102,7 @@ Q_SIGNALS:
 
 private:
     void storeChanged();
+    void keepSelectionInRange();
     void setItems(const QList<ClipItem>& items);
     void setToast(const std::optional<QString>& toast);
     void cancelToastTask();
